@@ -1,0 +1,26 @@
+#include "app/deployment.h"
+
+#include <cstdlib>
+
+#include "app/deployment_constants.h"
+#include "app/text_convert.h"
+
+namespace kestro {
+namespace {
+
+std::wstring overridable(const char* variable, const wchar_t* builtIn) {
+  if (!KESTRO_RELEASE) {
+    if (const char* value = std::getenv(variable); value != nullptr && *value != '\0') return fromUtf8(value);
+  }
+  return builtIn;
+}
+
+}  // namespace
+
+std::wstring serviceBaseUrl() { return overridable("KESTRO_SERVICE_URL", KESTRO_SERVICE_BASE_URL_LITERAL); }
+std::wstring webSiteAddress() { return overridable("KESTRO_WEB_SITE", KESTRO_WEB_SITE_LITERAL); }
+std::wstring probeHostSina() { return KESTRO_PROBE_HOST_1_LITERAL; }
+std::wstring probeHostBaidu() { return KESTRO_PROBE_HOST_2_LITERAL; }
+int clientVersion() { return KESTRO_CLIENT_VERSION_NUMBER; }
+
+}  // namespace kestro

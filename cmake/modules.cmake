@@ -1,0 +1,70 @@
+# One static library per source folder, one test program per test folder.
+#
+# kestro_module(<name> [DEPS <targets>...] [EXCLUDE <files>...])
+#   Every .cpp of the current folder. Files ending in _win.cpp are Windows-only,
+#   files ending in _posix.cpp are for the native build only.
+# kestro_tests(<name> [DEPS <targets>...] [LABELS <labels>...] [LOCKS <resource>])
+#   Every *_test.cpp of the current folder as one GoogleTest program; *_win_test.cpp
+#   only on Windows. Each test case becomes one CTest test. LOCKS names one shared
+#   things (the settings key, the "Kestro" mutex) that tests of other programs
+#   must not touch at the same time.
+
+function(_kestro_platform_filter out)
+  set(files ${ARGN})
+  if(WIN32)
+    list(FILTER files EXCLUDE REGEX "_posix(_test)?\\.cpp$")
+  else()
+    list(FILTER files EXCLUDE REGEX "_win(_test)?\\.cpp$")
+  endif()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+function(kestro_module name)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  _kestro_platform_filter(srcs ${srcs})
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+function(kestro_tests name)
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LOCKS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  _kestro_platform_filter(srcs ${srcs})
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    KESTRO_SOURCE_DIR="${PROJECT_SOURCE_DIR}" KESTRO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  set(props TIMEOUT 300)
+  if(ARG_LABELS)
+    list(APPEND props LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_LOCKS)
+    list(APPEND props RESOURCE_LOCK "${ARG_LOCKS}")
+  endif()
+  # Under Wine one start per test case costs about a quarter of a second with a
+  # persistent wineserver; discovery runs at test time, not at build time.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
+endfunction()
+
+# kestro_fuzzer(<name> <source> DEPS <targets>...): a libFuzzer target, built only
+# in the fuzz tree (clang, KESTRO_FUZZ=ON).
+function(kestro_fuzzer name source)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  if(NOT KESTRO_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY KESTRO_FUZZERS ${name})
+endfunction()

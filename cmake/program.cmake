@@ -1,0 +1,21 @@
+# Kestro.exe and the program folder (dist/) it runs from, with the service's
+# components beside it.
+set(KESTRO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+if(WIN32)
+  file(GLOB program_resources CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/app/res/*.rc ${PROJECT_SOURCE_DIR}/ui/res/*.rc)
+  set(program_modules)
+  foreach(lib kestro_ui kestro_diag kestro_accel kestro_nodes kestro_service kestro_htmlayout kestro_app)
+    if(TARGET ${lib})
+      list(APPEND program_modules ${lib})
+    endif()
+  endforeach()
+  add_library(kestro_startup STATIC
+    ${PROJECT_SOURCE_DIR}/app/startup_win.cpp ${PROJECT_SOURCE_DIR}/app/window_placeholders_win.cpp)
+  target_link_libraries(kestro_startup PUBLIC ${program_modules})
+
+  add_executable(Kestro WIN32 ${PROJECT_SOURCE_DIR}/app/main_win.cpp ${program_resources})
+  target_link_options(Kestro PRIVATE -municode)
+  target_link_libraries(Kestro PRIVATE kestro_startup)
+  set_target_properties(Kestro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRO_DIST_DIR})
+endif()

@@ -1,0 +1,81 @@
+# Shared by scripts/test and scripts/demo: packages, builds, a private display.
+# shellcheck shell=bash
+
+KESTRO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Everything the builds, tests and demo need, all from Debian 12's packages.
+KESTRO_PACKAGES=(
+  cmake ninja-build g++ git
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+  libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcpp-httplib-dev
+  clang libclang-rt-14-dev
+)
+
+log() { printf '\n== %s\n' "$*"; }
+
+ensure_packages() {
+  local missing=()
+  for p in "${KESTRO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    log "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# build_tree <preset>: configure once, then build.
+build_tree() {
+  local preset=$1
+  log "building $preset"
+  if [ ! -f "$KESTRO_ROOT/build/$preset/build.ninja" ]; then
+    cmake --preset "$preset" -S "$KESTRO_ROOT" >/dev/null
+  fi
+  cmake --build "$KESTRO_ROOT/build/$preset" ${2:+--target "$2"}
+}
+
+# start_xvfb: a private virtual display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local number
+  read -r -t 20 number <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "${number:-}" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
+}
+
+stop_xvfb() {
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  fi
+}
+
+# Services the tests and the demo talk to, all on loopback. Each started
+# service's process id is kept so that only those are stopped.
+KESTRO_SERVICE_PIDS=()
+
+start_services() {
+  :
+}
+
+stop_services() {
+  local pid
+  for pid in "${KESTRO_SERVICE_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  KESTRO_SERVICE_PIDS=()
+}

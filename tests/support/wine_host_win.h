@@ -1,0 +1,39 @@
+// Test helpers for programs that run under Wine: the build tree's paths as
+// Windows paths, and child processes that are always ended.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kestro::test {
+
+// A Linux absolute path as Wine's Z: drive shows it.
+std::wstring hostPath(const std::string& linuxPath);
+// The program folder the build lays out (build/<tree>/dist).
+std::wstring distFolder();
+std::wstring sourceFolder();
+
+class ChildProcess {
+ public:
+  // Starts `commandLine` in `workingFolder` (empty: inherit). Check running().
+  ChildProcess(const std::wstring& commandLine, const std::wstring& workingFolder);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return info_.hProcess != nullptr; }
+  bool running() const;
+  // The exit code, or nothing when the process did not end within `ms`.
+  std::optional<DWORD> waitForExit(DWORD ms);
+  DWORD id() const { return info_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// Polls for a top-level window of `className` for at most `ms`.
+HWND waitForWindow(const wchar_t* className, DWORD ms);
+
+}  // namespace kestro::test
