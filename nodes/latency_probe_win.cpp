@@ -1,0 +1,65 @@
+#include "nodes/latency_probe.h"
+
+#include <array>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "app/text_convert.h"
+
+namespace kestro {
+namespace {
+
+constexpr char kPayload[] = "Data Buffer";  // sent with its zero byte: 12 bytes
+constexpr DWORD kReplyBufferSize = 48;
+constexpr DWORD kEchoTimeoutMs = 1000;
+constexpr size_t kNodeEchoes = 3;
+constexpr size_t kLinkEchoes = 100;
+
+// One request, waiting for its reply or the time-out.
+EchoOutcome sendEcho(HANDLE icmp, IPAddr destination, std::byte* reply) {
+  char payload[sizeof(kPayload)];
+  std::copy(std::begin(kPayload), std::end(kPayload), payload);
+  const DWORD replies = icmpFunctions().sendEcho2(icmp, nullptr, nullptr, nullptr, destination, payload,
+                                                  sizeof(payload), nullptr, reply, kReplyBufferSize,
+                                                  kEchoTimeoutMs);
+  if (replies == 0) return {};
+  const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply);
+  if (echo->Status != IP_SUCCESS) return {};
+  return {true, echo->RoundTripTime};
+}
+
+// inet_addr turns text that is not dotted IPv4 into the all-ones address,
+// whose requests then fail like any other unanswered echo.
+IPAddr destinationOf(const std::wstring& address) { return inet_addr(toAnsi(address).c_str()); }
+
+std::unique_ptr<std::byte[]> replyBuffer() { return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[kReplyBufferSize]); }
+
+}  // namespace
+
+int32_t probeNodeLatency(const std::wstring& address, HANDLE icmp) {
+  if (icmp == INVALID_HANDLE_VALUE || icmp == nullptr) return kLatencyInvalidHandle;
+  const IPAddr destination = destinationOf(address);
+  const std::unique_ptr<std::byte[]> reply = replyBuffer();
+  if (!reply) return kLatencyNoMemory;
+  std::array<EchoOutcome, kNodeEchoes> echoes;
+  for (EchoOutcome& echo : echoes) echo = sendEcho(icmp, destination, reply.get());
+  return nodeLatencyFrom(echoes);
+}
+
+bool probeLinkQuality(const std::wstring& address, HANDLE icmp, float& averageMs, float& loss) {
+  if (icmp == INVALID_HANDLE_VALUE || icmp == nullptr) return false;
+  const IPAddr destination = destinationOf(address);
+  const std::unique_ptr<std::byte[]> reply = replyBuffer();
+  std::vector<EchoOutcome> echoes(kLinkEchoes);
+  // Without a reply buffer every request counts as lost.
+  if (reply) {
+    for (EchoOutcome& echo : echoes) echo = sendEcho(icmp, destination, reply.get());
+  }
+  const LinkQuality quality = linkQualityFrom(echoes);
+  averageMs = quality.averageMs;
+  loss = quality.loss;
+  return true;
+}
+
+}  // namespace kestro
