@@ -1,0 +1,58 @@
+// One blocking HTTP/1.1 client: plain "http" only, no proxy, TLS, cookies or
+// authentication. A worker makes one on its stack (CAtlHttpClientT in
+// http_client_win.h), calls navigate once and reads status and body.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "service/http_headers.h"
+#include "service/http_transport.h"
+#include "service/http_url.h"
+#include "service/request_options.h"
+
+namespace kestro {
+
+// Redirects followed in one chain; the next one fails the request.
+inline constexpr int kMaxRedirects = 5;
+
+class HttpClient {
+ public:
+  explicit HttpClient(std::unique_ptr<HttpTransport> transport);
+  virtual ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // True when the request was sent, a whole response was read and (with
+  // kRequestProcessStatus) its status was accepted: 200 to 206, 304, 305, or a
+  // followed redirect. A redirect of a request that carries a body fails: the
+  // form is never sent on to another address, nor silently dropped. On false
+  // the connection is closed.
+  bool navigate(std::wstring_view url, const RequestOptions& options);
+
+  // -1 until a status line was parsed.
+  int status() const { return status_; }
+  // The body, always followed by a NUL byte.
+  const char* body() const { return body_.c_str(); }
+  size_t bodyLength() const { return body_.size(); }
+  const HttpHeaders& headers() const { return headers_; }
+  const HttpUrl& currentUrl() const { return url_; }
+
+ private:
+  bool exchange(const RequestOptions& options, bool sendBody);
+  bool ensureConnected(const RequestOptions& options);
+  bool sendRequest(const RequestOptions& options, bool sendBody);
+  bool readResponse(const RequestOptions& options);
+  void closeConnection();
+
+  std::unique_ptr<HttpTransport> transport_;
+  HttpUrl url_;
+  HttpUrl connectedTo_;
+  int status_ = -1;
+  std::string body_;
+  HttpHeaders headers_;
+};
+
+}  // namespace kestro

@@ -1,0 +1,78 @@
+// The service's JSON replies, read the way every endpoint needs them: members by
+// name as integer, boolean, floating point or text. A missing (or null) member
+// reads as 0, false, 0.0 or empty text. A member of another JSON type marks the
+// whole reply malformed (failure class C), as does a root of the wrong shape.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+namespace kestro {
+
+enum class ReplyShape { Object, Array };
+
+// Bounds a hostile reply cannot push past: nesting depth of arrays and objects.
+inline constexpr int kMaxJsonDepth = 64;
+
+namespace detail {
+struct JsonReplyState;
+}
+
+// One JSON object inside a reply. Cheap to copy; keeps the reply alive.
+class JsonObjectReader {
+ public:
+  JsonObjectReader() = default;
+
+  // Whole numbers in the signed 32-bit range.
+  int32_t integer(std::string_view name) const;
+  bool boolean(std::string_view name) const;
+  // Any JSON number.
+  double floating(std::string_view name) const;
+  // A JSON string, UTF-8 decoded.
+  std::wstring text(std::string_view name) const;
+  // The objects of an array member, such as acc.php's "routeip". A missing
+  // member gives none; an element that is not an object is a type fault.
+  std::vector<JsonObjectReader> objects(std::string_view name) const;
+  bool has(std::string_view name) const;
+
+ private:
+  friend class JsonReply;
+  JsonObjectReader(std::shared_ptr<detail::JsonReplyState> state, const nlohmann::json* node)
+      : state_(std::move(state)), node_(node) {}
+  const nlohmann::json* member(std::string_view name) const;
+  void fault() const;
+
+  std::shared_ptr<detail::JsonReplyState> state_;
+  const nlohmann::json* node_ = nullptr;
+};
+
+class JsonReply {
+ public:
+  JsonReply();
+
+  // Parses `body` up to its first NUL byte as one JSON document of `shape`
+  // (an array must hold only objects). Check valid().
+  static JsonReply parse(std::string_view body, ReplyShape shape);
+
+  // False when the body was not JSON, had the wrong shape, or a member read so
+  // far had the wrong type.
+  bool valid() const;
+
+  // The root of an object reply (an empty object when not valid).
+  JsonObjectReader object() const;
+  // The elements of an array reply (0 when not valid).
+  size_t size() const;
+  JsonObjectReader element(size_t index) const;
+
+ private:
+  std::shared_ptr<detail::JsonReplyState> state_;
+};
+
+}  // namespace kestro

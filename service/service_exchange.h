@@ -1,0 +1,88 @@
+// One conversation with the service: build the endpoint URL and the form, run
+// one request, accept only status 200, parse the body as JSON of the expected
+// shape. Every worker that talks to the service goes through exchangeWithService.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "service/json_reply.h"
+
+namespace kestro {
+
+// Failure classes of an exchange.
+enum class ServiceFailure {
+  None,
+  Connect,  // A: not completed (resolve, connect, send, receive, refused status)
+  Status,   // B: completed, but the status is not 200
+  Parse,    // C: the body is not JSON of the expected shape, or a member has the wrong type
+  Refused,  // D: acc.php's "error" member is a non-empty text
+};
+
+enum class HttpMethod { Get, Post };
+
+// One form field. Values are UTF-8 bytes (wide text is converted); the form is
+// encoded as application/x-www-form-urlencoded by encodeForm.
+struct FormField {
+  FormField(std::string fieldName, std::wstring_view text);
+  FormField(std::string fieldName, std::string_view bytes);
+  FormField(std::string fieldName, const char* bytes) : FormField(std::move(fieldName), std::string_view(bytes)) {}
+  FormField(std::string fieldName, int number);
+
+  std::string name;
+  std::string value;
+};
+
+// "name=value&..." in order. Unreserved ASCII (letters, digits, "-", ".", "_",
+// "~") stays as it is; every other byte becomes %XX (upper-case hex), so "&",
+// "=" and non-ASCII text cannot change the form's structure.
+std::string encodeForm(const std::vector<FormField>& form);
+
+// `endpoint` is a format whose one "%s" stands for the service base URL, such
+// as L"%snode.php" or L"%sgame.php?type=4"; the rest is taken as it is.
+std::wstring endpointUrl(std::wstring_view endpoint);
+
+class ServiceReply {
+ public:
+  ServiceReply() = default;
+  ServiceReply(ServiceFailure failure, JsonReply json) : failure_(failure), json_(std::move(json)) {}
+
+  // The class of the exchange so far: a member read with the wrong type after
+  // the exchange turns None into Parse.
+  ServiceFailure failure() const;
+  bool ok() const { return failure() == ServiceFailure::None; }
+
+  // For object replies.
+  JsonObjectReader object() const { return json_.object(); }
+  // For array replies.
+  size_t size() const { return json_.size(); }
+  JsonObjectReader element(size_t index) const { return json_.element(index); }
+
+  // acc.php's convention: a non-empty "error" text makes the reply class D with
+  // that text as its message (an "error" of another type is class C).
+  void applyErrorMember();
+
+  // What the user is shown for the failure: the fixed texts of A, B and C, or
+  // the service's own text for D. Empty for None.
+  std::wstring message() const;
+
+ private:
+  ServiceFailure failure_ = ServiceFailure::Connect;
+  JsonReply json_;
+  std::wstring refusal_;
+};
+
+// The fixed texts of classes A, B and C (empty for None and Refused).
+std::wstring serviceFailureText(ServiceFailure failure);
+
+// Classes a finished request: navigated false is A, a status other than 200 is
+// B, a body that does not parse to `shape` is C.
+ServiceReply interpretServiceReply(bool navigated, int status, std::string_view body, ReplyShape shape);
+
+// The whole exchange (Windows: runs the Winsock HTTP client). GET sends no body;
+// POST sends encodeForm(form) as application/x-www-form-urlencoded.
+ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, const std::vector<FormField>& form,
+                                 ReplyShape shape);
+
+}  // namespace kestro

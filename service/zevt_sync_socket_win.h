@@ -1,0 +1,48 @@
+// The Winsock connection of the HTTP client: one overlapped TCP socket with
+// event objects, every wait bounded by the caller's time-out.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <mutex>
+
+#include "service/http_transport.h"
+
+namespace kestro {
+
+// Starts Winsock 2 once per process; true when it is available.
+bool startWinsock();
+
+class ZEvtSyncSocket : public HttpTransport {
+ public:
+  ZEvtSyncSocket();
+  ~ZEvtSyncSocket() override;
+  ZEvtSyncSocket(const ZEvtSyncSocket&) = delete;
+  ZEvtSyncSocket& operator=(const ZEvtSyncSocket&) = delete;
+
+  bool isConnected() const override { return connected_; }
+  bool connect(const std::wstring& host, uint16_t port, uint32_t timeoutMs) override;
+  bool send(const char* data, size_t size, uint32_t timeoutMs) override;
+  int64_t receive(char* buffer, size_t capacity, uint32_t timeoutMs) override;
+  void close() override;
+
+  // The last Winsock error seen (0 when none).
+  int lastError() const { return lastError_; }
+
+ private:
+  // Waits for an overlapped operation; on time-out or failure cancels it so
+  // its buffer is no longer used. Returns the bytes moved or -1.
+  int64_t finish(WSAOVERLAPPED& overlapped, uint32_t timeoutMs);
+
+  SOCKET socket_ = INVALID_SOCKET;
+  HANDLE connectEvent_ = nullptr;  // FD_CONNECT through WSAEventSelect
+  HANDLE writeEvent_ = nullptr;    // completion of overlapped sends
+  HANDLE readEvent_ = nullptr;     // completion of overlapped receives
+  bool connected_ = false;
+  int lastError_ = 0;
+  std::mutex sendLock_;
+  std::mutex receiveLock_;
+};
+
+}  // namespace kestro
