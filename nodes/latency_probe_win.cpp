@@ -11,7 +11,12 @@ namespace kestro {
 namespace {
 
 constexpr char kPayload[] = "Data Buffer";  // sent with its zero byte: 12 bytes
-constexpr DWORD kReplyBufferSize = 48;
+// Room for one echo reply record, the returned payload and the 8 bytes of an
+// ICMP error message, as IcmpSendEcho2 requires: 48 bytes where pointers are 32
+// bits wide. A 64-bit build's reply record is 12 bytes longer, and a 48-byte
+// buffer there makes every request fail with IP_GENERAL_FAILURE.
+constexpr DWORD kReplyBufferSize = sizeof(ICMP_ECHO_REPLY) + sizeof(kPayload) + 8;
+static_assert(sizeof(void*) != 4 || kReplyBufferSize == 48);
 constexpr DWORD kEchoTimeoutMs = 1000;
 constexpr size_t kNodeEchoes = 3;
 constexpr size_t kLinkEchoes = 100;
