@@ -18,6 +18,11 @@ namespace kestro {
 // Redirects followed in one chain; the next one fails the request.
 inline constexpr int kMaxRedirects = 5;
 
+// The request line and headers exactly as sent: request line, Content-Length
+// (when there is a body), Content-Type (when given), extra headers, Host
+// (never with the port), User-Agent, empty line; in the thread's ANSI code page.
+std::string buildRequestHead(const HttpUrl& url, const RequestOptions& options);
+
 class HttpClient {
  public:
   explicit HttpClient(std::unique_ptr<HttpTransport> transport);
@@ -41,15 +46,15 @@ class HttpClient {
   const HttpUrl& currentUrl() const { return url_; }
 
  private:
-  bool exchange(const RequestOptions& options, bool sendBody);
+  bool exchange(const RequestOptions& options);
   bool ensureConnected(const RequestOptions& options);
-  bool sendRequest(const RequestOptions& options, bool sendBody);
+  bool sendRequest(const RequestOptions& options);
   bool readResponse(const RequestOptions& options);
-  void closeConnection();
+  bool fail();
 
   std::unique_ptr<HttpTransport> transport_;
   HttpUrl url_;
-  HttpUrl connectedTo_;
+  HttpUrl connectedTo_;  // host and port of the open connection
   int status_ = -1;
   std::string body_;
   HttpHeaders headers_;

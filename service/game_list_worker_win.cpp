@@ -1,0 +1,58 @@
+#include "service/game_list_worker.h"
+
+#include <map>
+#include <string>
+#include <thread>
+
+#include "app/client_state.h"
+#include "app/window_messages.h"
+#include "service/progress_ring.h"
+#include "service/service_exchange.h"
+#include "service/window_post_win.h"
+
+namespace kestro {
+namespace {
+
+ProgressRing<64> gameProgress;
+
+void report(UINT message, LPARAM lParam = 0) { postToWindow(WindowHandles::instance().mainWindow, message, lParam); }
+
+void progress(int32_t percent, std::wstring text) {
+  report(WM_GAME_PROGRESS, reinterpret_cast<LPARAM>(gameProgress.next(percent, std::move(text))));
+}
+
+}  // namespace
+
+void runGameListWorker() {
+  ClientState& state = ClientState::instance();
+  progress(5, L"正在获取支持加速的游戏列表");
+  const ServiceReply reply = exchangeWithService(L"%sgame.php?type=" + std::to_wstring(state.accountType()),
+                                                 HttpMethod::Get, {}, ReplyShape::Array);
+  if (!reply.ok()) return report(WM_GAME_FETCH_FAILED);
+
+  progress(15, L"正在解析支持加速的游戏列表");
+  std::map<int32_t, GameRecord> games;
+  const size_t count = reply.size();
+  for (size_t i = 0; i < count; ++i) {
+    const JsonObjectReader element = reply.element(i);
+    GameRecord game;
+    game.id = element.integer("id");
+    game.portId = element.integer("gameportid");
+    game.name = element.text("gamename");
+    game.pyName = element.text("pyname");
+    game.enName = element.text("enname");
+    game.url = element.text("url");
+    game.vendor = element.text("vendor");
+    progress(gameProgressPercent(i, count), L"正在添加" + game.name);
+    games.emplace(game.id, std::move(game));  // the first of two equal ids stays
+  }
+  // A member of the wrong type fails the whole fetch; the catalogue stays as it was.
+  if (!reply.ok()) return report(WM_GAME_FETCH_FAILED);
+
+  state.setGames(std::move(games));
+  report(WM_GAME_LIST_READY);
+}
+
+void startGameListWorker() { std::thread(runGameListWorker).detach(); }
+
+}  // namespace kestro

@@ -1,0 +1,118 @@
+#include "service/http_client.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/text_convert.h"
+#include "service/http_response_reader.h"
+
+namespace kestro {
+namespace {
+
+enum class StatusVerdict { Accepted, Redirect, Refused };
+
+StatusVerdict judgeStatus(int status) {
+  if ((status >= 200 && status <= 206) || status == 304 || status == 305) return StatusVerdict::Accepted;
+  if (status >= 301 && status <= 303) return StatusVerdict::Redirect;
+  // 401 and 407 would need an authentication scheme; none is ever registered.
+  return StatusVerdict::Refused;
+}
+
+bool sameServer(const HttpUrl& a, const HttpUrl& b) { return a.host == b.host && a.port == b.port; }
+
+}  // namespace
+
+std::string buildRequestHead(const HttpUrl& url, const RequestOptions& options) {
+  std::wstring head = options.method + L" " + url.path + url.extra + L" HTTP/1.1\r\n";
+  if (!options.body.empty()) head += L"Content-Length: " + std::to_wstring(options.body.size()) + L"\r\n";
+  if (options.dataType && !options.dataType->empty()) head += L"Content-Type: " + *options.dataType + L"\r\n";
+  if (options.extraHeaders) head += *options.extraHeaders;
+  head += L"Host: " + url.host + L"\r\n";
+  head += L"User-Agent: Microsoft-ATL-Native/10.00\r\n";
+  head += L"\r\n";
+  return toAnsi(head);
+}
+
+HttpClient::HttpClient(std::unique_ptr<HttpTransport> transport) : transport_(std::move(transport)) {}
+
+HttpClient::~HttpClient() { transport_->close(); }
+
+bool HttpClient::fail() {
+  transport_->close();
+  return false;
+}
+
+bool HttpClient::navigate(std::wstring_view url, const RequestOptions& options) {
+  const auto parsed = parseHttpUrl(url, options.port);
+  if (!parsed) return fail();
+  url_ = *parsed;
+  int redirects = 0;
+  for (;;) {
+    if (!exchange(options)) return fail();
+    if ((options.flags & kRequestProcessStatus) == 0) return true;
+    const StatusVerdict verdict = judgeStatus(status_);
+    if (verdict == StatusVerdict::Accepted) return true;
+    if (verdict == StatusVerdict::Refused || (options.flags & kRequestAutoRedirect) == 0) {
+      // After a followed redirect the caller's check of the status decides.
+      return redirects > 0 && verdict == StatusVerdict::Refused ? true : fail();
+    }
+    // A form is never re-sent to, nor silently dropped for, another address.
+    if (!options.body.empty()) return fail();
+    if (++redirects > kMaxRedirects) return fail();
+    const auto location = headers_.find("Location");
+    if (!location) return fail();
+    const auto next = resolveLocation(url_, fromAnsi(*location), options.port);
+    if (!next) return fail();
+    if (headers_.is("Connection", "close") || !sameServer(*next, url_)) transport_->close();
+    url_ = *next;
+  }
+}
+
+bool HttpClient::exchange(const RequestOptions& options) {
+  status_ = -1;
+  body_.clear();
+  headers_.clear();
+  return ensureConnected(options) && sendRequest(options) && readResponse(options);
+}
+
+bool HttpClient::ensureConnected(const RequestOptions& options) {
+  if (transport_->isConnected() && sameServer(connectedTo_, url_)) return true;
+  transport_->close();
+  if (!transport_->connect(url_.host, url_.port, options.timeoutMs)) return false;
+  connectedTo_ = url_;
+  return true;
+}
+
+bool HttpClient::sendRequest(const RequestOptions& options) {
+  const std::string head = buildRequestHead(url_, options);
+  if (!transport_->send(head.data(), head.size(), options.timeoutMs)) return false;
+  const size_t block = (options.flags & kRequestSendInBlocks) != 0 ? std::max<uint32_t>(options.sendBlockSize, 1)
+                                                                     : std::max<size_t>(options.body.size(), 1);
+  for (size_t sent = 0; sent < options.body.size(); sent += block) {
+    const size_t size = std::min(block, options.body.size() - sent);
+    if (!transport_->send(options.body.data() + sent, size, options.timeoutMs)) return false;
+  }
+  return true;
+}
+
+bool HttpClient::readResponse(const RequestOptions& options) {
+  HttpResponseReader reader(options.readBlockSize);
+  std::vector<char> buffer;
+  while (reader.state() == HttpResponseReader::State::Header || reader.state() == HttpResponseReader::State::Body) {
+    buffer.resize(reader.receiveSize());
+    const int64_t received = transport_->receive(buffer.data(), buffer.size(), options.timeoutMs);
+    if (received < 0) {
+      reader.receiveFailed();
+    } else {
+      reader.feed(std::string_view(buffer.data(), static_cast<size_t>(received)));
+    }
+  }
+  if (reader.state() != HttpResponseReader::State::Complete) return false;
+  status_ = reader.status();
+  headers_ = reader.headers();
+  body_ = reader.takeBody();
+  if (headers_.is("Connection", "close") || reader.hasTrailingBytes()) transport_->close();
+  return true;
+}
+
+}  // namespace kestro

@@ -1,0 +1,20 @@
+#include "service/service_exchange.h"
+
+#include "service/http_client_win.h"
+
+namespace kestro {
+
+ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, const std::vector<FormField>& form,
+                                 ReplyShape shape) {
+  RequestOptions options;
+  if (method == HttpMethod::Post) {
+    options.method = L"POST";
+    options.dataType = kFormDataType;
+    options.body = encodeForm(form);
+  }
+  ServiceHttpClient client;
+  const bool navigated = client.navigate(endpointUrl(endpoint), options);
+  return interpretServiceReply(navigated, client.status(), std::string_view(client.body(), client.bodyLength()), shape);
+}
+
+}  // namespace kestro

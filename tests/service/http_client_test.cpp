@@ -1,0 +1,179 @@
+#include "service/http_client.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+// A connection that replays scripted replies: one script per connect, each
+// entry one receive (an empty entry is an empty receive). It records the
+// hosts connected to and every byte sent.
+struct ScriptedTransport : HttpTransport {
+  struct Log {
+    std::vector<std::wstring> connects;
+    std::string sent;
+    int closes = 0;
+  };
+  ScriptedTransport(Log& log, std::deque<std::deque<std::string>> scripts) : log(log), scripts(std::move(scripts)) {}
+
+  bool isConnected() const override { return connected; }
+  bool connect(const std::wstring& host, uint16_t port, uint32_t) override {
+    log.connects.push_back(host + L":" + std::to_wstring(port));
+    if (scripts.empty()) return false;
+    current = std::move(scripts.front());
+    scripts.pop_front();
+    connected = true;
+    return true;
+  }
+  bool send(const char* data, size_t size, uint32_t) override {
+    log.sent.append(data, size);
+    return connected;
+  }
+  int64_t receive(char* buffer, size_t capacity, uint32_t) override {
+    if (!connected || current.empty()) return -1;
+    std::string& next = current.front();
+    const size_t size = std::min(capacity, next.size());
+    next.copy(buffer, size);
+    next.erase(0, size);
+    if (next.empty()) current.pop_front();
+    return static_cast<int64_t>(size);
+  }
+  void close() override {
+    if (connected) ++log.closes;
+    connected = false;
+  }
+
+  Log& log;
+  std::deque<std::deque<std::string>> scripts;
+  std::deque<std::string> current;
+  bool connected = false;
+};
+
+struct Outcome {
+  bool ok;
+  int status;
+  std::string body;
+  ScriptedTransport::Log log;
+};
+
+Outcome navigateWith(std::deque<std::deque<std::string>> scripts, const std::wstring& url = L"http://127.0.0.1:8080/a/login.php",
+                 RequestOptions options = {}) {
+  Outcome run{};
+  HttpClient client(std::make_unique<ScriptedTransport>(run.log, std::move(scripts)));
+  run.ok = client.navigate(url, options);
+  run.status = client.status();
+  run.body = std::string(client.body(), client.bodyLength());
+  return run;
+}
+
+TEST(HttpClient, RequestBytesOfAFormPost) {
+  RequestOptions options;
+  options.method = L"POST";
+  options.dataType = kFormDataType;
+  options.body = "username=kestro&password=pw";
+  EXPECT_EQ(buildRequestHead(HttpUrl{L"127.0.0.1", 18480, L"/login.php", L""}, options),
+            "POST /login.php HTTP/1.1\r\n"
+            "Content-Length: 27\r\n"
+            "Content-Type: application/x-www-form-urlencoded\r\n"
+            "Host: 127.0.0.1\r\n"
+            "User-Agent: Microsoft-ATL-Native/10.00\r\n"
+            "\r\n");
+  EXPECT_EQ(buildRequestHead(HttpUrl{L"h", 80, L"/game.php", L"?type=0"}, RequestOptions{}),
+            "GET /game.php?type=0 HTTP/1.1\r\nHost: h\r\nUser-Agent: Microsoft-ATL-Native/10.00\r\n\r\n");
+}
+
+TEST(HttpClient, BodyIsSentInBlocksAfterTheHead) {
+  RequestOptions options;
+  options.method = L"POST";
+  options.body = std::string(10000, 'f');
+  const Outcome run = navigateWith({{"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}}, L"http://h/", options);
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.log.sent.substr(run.log.sent.size() - 10000), options.body);
+}
+
+TEST(HttpClient, StatusProcessing) {
+  struct Row {
+    int status;
+    bool ok;
+  } rows[] = {{200, true}, {201, true}, {206, true}, {304, true}, {305, true}, {207, false},
+              {400, false}, {401, false}, {404, false}, {407, false}, {500, false}, {300, false}};
+  for (const auto& row : rows) {
+    const Outcome run = navigateWith({{"HTTP/1.1 " + std::to_string(row.status) + " X\r\nContent-Length: 0\r\n\r\n"}});
+    EXPECT_EQ(run.ok, row.ok) << row.status;
+  }
+}
+
+TEST(HttpClient, RedirectToAnotherHostReconnects) {
+  const Outcome run = navigateWith({{"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.2:9000/x\r\nContent-Length: 0\r\n\r\n"},
+                                {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\ndone"}});
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.status, 200);
+  EXPECT_EQ(run.body, "done");
+  EXPECT_EQ(run.log.connects, (std::vector<std::wstring>{L"127.0.0.1:8080", L"127.0.0.2:9000"}));
+  EXPECT_NE(run.log.sent.find("GET /x HTTP/1.1\r\n"), std::string::npos);
+}
+
+TEST(HttpClient, RedirectOnTheSameHostReusesTheConnection) {
+  const Outcome run = navigateWith({{"HTTP/1.1 301 Moved\r\nLocation: next.php\r\nContent-Length: 0\r\n\r\n",
+                                 "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}});
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.log.connects.size(), 1u);
+  EXPECT_NE(run.log.sent.find("GET /a/next.php HTTP/1.1\r\n"), std::string::npos);
+}
+
+TEST(HttpClient, RedirectWithConnectionCloseConnectsAgain) {
+  const Outcome run = navigateWith({{"HTTP/1.1 303 See\r\nLocation: /b\r\nConnection: close\r\nContent-Length: 0\r\n\r\n"},
+                                {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.log.connects.size(), 2u);
+}
+
+TEST(HttpClient, RedirectChainIsBounded) {
+  const std::string hop = "HTTP/1.1 302 Found\r\nLocation: /again\r\nContent-Length: 0\r\n\r\n";
+  std::deque<std::string> hops(kMaxRedirects, hop);
+  hops.push_back("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  EXPECT_TRUE(navigateWith({hops}).ok);
+  std::deque<std::string> tooMany(kMaxRedirects + 1, hop);
+  tooMany.push_back("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  EXPECT_FALSE(navigateWith({tooMany}).ok);
+}
+
+TEST(HttpClient, RedirectOfAFormFails) {
+  RequestOptions options;
+  options.method = L"POST";
+  options.body = "a=1";
+  const Outcome run = navigateWith({{"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n"},
+                                {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}},
+                               L"http://h/", options);
+  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.log.connects.size(), 1u);
+}
+
+TEST(HttpClient, RedirectWithoutLocationFails) {
+  EXPECT_FALSE(navigateWith({{"HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"}}).ok);
+}
+
+TEST(HttpClient, StatusAfterARedirectIsLeftToTheCaller) {
+  const Outcome run = navigateWith({{"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n",
+                                 "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}});
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.status, 404);
+}
+
+TEST(HttpClient, FailureClosesTheConnection) {
+  const Outcome run = navigateWith({{"HTTP/1.1 500 Oops\r\nContent-Length: 0\r\n\r\n"}});
+  EXPECT_FALSE(run.ok);
+  EXPECT_GE(run.log.closes, 1);
+}
+
+TEST(HttpClient, UnreachableHostFails) {
+  EXPECT_FALSE(navigateWith({}).ok);
+  EXPECT_FALSE(navigateWith({{"x"}}, L"https://h/").ok);
+}
+
+}  // namespace
+}  // namespace kestro
