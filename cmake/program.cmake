@@ -19,3 +19,12 @@ if(WIN32)
   target_link_libraries(Kestro PRIVATE kestro_startup)
   set_target_properties(Kestro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRO_DIST_DIR})
 endif()
+
+# The stand-ins of the service's components (standins/) list themselves in the
+# global property KESTRO_DIST_TARGETS, each with its folder inside the program
+# folder in the target property KESTRO_DIST_FOLDER; their files follow them.
+get_property(dist_targets GLOBAL PROPERTY KESTRO_DIST_TARGETS)
+foreach(component ${dist_targets})
+  get_target_property(folder ${component} KESTRO_DIST_FOLDER)
+  set_target_properties(${component} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRO_DIST_DIR}/${folder})
+endforeach()

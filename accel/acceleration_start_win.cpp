@@ -1,0 +1,185 @@
+#include "accel/acceleration_start_win.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "accel/acc_step_record.h"
+#include "accel/acceleration_texts.h"
+#include "accel/clock_check.h"
+#include "accel/main_window_reports_win.h"
+#include "accel/routes_win.h"
+#include "accel/tcp_tuning_win.h"
+#include "accel/tunnel_library_win.h"
+#include "accel/tunnel_params.h"
+#include "accel/virtual_adapter_win.h"
+#include "app/client_state.h"
+#include "app/text_convert.h"
+#include "app/window_handles.h"
+#include "app/window_messages.h"
+#include "service/service_exchange.h"
+
+namespace kestro {
+namespace {
+
+// One record for all of the worker's reports; WM_ACC_STEP is sent, so the next
+// report may rewrite it at once.
+AccStepRecord& beginStep(int32_t row, const wchar_t* title) {
+  static AccStepRecord record;
+  record.row = row;
+  record.title = title;
+  sendAccStep(record, kStepRunning);
+  return record;
+}
+
+bool checkAdapter(std::vector<std::wstring>& adapters) {
+  AccStepRecord& step = beginStep(0, acctext::kTitleAdapter);
+  if (findVirtualAdapters(adapters)) {
+    if (adapters.size() == 1) {
+      sendAccStep(step, kStepOk);
+    } else {
+      sendAccStep(step, kStepWarn, acctext::kDuplicateAdapters);
+    }
+    return true;
+  }
+  std::wstring message;
+  if (!installVirtualAdapterDriver(message)) {
+    sendAccStep(step, kStepError, message);
+    return false;
+  }
+  if (!findVirtualAdapters(adapters)) {
+    sendAccStep(step, kStepError, acctext::kAdapterStillMissing);
+    return false;
+  }
+  sendAccStep(step, kStepOk);
+  return true;
+}
+
+bool checkNetworkParameters(const std::vector<std::wstring>& adapters) {
+  AccStepRecord& step = beginStep(1, acctext::kTitleNetworkParameters);
+  std::wstring message;
+  int32_t restartNeeded = 0;
+  if (!tuneTcpParameters(adapters, message, restartNeeded)) {
+    sendAccStep(step, kStepError, message);
+    return false;
+  }
+  if (restartNeeded != 0) {
+    sendAccStep(step, kStepWarn, acctext::kRestartRecommended);
+  } else {
+    sendAccStep(step, kStepOk);
+  }
+  return true;
+}
+
+bool requestTunnelParams(const AccStartArgument& argument, TunnelParams& params) {
+  AccStepRecord& step = beginStep(2, acctext::kTitleServiceRequest);
+  ServiceReply reply = exchangeWithService(L"%sacc.php", HttpMethod::Post,
+                                           {FormField("username", ClientState::instance().userName()),
+                                            FormField("nodeid", argument.nodeId), FormField("gameid", argument.gameId),
+                                            FormField("voiceid", argument.voiceId)},
+                                           ReplyShape::Object);
+  if (reply.ok()) reply.applyErrorMember();
+  if (reply.ok()) params = readTunnelParams(reply.object());
+  // Reading can still find a member of the wrong type.
+  if (!reply.ok()) {
+    sendAccStep(step, kStepError, reply.message());
+    return false;
+  }
+  ClientState::instance().setRouteTargets(params.routes);
+  sendAccStep(step, kStepOk);
+  return true;
+}
+
+bool checkClock(const std::wstring& serverTime) {
+  AccStepRecord& step = beginStep(3, acctext::kTitleClock);
+  // An unparseable or missing time stays at day 0, far outside the tolerance.
+  DATE serverDate = 0;
+  std::wstring text = serverTime;  // the parser's signature takes a mutable text
+  if (FAILED(VarDateFromStr(text.data(), LOCALE_USER_DEFAULT, 0, &serverDate))) serverDate = 0;
+  const std::time_t now = accelerationLocalClock()();
+  std::tm local{};
+  localtime_s(&local, &now);
+  if (!clockWithinTolerance(clockDifferenceSeconds(serverDate, oleDateFromCalendar(local)))) {
+    sendAccStep(step, kStepError, acctext::kClockOff);
+    return false;
+  }
+  sendAccStep(step, kStepOk);
+  return true;
+}
+
+bool loadTunnelLibrary(TunnelLibrary& library) {
+  AccStepRecord& step = beginStep(4, acctext::kTitleLibrary);
+  switch (library.load()) {
+    case TunnelLibrary::Load::FileMissing:
+      sendAccStep(step, kStepError, acctext::kLibraryMissing);
+      return false;
+    case TunnelLibrary::Load::EntryMissing:
+      sendAccStep(step, kStepError, acctext::kLibraryEntryMissing);
+      return false;
+    case TunnelLibrary::Load::Loaded:
+      break;
+  }
+  sendAccStep(step, kStepOk);
+  return true;
+}
+
+// Step 5: its outcome comes from the tunnel library, never from the worker.
+void runTunnel(TunnelLibrary& library, const TunnelParams& params) {
+  beginStep(5, acctext::kTitleTunnel);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  char eventName[32];
+  std::snprintf(eventName, sizeof(eventName), "KestroAcc%d", std::rand() % 1000);
+  ClientState& state = ClientState::instance();
+  state.setStopEvent(CreateEventA(nullptr, TRUE, FALSE, eventName));
+
+  const std::string userName = toAnsi(state.userName());
+  const std::string password = toAnsi(state.password());
+  library.startTunnel()(WindowHandles::instance().mainWindow.load(), params.nodeIp.c_str(), userName.c_str(),
+                        password.c_str(), eventName, params.nodePort);
+  library.unload();
+
+  // A tunnel that ended without the stop command leaves its event and its
+  // routes behind; stop takes the event when it runs, so exactly one side closes it.
+  if (HANDLE event = static_cast<HANDLE>(state.takeStopEvent())) CloseHandle(event);
+  removeInstalledRoutes();
+  postToMainWindow(WM_TUNNEL_CLOSED);
+}
+
+DWORD WINAPI accelerationStartThread(void* parameter) {
+  const AccStartArgument argument = *std::unique_ptr<AccStartArgument>(static_cast<AccStartArgument*>(parameter));
+  runAccelerationStart(argument);
+  return 0;
+}
+
+}  // namespace
+
+std::function<std::time_t()>& accelerationLocalClock() {
+  static std::function<std::time_t()> clock = [] { return std::time(nullptr); };
+  return clock;
+}
+
+bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument) {
+  HANDLE thread = CreateThread(nullptr, 0, accelerationStartThread, argument.get(), 0, nullptr);
+  if (thread == nullptr) return false;
+  argument.release();  // the thread owns it now
+  CloseHandle(thread);
+  return true;
+}
+
+void runAccelerationStart(const AccStartArgument& argument) {
+  std::vector<std::wstring> adapters;
+  if (!checkAdapter(adapters)) return;
+  if (!checkNetworkParameters(adapters)) return;
+  TunnelParams params;
+  if (!requestTunnelParams(argument, params)) return;
+  if (!checkClock(params.serverTime)) return;
+  TunnelLibrary library;
+  if (!loadTunnelLibrary(library)) return;
+  runTunnel(library, params);
+}
+
+}  // namespace kestro

@@ -1,0 +1,32 @@
+// The acceleration start worker: from the user's choice to a running tunnel in
+// six reported steps (virtual adapter, network parameters, acc.php, clock,
+// tunnel library, tunnel). It stays inside the tunnel library for the life of
+// the tunnel and posts WM_TUNNEL_CLOSED when the library returns.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+namespace kestro {
+
+// The main window's choice when the start command ran.
+struct AccStartArgument {
+  int32_t nodeId = 0;
+  int32_t gameId = 0;
+  int32_t voiceId = 0;  // 0: no voice application
+};
+
+// Starts the worker on a new thread, which takes ownership of the argument;
+// the thread handle is not kept. False when no thread could be started.
+bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument);
+
+// The worker's steps on the calling thread.
+void runAccelerationStart(const AccStartArgument& argument);
+
+// The local clock of the clock check (the C runtime's time by default); tests
+// fix it to compare against a known service time.
+std::function<std::time_t()>& accelerationLocalClock();
+
+}  // namespace kestro

@@ -1,0 +1,29 @@
+// Route installation: once the tunnel is up, one IPv4 route per destination of
+// acc.php through the virtual adapter, with the tunnel's gateway as next hop.
+// Every row asked for is recorded in installedRoutes so that it can be removed.
+#pragma once
+
+#include <windows.h>
+
+#include "app/route_records.h"
+
+namespace kestro {
+
+// Starts the route installation thread (the main window does this on
+// WM_TUNNEL_CONNECTED); the thread handle is not kept.
+void startRouteInstallation();
+
+// The thread's work on the calling thread: reports row 6 with WM_ACC_STEP and
+// ends by posting WM_ROUTES_READY, or WM_ACC_STOP when no route could be set.
+void installRoutes();
+
+// Adds one route: the interface's own metric on Windows after XP, then the row
+// is recorded and handed to the system. Returns the system's error code, 0 on success.
+DWORD addRoute(ForwardRow row);
+
+// Deletes every recorded row from the forward table in order (results ignored)
+// and empties the record. Stop calls it; so do the end of a tunnel that ended by
+// itself and the program's exit, so routes never outlive the tunnel.
+void removeInstalledRoutes();
+
+}  // namespace kestro

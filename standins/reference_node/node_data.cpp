@@ -1,0 +1,67 @@
+#include "standins/reference_node/node_data.h"
+
+#include <nlohmann/json.hpp>
+
+namespace kestro::refnode {
+namespace {
+
+using nlohmann::json;
+
+std::string textMember(const json& object, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    const auto found = object.find(name);
+    if (found != object.end() && found->is_string()) return found->get<std::string>();
+  }
+  return {};
+}
+
+bool isLoopback(const std::string& address) { return address.rfind("127.", 0) == 0; }
+
+}  // namespace
+
+bool parseNodeData(std::string_view text, NodeData& out, std::string& error) {
+  out = {};
+  const json document = json::parse(text, nullptr, false);
+  if (document.is_discarded() || !document.is_object()) {
+    error = "the data file is not a JSON object";
+    return false;
+  }
+  if (const auto accounts = document.find("accounts"); accounts != document.end()) {
+    for (const auto& [key, account] : accounts->items()) {
+      if (!account.is_object()) continue;
+      std::string name = textMember(account, {"username", "name"});
+      if (name.empty() && accounts->is_object()) name = key;
+      if (!name.empty()) out.passwords[name] = textMember(account, {"password"});
+    }
+  }
+  const auto nodes = document.find("nodes");
+  if (nodes == document.end() || !nodes->is_array()) {
+    error = "the data file has no \"nodes\" array";
+    return false;
+  }
+  for (const json& node : *nodes) {
+    if (!node.is_object()) continue;
+    NodeEndpoint endpoint;
+    endpoint.address = textMember(node, {"nodeip", "ip"});
+    if (const auto port = node.find("nodeport"); port != node.end() && port->is_number_integer()) {
+      const int64_t value = port->get<int64_t>();
+      if (value <= 0 || value > 65535) {
+        error = "node port out of range: " + std::to_string(value);
+        return false;
+      }
+      endpoint.port = static_cast<uint16_t>(value);
+    }
+    if (!isLoopback(endpoint.address)) {
+      error = "node address is not on loopback: \"" + endpoint.address + "\"";
+      return false;
+    }
+    bool known = false;
+    for (const NodeEndpoint& seen : out.endpoints) {
+      known = known || (seen.address == endpoint.address && seen.port == endpoint.port);
+    }
+    if (!known) out.endpoints.push_back(endpoint);
+  }
+  return true;
+}
+
+}  // namespace kestro::refnode

@@ -1,0 +1,31 @@
+// What the reference node takes from the reference service's data file: the
+// accounts it lets in and the node addresses it listens on.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro::refnode {
+
+inline constexpr uint16_t kDefaultNodePort = 7000;
+
+struct NodeEndpoint {
+  std::string address;  // dotted IPv4 on loopback
+  uint16_t port = kDefaultNodePort;
+};
+
+struct NodeData {
+  std::map<std::string, std::string> passwords;  // user name -> password (UTF-8)
+  std::vector<NodeEndpoint> endpoints;           // distinct address and port pairs
+};
+
+// Reads "accounts" (an array of objects, or an object keyed by user name) with
+// "username" and "password", and "nodes" with "nodeip" and "nodeport" (7000 when
+// absent). Other members are ignored. False with `error` set when the text is
+// not such a document or a node lies outside 127.0.0.0/8.
+bool parseNodeData(std::string_view text, NodeData& out, std::string& error);
+
+}  // namespace kestro::refnode

@@ -1,0 +1,29 @@
+// One tunnel of the stand-in library: connect to the reference node on
+// loopback, authenticate, report the addresses and the connection, then the
+// traffic once per second until the stop event is signalled or the node hangs up.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace viadex {
+
+struct TunnelSettings {
+  HWND window = nullptr;
+  std::string nodeIp;
+  int nodePort = 0;
+  std::string userName;
+  std::string password;
+  HANDLE stopEvent = nullptr;
+  // From Viadex.ini: the addresses the tunnel reports, and how long to try the node.
+  std::string gateway;
+  std::string adapterAddress;
+  std::string adapterMask;
+  DWORD connectTimeoutMs = 20000;
+};
+
+// Returns when the tunnel has ended; failures were posted as WM_TUNNEL_ERROR.
+void runTunnel(const TunnelSettings& settings);
+
+}  // namespace viadex
