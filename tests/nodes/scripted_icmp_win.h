@@ -1,0 +1,171 @@
+// Replaces the ICMP seam for one test: echoes answer from a script per
+// destination, and every request is recorded. Header-only: the test folder's
+// sources are its *_test.cpp files.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "nodes/icmp_seam_win.h"
+
+namespace kestro::test {
+
+struct ScriptedEcho {
+  enum class Kind { Reply, TimeOut, ErrorStatus, RealEcho };
+  Kind kind = Kind::TimeOut;
+  ULONG roundTripMs = 0;
+
+  static ScriptedEcho reply(ULONG ms) { return {Kind::Reply, ms}; }
+  static ScriptedEcho timeOut() { return {Kind::TimeOut, 0}; }
+  // A reply arrives, but with an error status (destination host unreachable).
+  static ScriptedEcho errorStatus() { return {Kind::ErrorStatus, 0}; }
+  // The real IcmpSendEcho2 answers.
+  static ScriptedEcho realEcho() { return {Kind::RealEcho, 0}; }
+};
+
+// What one IcmpSendEcho2 call asked for.
+struct EchoCall {
+  IPAddr destination = 0;
+  std::string payload;
+  DWORD replySize = 0;
+  DWORD timeoutMs = 0;
+  bool withOptions = false;
+  bool withEvent = false;
+};
+
+// The completion routine's type differs between SDKs (PIO_APC_ROUTINE or FARPROC).
+template <typename>
+struct ThirdParameter;
+template <typename R, typename A, typename B, typename C, typename... Rest>
+struct ThirdParameter<R(WINAPI*)(A, B, C, Rest...)> {
+  using type = C;
+};
+using EchoApcRoutine = ThirdParameter<decltype(&::IcmpSendEcho2)>::type;
+
+class ScriptedIcmp {
+ public:
+  ScriptedIcmp() : saved_(icmpFunctions()) {
+    current() = this;
+    icmpFunctions().createFile = &ScriptedIcmp::createFile;
+    icmpFunctions().sendEcho2 = &ScriptedIcmp::sendEcho2;
+    icmpFunctions().closeHandle = &ScriptedIcmp::closeHandle;
+  }
+  ~ScriptedIcmp() {
+    icmpFunctions() = saved_;
+    current() = nullptr;
+  }
+  ScriptedIcmp(const ScriptedIcmp&) = delete;
+  ScriptedIcmp& operator=(const ScriptedIcmp&) = delete;
+
+  // Echoes to `address` answer in this order; after the last, the last repeats.
+  // Unscripted destinations time out.
+  void script(const char* address, std::vector<ScriptedEcho> echoes) {
+    std::lock_guard lock(mutex_);
+    scripts_[inet_addr(address)] = {std::move(echoes), 0};
+  }
+  void failOpen() { failOpen_ = true; }
+  // Runs on the opener's thread before IcmpCreateFile answers.
+  void beforeOpen(std::function<void()> gate) { openGate_ = std::move(gate); }
+  // Runs on the prober's thread before echo call number `index` (from 0) is answered.
+  void beforeEcho(std::function<void(size_t index)> gate) { gate_ = std::move(gate); }
+
+  std::vector<EchoCall> calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+  }
+  int opened() const { return opened_; }
+  int closed() const { return closed_; }
+
+  inline static const HANDLE kHandle = reinterpret_cast<HANDLE>(0x4C1C);
+
+ private:
+  struct Script {
+    std::vector<ScriptedEcho> echoes;
+    size_t next = 0;
+  };
+
+  static ScriptedIcmp*& current() {
+    static ScriptedIcmp* instance = nullptr;
+    return instance;
+  }
+
+  static HANDLE WINAPI createFile() {
+    ScriptedIcmp& self = *current();
+    if (self.openGate_) self.openGate_();
+    if (self.failOpen_) return INVALID_HANDLE_VALUE;
+    ++self.opened_;
+    // A real handle as well, so that RealEcho scripts can reach the real function.
+    self.real_ = self.saved_.createFile();
+    return kHandle;
+  }
+
+  static BOOL WINAPI closeHandle(HANDLE handle) {
+    ScriptedIcmp& self = *current();
+    if (handle != kHandle) return FALSE;
+    ++self.closed_;
+    if (self.real_ != INVALID_HANDLE_VALUE) self.saved_.closeHandle(self.real_);
+    return TRUE;
+  }
+
+  static DWORD WINAPI sendEcho2(HANDLE handle, HANDLE event, EchoApcRoutine apc, PVOID apcContext,
+                                IPAddr destination, LPVOID request, WORD requestSize,
+                                PIP_OPTION_INFORMATION options, LPVOID reply, DWORD replySize, DWORD timeoutMs) {
+    ScriptedIcmp& self = *current();
+    size_t index = 0;
+    ScriptedEcho echo;
+    {
+      std::lock_guard lock(self.mutex_);
+      index = self.calls_.size();
+      self.calls_.push_back({destination, std::string(static_cast<const char*>(request), requestSize), replySize,
+                             timeoutMs, options != nullptr, event != nullptr || apc != nullptr});
+      auto found = self.scripts_.find(destination);
+      if (found != self.scripts_.end() && !found->second.echoes.empty()) {
+        Script& script = found->second;
+        echo = script.echoes[std::min(script.next, script.echoes.size() - 1)];
+        ++script.next;
+      }
+    }
+    if (self.gate_) self.gate_(index);
+    if (handle != kHandle) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return 0;
+    }
+    switch (echo.kind) {
+      case ScriptedEcho::Kind::RealEcho:
+        return self.saved_.sendEcho2(self.real_, event, apc, apcContext, destination, request, requestSize, options,
+                                     reply, replySize, timeoutMs);
+      case ScriptedEcho::Kind::TimeOut:
+        SetLastError(IP_REQ_TIMED_OUT);
+        return 0;
+      case ScriptedEcho::Kind::Reply:
+      case ScriptedEcho::Kind::ErrorStatus:
+        break;
+    }
+    auto* answer = static_cast<ICMP_ECHO_REPLY*>(reply);
+    *answer = ICMP_ECHO_REPLY{};
+    answer->Address = destination;
+    answer->Status = echo.kind == ScriptedEcho::Kind::Reply ? IP_SUCCESS : IP_DEST_HOST_UNREACHABLE;
+    answer->RoundTripTime = echo.roundTripMs;
+    return 1;
+  }
+
+  IcmpFunctions saved_;
+  mutable std::mutex mutex_;
+  std::map<IPAddr, Script> scripts_;
+  std::vector<EchoCall> calls_;
+  std::function<void()> openGate_;
+  std::function<void(size_t)> gate_;
+  std::atomic<bool> failOpen_{false};
+  std::atomic<int> opened_{0};
+  std::atomic<int> closed_{0};
+  HANDLE real_ = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace kestro::test
