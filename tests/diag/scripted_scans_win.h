@@ -1,0 +1,173 @@
+// Replace the process-snapshot and Winsock-catalogue seams for one test: the
+// snapshot lists scripted executable names, the catalogue holds scripted
+// entries, and every deinstallation is recorded. Header-only: the test folder's
+// sources are its *_test.cpp files.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "diag/process_scan_win.h"
+#include "diag/provider_scan_win.h"
+
+namespace kestro::test {
+
+class ScriptedProcesses {
+ public:
+  explicit ScriptedProcesses(std::vector<std::wstring> executables) : saved_(processSnapshotFunctions()) {
+    current() = this;
+    executables_ = std::move(executables);
+    processSnapshotFunctions().createSnapshot = &ScriptedProcesses::createSnapshot;
+    processSnapshotFunctions().firstProcess = &ScriptedProcesses::firstProcess;
+    processSnapshotFunctions().nextProcess = &ScriptedProcesses::nextProcess;
+    processSnapshotFunctions().closeSnapshot = &ScriptedProcesses::closeSnapshot;
+  }
+  ~ScriptedProcesses() {
+    processSnapshotFunctions() = saved_;
+    current() = nullptr;
+  }
+  ScriptedProcesses(const ScriptedProcesses&) = delete;
+  ScriptedProcesses& operator=(const ScriptedProcesses&) = delete;
+
+  void failSnapshot() { failSnapshot_ = true; }
+  void failFirstEntry() { failFirst_ = true; }
+  int taken() const { return taken_; }
+  int closed() const { return closed_; }
+
+  inline static const HANDLE kSnapshot = reinterpret_cast<HANDLE>(0x5A90);
+
+ private:
+  static ScriptedProcesses*& current() {
+    static ScriptedProcesses* instance = nullptr;
+    return instance;
+  }
+
+  static HANDLE WINAPI createSnapshot(DWORD flags, DWORD processId) {
+    ScriptedProcesses& self = *current();
+    if (self.failSnapshot_ || flags != TH32CS_SNAPPROCESS || processId != 0) return INVALID_HANDLE_VALUE;
+    ++self.taken_;
+    return kSnapshot;
+  }
+
+  static BOOL WINAPI firstProcess(HANDLE snapshot, PROCESSENTRY32W* entry) {
+    ScriptedProcesses& self = *current();
+    if (snapshot != kSnapshot || entry->dwSize != sizeof(PROCESSENTRY32W) || self.failFirst_) return FALSE;
+    self.next_ = 0;
+    return nextProcess(snapshot, entry);
+  }
+
+  static BOOL WINAPI nextProcess(HANDLE snapshot, PROCESSENTRY32W* entry) {
+    ScriptedProcesses& self = *current();
+    if (snapshot != kSnapshot || self.next_ >= self.executables_.size()) {
+      SetLastError(ERROR_NO_MORE_FILES);
+      return FALSE;
+    }
+    const std::wstring& name = self.executables_[self.next_];
+    const DWORD size = entry->dwSize;
+    *entry = PROCESSENTRY32W{};
+    entry->dwSize = size;
+    entry->th32ProcessID = static_cast<DWORD>(100 + self.next_);
+    std::copy_n(name.c_str(), std::min<size_t>(name.size(), MAX_PATH - 1), entry->szExeFile);
+    ++self.next_;
+    return TRUE;
+  }
+
+  static BOOL WINAPI closeSnapshot(HANDLE snapshot) {
+    if (snapshot != kSnapshot) return FALSE;
+    ++current()->closed_;
+    return TRUE;
+  }
+
+  ProcessSnapshotFunctions saved_;
+  std::vector<std::wstring> executables_;
+  size_t next_ = 0;
+  bool failSnapshot_ = false;
+  bool failFirst_ = false;
+  int taken_ = 0;
+  int closed_ = 0;
+};
+
+// One catalogue entry: a provider identifier in brace form and a display name.
+inline WSAPROTOCOL_INFOW catalogueEntry(const wchar_t* providerId, const wchar_t* protocol) {
+  WSAPROTOCOL_INFOW entry{};
+  IIDFromString(providerId, &entry.ProviderId);
+  wcsncpy(entry.szProtocol, protocol, WSAPROTOCOL_LEN);
+  return entry;
+}
+
+inline std::wstring guidText(const GUID& id) {
+  wchar_t text[48] = {};
+  StringFromGUID2(id, text, 48);
+  return text;
+}
+
+class ScriptedCatalogue {
+ public:
+  // With `realEntries` the catalogue is the system's own and only the
+  // deinstallations are scripted (recorded, never made).
+  explicit ScriptedCatalogue(std::vector<WSAPROTOCOL_INFOW> entries, bool realEntries = false)
+      : saved_(winsockCatalogueFunctions()) {
+    current() = this;
+    entries_ = std::move(entries);
+    if (!realEntries) winsockCatalogueFunctions().enumProtocols = &ScriptedCatalogue::enumProtocols;
+    winsockCatalogueFunctions().deinstallProvider = &ScriptedCatalogue::deinstallProvider;
+  }
+  ~ScriptedCatalogue() {
+    winsockCatalogueFunctions() = saved_;
+    current() = nullptr;
+  }
+  ScriptedCatalogue(const ScriptedCatalogue&) = delete;
+  ScriptedCatalogue& operator=(const ScriptedCatalogue&) = delete;
+
+  // The size query fails with `error` instead of WSAENOBUFS.
+  void failSizeQuery(int error) { sizeError_ = error; }
+  // The second call, with the buffer, fails.
+  void failRead() { failRead_ = true; }
+  const std::vector<std::wstring>& deinstalled() const { return deinstalled_; }
+  int reads() const { return reads_; }
+
+ private:
+  static ScriptedCatalogue*& current() {
+    static ScriptedCatalogue* instance = nullptr;
+    return instance;
+  }
+
+  static int WSPAPI enumProtocols(LPINT protocols, LPWSAPROTOCOL_INFOW buffer, LPDWORD length, LPINT error) {
+    ScriptedCatalogue& self = *current();
+    const DWORD needed = static_cast<DWORD>(self.entries_.size() * sizeof(WSAPROTOCOL_INFOW));
+    if (protocols != nullptr) return SOCKET_ERROR;  // the scans never filter
+    if (buffer == nullptr || *length < needed) {
+      *length = needed;
+      *error = self.sizeError_;
+      return SOCKET_ERROR;
+    }
+    ++self.reads_;
+    if (self.failRead_) {
+      *error = WSAEFAULT;
+      return SOCKET_ERROR;
+    }
+    if (needed != 0) std::memcpy(buffer, self.entries_.data(), needed);
+    return static_cast<int>(self.entries_.size());
+  }
+
+  static int WSPAPI deinstallProvider(LPGUID providerId, LPINT error) {
+    current()->deinstalled_.push_back(guidText(*providerId));
+    *error = 0;
+    return 0;
+  }
+
+  WinsockCatalogueFunctions saved_;
+  std::vector<WSAPROTOCOL_INFOW> entries_;
+  std::vector<std::wstring> deinstalled_;
+  int sizeError_ = WSAENOBUFS;
+  bool failRead_ = false;
+  int reads_ = 0;
+};
+
+}  // namespace kestro::test
