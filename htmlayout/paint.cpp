@@ -1,0 +1,122 @@
+// Painting the laid-out tree through the canvas, in tree order with
+// positioned elements above the flow.
+#include <algorithm>
+
+#include "htmlayout/document.h"
+#include "htmlayout/layout.h"
+#include "htmlayout/stock_behaviors.h"
+
+namespace htmlayout {
+namespace {
+
+const color kCheckInk = rgb(40, 40, 40);
+const color kProgressFill = rgb(6, 176, 37);
+
+rect inset(const rect& r, int top, int right, int bottom, int left) {
+  return {r.left + left, r.top + top, std::max(r.left + left, r.right - right), std::max(r.top + top, r.bottom - bottom)};
+}
+
+class painter {
+ public:
+  painter(document& doc, canvas& gfx) : doc_(doc), gfx_(gfx) {}
+
+  void element(HELEMENT el, point base) {
+    if (el->is_text || el->style.display == display_t::NONE) return;
+    const computed_style& s = el->style;
+    point origin{base.x + el->box.x, base.y + el->box.y};
+    rect r{origin.x, origin.y, origin.x + el->box.width, origin.y + el->box.height};
+    bool is_inline = s.display == display_t::INLINE;
+    if ((s.background_color >> 24) != 0) gfx_.fill_rect(r, s.background_color, s.border_radius);
+    rect padding_box = inset(r, s.border[0], s.border[1], s.border[2], s.border[3]);
+    if (!s.background_image.url.empty()) gfx_.draw_image(s.background_image.url, padding_box, s.background_image.repeat);
+    if (s.border[0] || s.border[1] || s.border[2] || s.border[3]) gfx_.draw_border(r, s.border, s.border_color, s.border_radius);
+    rect content = inset(padding_box, s.padding[0], s.padding[1] + (el->box.scrollbar ? kScrollbarWidth : 0), s.padding[2], s.padding[3]);
+    if (draw_event(el, content)) return;
+    control(el, content);
+    bool clip = s.overflow != overflow_t::VISIBLE;
+    if (clip) gfx_.push_clip(padding_box);
+    point child_base = is_inline ? base : point{origin.x, origin.y - el->box.scroll_top};
+    if (!is_inline) {
+      for (const auto& f : el->box.fragments) {
+        const computed_style& ts = f.owner->style;
+        gfx_.draw_text(font_of(ts), child_base.x + f.x, child_base.y + f.baseline,
+                       std::wstring_view(f.owner->text).substr(f.start, f.count), ts.text_color);
+      }
+    }
+    for (HELEMENT c : el->children)
+      if (!c->is_text && !is_out_of_flow(c)) element(c, child_base);
+    for (HELEMENT c : el->children)
+      if (!c->is_text && is_out_of_flow(c)) element(c, child_base);
+    if (clip) gfx_.pop_clip();
+    if (!s.foreground_image.url.empty()) gfx_.draw_image(s.foreground_image.url, padding_box, s.foreground_image.repeat);
+    if (el->box.scrollbar) scrollbar(el, padding_box);
+  }
+
+ private:
+  // Behaviors that draw the content layer themselves.
+  bool draw_event(HELEMENT el, const rect& content) {
+    for (const auto& h : std::vector<attached_handler>(el->handlers)) {
+      if (!(h.subscription & HANDLE_DRAW)) continue;
+      DRAW_PARAMS p;
+      p.cmd = DRAW_CONTENT;
+      p.hdc = gfx_.native_surface();
+      p.gfx = &gfx_;
+      p.area = content;
+      if (h.handler->handle_event(el, HANDLE_DRAW, &p)) return true;
+    }
+    return false;
+  }
+
+  void control(HELEMENT el, const rect& content) {
+    if (el->has_handler("checkbox") && (el->state & STATE_CHECKED)) {
+      gfx_.fill_rect(inset(content, 3, 3, 3, 3), kCheckInk, 0);
+    } else if (el->has_handler("progress")) {
+      const std::wstring* v = el->attribute("value");
+      const std::wstring* m = el->attribute("maxvalue");
+      if (!m) m = el->attribute("max");
+      double value = v ? std::wcstod(v->c_str(), nullptr) : 0, max = m ? std::wcstod(m->c_str(), nullptr) : 100;
+      double part = max > 0 ? std::clamp(value / max, 0.0, 1.0) : 0;
+      rect bar = content;
+      bar.right = bar.left + static_cast<int>(content.width() * part);
+      if (bar.right > bar.left) gfx_.fill_rect(bar, kProgressFill, 0);
+    } else if (el->has_handler("edit") || el->has_handler("password")) {
+      std::wstring text = edit_display_text(el);
+      if (text.empty()) return;
+      font_spec font = font_of(el->style);
+      font_metrics m = gfx_.metrics(font);
+      gfx_.push_clip(content);
+      gfx_.draw_text(font, content.left + 2, content.top + (content.height() - m.height()) / 2 + m.ascent, text, el->style.text_color);
+      gfx_.pop_clip();
+    } else if (el->tag == "img") {
+      if (const std::wstring* src = el->attribute("src")) gfx_.draw_image(*src, content, repeat_t::STRETCH);
+    }
+  }
+
+  void scrollbar(HELEMENT el, const rect& padding_box) {
+    rect track{padding_box.right - kScrollbarWidth, padding_box.top, padding_box.right, padding_box.bottom};
+    gfx_.fill_rect(track, rgb(240, 240, 240), 0);
+    int client = padding_box.height();
+    int total = std::max(client, el->box.content_height + el->style.padding[0] + el->style.padding[2]);
+    if (total <= 0) return;
+    int thumb_h = std::max(12, client * client / total);
+    int travel = client - thumb_h;
+    int max_top = total - client;
+    int thumb_top = track.top + (max_top > 0 ? travel * el->box.scroll_top / max_top : 0);
+    gfx_.fill_rect({track.left + 3, thumb_top + 2, track.right - 3, thumb_top + thumb_h - 2}, rgb(192, 192, 192), 3);
+  }
+
+  document& doc_;
+  canvas& gfx_;
+};
+
+}  // namespace
+
+void document::paint(canvas& target, const rect& dirty) {
+  update();
+  if (!root_) return;
+  target.push_clip(dirty);
+  painter(*this, target).element(root_, {0, 0});
+  target.pop_clip();
+}
+
+}  // namespace htmlayout

@@ -1,0 +1,21 @@
+// The engine's own behaviors: button, hyperlink, checkbox, edit, password and
+// progress, and the control values they keep.
+#pragma once
+
+#include <string_view>
+
+#include "htmlayout/event_handler.h"
+
+namespace htmlayout {
+
+// The stock behavior of that name, or null.
+event_handler* stock_behavior(std::string_view name);
+
+// Control values: a check box is T_BOOL (true when ticked); a progress bar is
+// its "value" attribute as T_INT; an edit box is its text as T_STRING.
+value control_value(HELEMENT el);
+bool set_control_value(HELEMENT el, const value& v);
+// The text an edit box shows (dots for a password box).
+std::wstring edit_display_text(HELEMENT el);
+
+}  // namespace htmlayout

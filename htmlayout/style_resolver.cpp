@@ -1,0 +1,113 @@
+#include "htmlayout/style_resolver.h"
+
+#include <algorithm>
+
+#include "app/text_convert.h"
+#include "htmlayout/css_values.h"
+
+namespace htmlayout {
+namespace {
+
+const char kUserAgentCss[] = R"(
+html, body, div, p, ul, ol, li, form, h1, h2, h3, h4, center, head, widget { display: block; }
+head, style, script, title, meta, link { display: none; }
+li { display: list-item; }
+table { display: table; }
+thead, tbody, tfoot { display: table-row-group; }
+tr { display: table-row; }
+td, th { display: table-cell; vertical-align: middle; padding: 1px; }
+th { font-weight: bold; }
+p, ul, ol { margin: 0; }
+img, input, button, progress, select, textarea { display: inline-block; }
+b, strong { font-weight: bold; }
+a[href] { behavior: hyperlink; cursor: pointer; }
+button, input[type=button], input[type=submit] { behavior: button; padding: 2px 6px; border: 1px solid #a0a0a0; background-color: #e8e8e8; text-align: center; }
+input { behavior: edit; width: 120px; height: 20px; border: 1px solid #a0a0a0; background-color: white; cursor: text; }
+input[type=text] { behavior: edit; }
+input[type=password] { behavior: password; }
+input[type=checkbox] { behavior: checkbox; width: 13px; height: 13px; cursor: default; }
+progress { behavior: progress; width: 100px; height: 12px; border: 1px solid #a0a0a0; }
+)";
+
+struct matched {
+  const declaration* decl;
+  int rank;       // importance and origin
+  int specificity;
+  size_t order;
+};
+
+void collect(const style_sheet& sheet, int origin, HELEMENT el, HELEMENT root, std::vector<matched>& out, size_t& order) {
+  for (const auto& rule : sheet.rules) {
+    int best = -1;
+    for (const auto& sel : rule.selectors)
+      if (sel.specificity > best && matches(sel, el, root)) best = sel.specificity;
+    if (best >= 0) {
+      for (const auto& d : rule.declarations) out.push_back({&d, origin + (d.important ? 10 : 0), best, order++});
+    } else {
+      order += rule.declarations.size();
+    }
+  }
+}
+
+void resolve_one(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
+  std::vector<matched> found;
+  size_t order = 0;
+  collect(user_agent_sheet(), 0, el, root, found, order);
+  for (const auto& sheet : sheets) collect(sheet, 1, el, root, found, order);
+  std::vector<declaration> inline_decls;
+  if (const std::wstring* attr = el->attribute("style")) inline_decls = parse_declarations(*attr);
+  for (const auto& d : inline_decls) found.push_back({&d, 2 + (d.important ? 10 : 0), 1 << 30, order++});
+  std::vector<declaration> runtime;
+  for (const auto& [name, value] : el->runtime_styles) runtime.push_back({name, kestro::fromUtf8(value), false});
+  for (const auto& d : runtime) found.push_back({&d, 20, 1 << 30, order++});
+  std::stable_sort(found.begin(), found.end(), [](const matched& a, const matched& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
+    if (a.specificity != b.specificity) return a.specificity < b.specificity;
+    return a.order < b.order;
+  });
+
+  computed_style s;
+  s.inherit_from(parent);
+  // font-size first, so that em lengths of the same element use it.
+  for (const auto& m : found)
+    if (m.decl->name == "font-size") apply_property(s, "font-size", m.decl->value, parent);
+  el->custom_styles.clear();
+  for (const auto& m : found) {
+    if (m.decl->name == "font-size") continue;
+    if (m.decl->name.starts_with("-")) {
+      std::string v = kestro::toUtf8(m.decl->value);
+      auto it = std::find_if(el->custom_styles.begin(), el->custom_styles.end(), [&](auto& p) { return p.first == m.decl->name; });
+      if (it != el->custom_styles.end()) it->second = v;
+      else el->custom_styles.emplace_back(m.decl->name, v);
+      continue;
+    }
+    apply_property(s, m.decl->name, m.decl->value, parent);
+  }
+  el->style = std::move(s);
+}
+
+void resolve_tree(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
+  if (el->is_text) {
+    el->style = computed_style{};
+    el->style.inherit_from(parent);
+    return;
+  }
+  resolve_one(el, parent, sheets, root);
+  for (HELEMENT c : el->children) resolve_tree(c, el->style, sheets, root);
+}
+
+}  // namespace
+
+const style_sheet& user_agent_sheet() {
+  static const style_sheet sheet = parse_style_sheet(kestro::fromUtf8(kUserAgentCss));
+  return sheet;
+}
+
+void resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets) {
+  if (!root) return;
+  computed_style base;
+  base.font_family = L"Tahoma";
+  resolve_tree(root, base, sheets, root);
+}
+
+}  // namespace htmlayout
