@@ -7,6 +7,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -21,6 +22,7 @@ class LoopbackHttpServer {
   struct Response {
     int status = 200;
     std::string body;
+    bool hangUp = false;  // close the connection without replying
   };
   // Runs on the server's thread for each request (its head and body as received).
   using Handler = std::function<Response(const std::string& request)>;
@@ -42,8 +44,17 @@ class LoopbackHttpServer {
   }
 
   ~LoopbackHttpServer() {
-    closesocket(listener_);  // ends the accept loop
+    // A connection of our own wakes the accept loop, which then sees the flag.
+    stopping_ = true;
+    SOCKET wake = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    connect(wake, reinterpret_cast<sockaddr*>(&address), sizeof(address));
     thread_.join();
+    closesocket(wake);
+    closesocket(listener_);
     WSACleanup();
   }
   LoopbackHttpServer(const LoopbackHttpServer&) = delete;
@@ -56,33 +67,25 @@ class LoopbackHttpServer {
     return requests_;
   }
 
-  // A loopback port on which nobody listens (connections are refused).
-  static uint16_t closedPort() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    int length = sizeof(address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    WSACleanup();
-    return ntohs(address.sin_port);
-  }
-
  private:
   void serve() {
     for (;;) {
       SOCKET client = accept(listener_, nullptr, nullptr);
       if (client == INVALID_SOCKET) return;
+      if (stopping_) {
+        closesocket(client);
+        return;
+      }
       const std::string request = readRequest(client);
       {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
       }
       const Response response = handler_(request);
+      if (response.hangUp) {
+        closesocket(client);
+        continue;
+      }
       std::string bytes = "HTTP/1.1 " + std::to_string(response.status) + " Scripted\r\n" +
                           "Content-Type: text/html\r\nContent-Length: " + std::to_string(response.body.size()) +
                           "\r\nConnection: close\r\n\r\n" + response.body;
@@ -114,6 +117,7 @@ class LoopbackHttpServer {
   Handler handler_;
   SOCKET listener_ = INVALID_SOCKET;
   uint16_t port_ = 0;
+  std::atomic<bool> stopping_{false};
   std::thread thread_;
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
