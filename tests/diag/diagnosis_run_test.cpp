@@ -134,15 +134,6 @@ TEST(DiagnosisRun, ANameThatDoesNotResolveGivesThatSitesDnsTextAndTheRunGoesOn) 
   }
 }
 
-TEST(DiagnosisRun, EchoesThatCannotBeSentPointAtTheProviderCheck) {
-  ScriptedMachine machine;
-  machine.links = {std::nullopt, std::nullopt};
-  DiagStepRecord record;
-  EXPECT_EQ(runDiagnosis(machine, record), 60);
-  EXPECT_EQ(verdictOf(machine, 0).detail, L"连接新浪网服务器遇到异常错误，请查看后续的LSP劫持检查");
-  EXPECT_EQ(verdictOf(machine, 1).detail, L"连接百度服务器遇到异常错误，请查看后续的LSP劫持检查");
-}
-
 TEST(DiagnosisRun, AddsThePointsOfEveryCheckWhateverTheEarlierVerdicts) {
   ScriptedMachine machine;
   machine.links = {LinkQuality{100.0f, 0.0f}, LinkQuality{kSilentLinkLatencyMs, 1.0f}};
@@ -166,17 +157,6 @@ TEST(DiagnosisRun, ReportsItsOneRecordEveryTime) {
   EXPECT_EQ(machine.records, std::vector<const DiagStepRecord*>(12, &record));
   EXPECT_EQ(record.title, kTitles[5]);
   EXPECT_EQ(record.status, DiagStatus::ok);
-}
-
-TEST(DiagnosisRun, EverythingWrongScoresNothing) {
-  ScriptedMachine machine;
-  machine.addresses.clear();
-  machine.programScans = {{true, true, L"a\tb\r\n"}, {true, true, L"c\td\r\n"}};
-  machine.providerScan = {false, false, L""};
-  machine.firewallScan = {false, false, L""};
-  DiagStepRecord record;
-  EXPECT_EQ(runDiagnosis(machine, record), 0);
-  EXPECT_EQ(machine.scores, std::vector<int32_t>{0});
 }
 
 }  // namespace
