@@ -67,8 +67,33 @@ stop_xvfb() {
 # service's process id is kept so that only those are stopped.
 KESTRO_SERVICE_PIDS=()
 
+# start_services: the reference service (built in build/native) on a free
+# loopback port, or on KESTRO_SERVICE_PORT when set (18480 is the address that
+# development builds have built in). Exports KESTRO_SERVICE_URL and
+# KESTRO_WEB_SITE, which the programs started afterwards (Wine's included) use.
 start_services() {
-  :
+  local program="$KESTRO_ROOT/build/native/standins/reference_service/kestro-reference-service"
+  local logfile="$KESTRO_ROOT/build/reference-service.log"
+  "$program" "${KESTRO_SERVICE_PORT:-0}" >"$logfile" 2>&1 &
+  local pid=$!
+  KESTRO_SERVICE_PIDS+=("$pid")
+  local port=""
+  for _ in $(seq 1 100); do
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$logfile")
+    [ -n "$port" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$port" ] || ! timeout 5 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port &&
+      printf 'GET /announce.php HTTP/1.0\r\n\r\n' >&3 && head -c 12 <&3 | grep -q '^HTTP/1.1 200'"; then
+    echo "the reference service did not start (log: $logfile)" >&2
+    cat "$logfile" >&2
+    return 1
+  fi
+  export KESTRO_SERVICE_URL="http://127.0.0.1:$port/"
+  export KESTRO_WEB_SITE="http://127.0.0.1:$port"
+  log "reference service at $KESTRO_SERVICE_URL (pid $pid, log $logfile)"
+  # Further stand-ins that the tests and the demo need start below.
 }
 
 stop_services() {
