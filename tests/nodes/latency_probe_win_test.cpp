@@ -104,6 +104,7 @@ TEST(LatencyProbe, HandleIsClosedOnceWhenItsOwnerEnds) {
 
 // Wine sends these through a real ICMP socket (raw when running as root).
 TEST(LatencyProbeLoopback, RealEchoesTo127001) {
+  if (const std::string reason = test::loopbackEchoUnavailable(); !reason.empty()) GTEST_SKIP() << reason;
   const IcmpHandle handle;
   ASSERT_TRUE(handle.valid());
   const int32_t latency = probeNodeLatency(L"127.0.0.1", handle.get());

@@ -308,6 +308,7 @@ TEST_F(NodeWorkers, RefreshEndsWhenTheWindowIsGone) {
 
 // Real echoes to 127.0.0.1 through Wine's ICMP, gated the same way.
 TEST_F(NodeWorkers, RefreshAgainstRealLoopbackEchoes) {
+  if (const std::string reason = test::loopbackEchoUnavailable(); !reason.empty()) GTEST_SKIP() << reason;
   ClientState::instance().setNodes(catalogue({{1, L"本机", L"127.0.0.1"}}));
   ScriptedIcmp icmp;
   icmp.script("127.0.0.1", {ScriptedEcho::realEcho()});

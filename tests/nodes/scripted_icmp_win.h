@@ -168,4 +168,22 @@ class ScriptedIcmp {
   HANDLE real_ = INVALID_HANDLE_VALUE;
 };
 
+// Why real echoes to 127.0.0.1 cannot be sent here, or empty when they can.
+// Wine sends them through a raw ICMP socket (root or CAP_NET_RAW) or an
+// unprivileged ICMP socket (net.ipv4.ping_group_range); without either every
+// echo fails with ERROR_ACCESS_DENIED.
+inline std::string loopbackEchoUnavailable() {
+  const HANDLE handle = IcmpCreateFile();
+  if (handle == INVALID_HANDLE_VALUE) return "IcmpCreateFile failed";
+  char payload[] = "probe";
+  unsigned char reply[sizeof(ICMP_ECHO_REPLY) + sizeof(payload) + 8];
+  const DWORD replies = IcmpSendEcho2(handle, nullptr, nullptr, nullptr, inet_addr("127.0.0.1"), payload,
+                                      sizeof(payload), nullptr, reply, sizeof(reply), 1000);
+  const DWORD error = GetLastError();
+  IcmpCloseHandle(handle);
+  if (replies == 0 && error == ERROR_ACCESS_DENIED)
+    return "this user may not open ICMP sockets (run as root, or widen net.ipv4.ping_group_range)";
+  return {};
+}
+
 }  // namespace kestro::test
