@@ -1,0 +1,58 @@
+#include "tests/service/worker_harness_win.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#include "app/text_convert.h"
+#include "app/window_handles.h"
+#include "app/window_messages.h"
+#include "tests/support/message_recorder_win.h"
+
+namespace kestro::test {
+
+ServiceUrlOverride::ServiceUrlOverride(const std::wstring& baseUrl) {
+  if (const char* value = std::getenv("KESTRO_SERVICE_URL")) {
+    previous_ = value;
+    hadPrevious_ = true;
+  }
+  _putenv_s("KESTRO_SERVICE_URL", toUtf8(baseUrl).c_str());
+}
+
+ServiceUrlOverride::~ServiceUrlOverride() {
+  // An empty value removes the variable.
+  _putenv_s("KESTRO_SERVICE_URL", hadPrevious_ ? previous_.c_str() : "");
+}
+
+WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals) {
+  MessageRecorder recorder([](UINT message, WPARAM, LPARAM lParam) -> std::wstring {
+    if (message != WM_LOGIN_PROGRESS && message != WM_GAME_PROGRESS) return {};
+    const auto* record = reinterpret_cast<const ProgressRecord*>(lParam);
+    return std::to_wstring(record->percent) + L" " + record->text;
+  });
+  auto& handles = WindowHandles::instance();
+  (window == ReportTo::LoginWindow ? handles.loginWindow : handles.mainWindow) = recorder.window();
+
+  std::thread thread(worker);
+  recorder.pumpUntil(
+      [&](const std::vector<MessageRecorder::Entry>& entries) {
+        return std::any_of(entries.begin(), entries.end(), [&](const MessageRecorder::Entry& entry) {
+          return std::find(finals.begin(), finals.end(), entry.message) != finals.end();
+        });
+      },
+      30000);
+  thread.join();
+  // Anything posted after the final message arrives by now.
+  recorder.pumpUntil([](const std::vector<MessageRecorder::Entry>&) { return false; }, 50);
+  handles.loginWindow = nullptr;
+  handles.mainWindow = nullptr;
+
+  WorkerRun run;
+  for (const auto& entry : recorder.entries()) {
+    run.messages.push_back(entry.message);
+    if (!entry.detail.empty()) run.progress.push_back(entry.detail);
+  }
+  return run;
+}
+
+}  // namespace kestro::test

@@ -1,0 +1,36 @@
+// Runs a service worker on its own thread against a loopback service and
+// records what it posted to the window standing in for the login or main window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kestro::test {
+
+struct WorkerRun {
+  std::vector<UINT> messages;           // every message, in arrival order
+  std::vector<std::wstring> progress;   // "<percent> <text>" of each progress message
+};
+
+// Points KESTRO_SERVICE_URL at `baseUrl` for the life of the object.
+class ServiceUrlOverride {
+ public:
+  explicit ServiceUrlOverride(const std::wstring& baseUrl);
+  ~ServiceUrlOverride();
+  ServiceUrlOverride(const ServiceUrlOverride&) = delete;
+  ServiceUrlOverride& operator=(const ServiceUrlOverride&) = delete;
+
+ private:
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
+
+enum class ReportTo { LoginWindow, MainWindow };
+
+// Runs `worker` until it has posted one of `finals` (or 30 s passed), joins it
+// and returns what arrived.
+WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals);
+
+}  // namespace kestro::test
