@@ -1,6 +1,8 @@
 #include "nodes/latency_probe.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -38,7 +40,9 @@ EchoOutcome sendEcho(HANDLE icmp, IPAddr destination, std::byte* reply) {
 // whose requests then fail like any other unanswered echo.
 IPAddr destinationOf(const std::wstring& address) { return inet_addr(toAnsi(address).c_str()); }
 
-std::unique_ptr<std::byte[]> replyBuffer() { return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[kReplyBufferSize]); }
+std::unique_ptr<std::byte[]> replyBuffer() {
+  return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[kReplyBufferSize]);
+}
 
 }  // namespace
 
