@@ -20,15 +20,7 @@ float loadOf(double value) {
 
 std::wstring loadTextOf(float load) { return formatNumber("%.2f%%", load * 100.0f); }
 
-std::wstring loadKeyOf(float load) {
-  const float key = load * 10000.0f;
-  // Out of the 32-bit range the key stays at its end rather than wrapping.
-  constexpr float kHigh = 2147483520.0f;  // the largest float below 2^31
-  const int32_t whole = key >= kHigh ? std::numeric_limits<int32_t>::max()
-                        : key <= -kHigh ? std::numeric_limits<int32_t>::min()
-                                        : static_cast<int32_t>(key);
-  return std::to_wstring(whole);
-}
+std::wstring loadKeyOf(float load) { return std::to_wstring(truncatedToInt32(load * 10000.0f)); }
 
 NodeRecord nodeFromReply(const JsonObjectReader& element) {
   NodeRecord node;

@@ -24,7 +24,7 @@ double latencyPoints(int32_t latency) {
 }
 
 void writeScore(NodeRecord& node, float score) {
-  node.score = static_cast<int32_t>(score);
+  node.score = truncatedToInt32(score);
   node.scoreText = formatNumber("%.0f", score);
   node.restText = formatNumber("%.0f", 100.0f - score);
 }

@@ -47,6 +47,7 @@ TEST(NodeCatalogue, LoadTexts) {
     EXPECT_EQ(loadKeyOf(c.load), c.key) << c.load;
   }
   EXPECT_EQ(loadKeyOf(1e30f), L"2147483647") << "a key beyond 32 bits stays at the end";
+  EXPECT_EQ(loadKeyOf(-1e30f), L"-2147483648");
 }
 
 TEST(NodeCatalogue, MissingMembersReadAsZeroAndEmpty) {

@@ -64,6 +64,16 @@ TEST(NodeRanking, ReRankingReplacesTheEarlierResult) {
   EXPECT_EQ(node.barImage, kBar2);
 }
 
+TEST(NodeRanking, LoadBeyondSenseSaturatesTheScore) {
+  NodeRecord node;
+  node.load = -3e38f;
+  rankNode(node, 10);
+  EXPECT_EQ(node.score, 2147483647);
+  node.load = -3e38f;
+  rankNode(node, -1);
+  EXPECT_EQ(node.score, 2147483647);
+}
+
 std::map<int32_t, NodeRecord> catalogueWithScores(std::initializer_list<std::pair<int32_t, int32_t>> scores) {
   std::map<int32_t, NodeRecord> nodes;
   for (const auto& [id, score] : scores) {
