@@ -12,12 +12,6 @@ bool postToMainWindow(UINT message, LPARAM lParam) {
   return PostMessageW(window, message, 0, lParam) != FALSE;
 }
 
-void postNodeProgress(ProgressRecord& record, int32_t percent, std::wstring text) {
-  record.percent = percent;
-  record.text = std::move(text);
-  postToMainWindow(WM_NODE_PROGRESS, reinterpret_cast<LPARAM>(&record));
-}
-
 void postLatencyReport(int32_t nodeId, int32_t latency) {
   deliverLatencyReport({nodeId, latency}, [](LatencyReport* report) {
     return postToMainWindow(WM_NODE_LATENCY, reinterpret_cast<LPARAM>(report));

@@ -7,32 +7,31 @@
 #include "nodes/node_catalogue.h"
 #include "nodes/node_messages_win.h"
 #include "nodes/node_progress.h"
+#include "service/progress_ring.h"
 
 namespace kestro {
 namespace {
 
-// One record per worker, rewritten for each progress message.
-ProgressRecord& fetchProgress() {
-  static ProgressRecord record;
-  return record;
-}
+// Each worker's progress records, static and its own. The window reads a
+// record when the message arrives, so successive messages use successive
+// slots rather than rewriting one record that may still be read.
+ProgressRing<64> fetchProgress;
+ProgressRing<64> refreshProgress;
 
-ProgressRecord& refreshProgress() {
-  static ProgressRecord record;
-  return record;
+void postProgress(ProgressRing<64>& ring, int32_t percent, std::wstring text) {
+  postToMainWindow(WM_NODE_PROGRESS, reinterpret_cast<LPARAM>(ring.next(percent, std::move(text))));
 }
 
 }  // namespace
 
 void runNodeFetchWorker() {
-  ProgressRecord& progress = fetchProgress();
-  postNodeProgress(progress, 5, L"正在获取加速节点列表");
+  postProgress(fetchProgress, 5, L"正在获取加速节点列表");
   const ServiceReply reply = exchangeWithService(L"%snode.php", HttpMethod::Get, {}, ReplyShape::Array);
   if (!reply.ok()) {
     postToMainWindow(WM_NODE_FETCH_FAILED, 0);
     return;
   }
-  postNodeProgress(progress, 15, L"正在解析加速节点列表");
+  postProgress(fetchProgress, 15, L"正在解析加速节点列表");
   // A member of the wrong type shows only while the records are read.
   const std::optional<std::map<int32_t, NodeRecord>> nodes = nodeCatalogueFrom(reply);
   if (!nodes) {
@@ -46,7 +45,7 @@ void runNodeFetchWorker() {
   const size_t count = reply.size();  // reply elements, duplicates included
   size_t index = 0;
   for (const auto& [id, node] : *nodes) {
-    postNodeProgress(progress, fetchProbeProgress(index, count), probingText(node.name));
+    postProgress(fetchProgress, fetchProbeProgress(index, count), probingText(node.name));
     postLatencyReport(id, probeNodeLatency(node.ip, icmp.get()));
     ++index;
   }
@@ -61,7 +60,7 @@ void runLatencyRefreshWorker() {
   size_t index = 0;
   for (const auto& [id, node] : nodes) {
     postToMainWindow(WM_NODE_PROBING, static_cast<LPARAM>(id));
-    postNodeProgress(refreshProgress(), refreshProbeProgress(index, nodes.size()), probingText(node.name));
+    postProgress(refreshProgress, refreshProbeProgress(index, nodes.size()), probingText(node.name));
     postLatencyReport(id, probeNodeLatency(node.ip, icmp.get()));
     ++index;
   }

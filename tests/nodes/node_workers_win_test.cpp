@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -65,24 +64,12 @@ class NodeWorkers : public ::testing::Test {
   // A fresh main window with nothing recorded yet.
   void resetRecorder() {
     recorder_.reset();
-    seen_ = 0;
-    recorder_ = std::make_unique<MessageRecorder>([this](UINT message, WPARAM, LPARAM lParam) {
-      std::wstring line = message == WM_NODE_PROGRESS && !readProgress_ ? L"progress" : describe(message, lParam);
-      ++seen_;
-      return line;
-    });
+    recorder_ = std::make_unique<MessageRecorder>(
+        [](UINT message, WPARAM, LPARAM lParam) { return describe(message, lParam); });
     WindowHandles::instance().mainWindow = recorder_->window();
   }
 
   static void useService(const std::string& baseUrl) { _putenv_s("KESTRO_SERVICE_URL", baseUrl.c_str()); }
-
-  // The worker rewrites its one progress record for the next step, so each
-  // step waits until the window has read the previous one: `seen` messages
-  // must have arrived. Used from the worker's side (server handler, ICMP seam).
-  bool waitUntilSeen(size_t seen) const {
-    for (int i = 0; i < 5000 && seen_.load() < seen; ++i) Sleep(1);
-    return seen_.load() >= seen;
-  }
 
   // Runs `worker` on its own thread until it reports its end; returns the lines.
   std::vector<std::wstring> run(void (*worker)()) {
@@ -100,23 +87,6 @@ class NodeWorkers : public ::testing::Test {
     return lines;
   }
 
-  // The fetch worker opens its ICMP handle after posting progress 15 and the
-  // ready message; it writes the next progress only once both were read.
-  void gateOpen(ScriptedIcmp& icmp) {
-    icmp.beforeOpen([this] { waitUntilSeen(3); });
-  }
-
-  // Each probe's first echo waits for the progress message of its node: after
-  // `before` messages, a node takes `perNode` messages up to its progress.
-  void gateProbes(ScriptedIcmp& icmp, size_t before, size_t perNode) {
-    icmp.beforeEcho([this, before, perNode](size_t index) {
-      if (index % 3 == 0) waitUntilSeen(before + (index / 3 + 1) * perNode + index / 3);
-    });
-  }
-
-  std::atomic<size_t> seen_{0};
-  // Off where probes end at once and nothing orders the record's rewrites.
-  bool readProgress_ = true;
   std::unique_ptr<MessageRecorder> recorder_;
 };
 
@@ -127,8 +97,7 @@ constexpr char kThreeNodes[] =
     R"({"nid":3,"nodename":"dropped","nodeip":"127.0.0.99","nodeload":0.1}])";
 
 TEST_F(NodeWorkers, FetchReplacesTheCatalogueAndProbesEveryNode) {
-  LoopbackHttpServer server([this](const std::string&) {
-    waitUntilSeen(1);
+  LoopbackHttpServer server([](const std::string&) {
     return LoopbackHttpServer::Response{200, kThreeNodes};
   });
   useService(server.baseUrl());
@@ -136,9 +105,6 @@ TEST_F(NodeWorkers, FetchReplacesTheCatalogueAndProbesEveryNode) {
   icmp.script("127.0.0.3", {ScriptedEcho::reply(20), ScriptedEcho::reply(30), ScriptedEcho::reply(41)});
   icmp.script("127.0.0.5", {ScriptedEcho::timeOut()});
   icmp.script("127.0.0.7", {ScriptedEcho::errorStatus(), ScriptedEcho::reply(30)});
-  // Progress 5, progress 15 and the ready message come before the first probe.
-  gateOpen(icmp);
-  gateProbes(icmp, 3, 1);
 
   const std::vector<std::wstring> expected = {
       fetching(), parsing(), L"ready",
@@ -185,9 +151,8 @@ TEST_F(NodeWorkers, FailedFetchKeepsTheEarlierCatalogue) {
     ClientState::instance().setNodes(earlier);
     resetRecorder();
 
-    LoopbackHttpServer server([&c, this](const std::string&) {
-      waitUntilSeen(1);
-      return LoopbackHttpServer::Response{c.status, c.body, c.hangUp};
+    LoopbackHttpServer server([&c](const std::string&) {
+        return LoopbackHttpServer::Response{c.status, c.body, c.hangUp};
     });
     useService(server.baseUrl());
     ScriptedIcmp icmp;
@@ -206,13 +171,11 @@ TEST_F(NodeWorkers, FetchOfAnEmptyArrayEmptiesTheCatalogueWithoutProbes) {
   std::map<int32_t, NodeRecord> earlier;
   earlier[42].id = 42;
   ClientState::instance().setNodes(earlier);
-  LoopbackHttpServer server([this](const std::string&) {
-    waitUntilSeen(1);
+  LoopbackHttpServer server([](const std::string&) {
     return LoopbackHttpServer::Response{200, "[]"};
   });
   useService(server.baseUrl());
   ScriptedIcmp icmp;
-  gateOpen(icmp);
   const std::vector<std::wstring> expected = {fetching(), parsing(), L"ready", L"done"};
   EXPECT_EQ(run(runNodeFetchWorker), expected);
   EXPECT_TRUE(ClientState::instance().nodes().empty());
@@ -220,22 +183,15 @@ TEST_F(NodeWorkers, FetchOfAnEmptyArrayEmptiesTheCatalogueWithoutProbes) {
 }
 
 TEST_F(NodeWorkers, FetchWithoutAnIcmpHandleReportsTheHandleErrorForEveryNode) {
-  LoopbackHttpServer server([this](const std::string&) {
-    waitUntilSeen(1);
+  LoopbackHttpServer server([](const std::string&) {
     return LoopbackHttpServer::Response{200, R"([{"nid":1,"nodename":"甲"},{"nid":2,"nodename":"乙"}])"};
   });
   useService(server.baseUrl());
   ScriptedIcmp icmp;
   icmp.failOpen();
-  gateOpen(icmp);
-  // No echo is sent, so the progress texts are left to the other runs.
-  readProgress_ = false;
-  const std::vector<std::wstring> lines = run(runNodeFetchWorker);
-  std::vector<std::wstring> reports;
-  for (const auto& line : lines)
-    if (line.rfind(L"latency", 0) == 0) reports.push_back(line);
-  EXPECT_EQ(reports, (std::vector<std::wstring>{L"latency 1 -1", L"latency 2 -1"}));
-  EXPECT_EQ(lines.back(), L"done");
+  const std::vector<std::wstring> expected = {fetching(), parsing(), L"ready", probing(30, L"甲"), L"latency 1 -1",
+                                              probing(65, L"乙"), L"latency 2 -1", L"done"};
+  EXPECT_EQ(run(runNodeFetchWorker), expected);
   EXPECT_EQ(icmp.closed(), 0) << "an invalid handle is not closed";
 }
 
@@ -258,8 +214,6 @@ TEST_F(NodeWorkers, RefreshProbesEveryNodeInAscendingId) {
   icmp.script("127.0.0.10", {ScriptedEcho::reply(12)});
   icmp.script("127.0.0.20", {ScriptedEcho::reply(20), ScriptedEcho::reply(30), ScriptedEcho::reply(41)});
   icmp.script("127.0.0.40", {ScriptedEcho::timeOut(), ScriptedEcho::reply(10), ScriptedEcho::timeOut()});
-  // The start message, then per node its probing and progress messages.
-  gateProbes(icmp, 1, 2);
 
   const std::vector<std::wstring> expected = {
       L"probing 0",
@@ -285,11 +239,12 @@ TEST_F(NodeWorkers, RefreshWithoutAnIcmpHandleStillWalksEveryNode) {
   ClientState::instance().setNodes(catalogue({{1, L"甲", L"127.0.0.1"}, {2, L"乙", L"127.0.0.2"}}));
   ScriptedIcmp icmp;
   icmp.failOpen();
-  readProgress_ = false;
-  std::vector<std::wstring> reports;
-  for (const auto& line : run(runLatencyRefreshWorker))
-    if (line.rfind(L"latency", 0) == 0) reports.push_back(line);
-  EXPECT_EQ(reports, (std::vector<std::wstring>{L"latency 1 -1", L"latency 2 -1"}));
+  const std::vector<std::wstring> expected = {
+      L"probing 0",
+      L"probing 1", probing(0, L"甲"), L"latency 1 -1",
+      L"probing 2", probing(50, L"乙"), L"latency 2 -1",
+      L"done"};
+  EXPECT_EQ(run(runLatencyRefreshWorker), expected);
 }
 
 TEST_F(NodeWorkers, RefreshEndsWhenTheWindowIsGone) {
@@ -306,13 +261,12 @@ TEST_F(NodeWorkers, RefreshEndsWhenTheWindowIsGone) {
   EXPECT_EQ(icmp.closed(), 1);
 }
 
-// Real echoes to 127.0.0.1 through Wine's ICMP, gated the same way.
+// Real echoes to 127.0.0.1 through Wine's ICMP.
 TEST_F(NodeWorkers, RefreshAgainstRealLoopbackEchoes) {
   if (const std::string reason = test::loopbackEchoUnavailable(); !reason.empty()) GTEST_SKIP() << reason;
   ClientState::instance().setNodes(catalogue({{1, L"本机", L"127.0.0.1"}}));
   ScriptedIcmp icmp;
   icmp.script("127.0.0.1", {ScriptedEcho::realEcho()});
-  gateProbes(icmp, 1, 2);
   const std::vector<std::wstring> lines = run(runLatencyRefreshWorker);
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[2], probing(0, L"本机"));

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -71,10 +70,6 @@ class ScriptedIcmp {
     scripts_[inet_addr(address)] = {std::move(echoes), 0};
   }
   void failOpen() { failOpen_ = true; }
-  // Runs on the opener's thread before IcmpCreateFile answers.
-  void beforeOpen(std::function<void()> gate) { openGate_ = std::move(gate); }
-  // Runs on the prober's thread before echo call number `index` (from 0) is answered.
-  void beforeEcho(std::function<void(size_t index)> gate) { gate_ = std::move(gate); }
 
   std::vector<EchoCall> calls() const {
     std::lock_guard lock(mutex_);
@@ -98,7 +93,6 @@ class ScriptedIcmp {
 
   static HANDLE WINAPI createFile() {
     ScriptedIcmp& self = *current();
-    if (self.openGate_) self.openGate_();
     if (self.failOpen_) return INVALID_HANDLE_VALUE;
     ++self.opened_;
     // A real handle as well, so that RealEcho scripts can reach the real function.
@@ -118,11 +112,9 @@ class ScriptedIcmp {
                                 IPAddr destination, LPVOID request, WORD requestSize,
                                 PIP_OPTION_INFORMATION options, LPVOID reply, DWORD replySize, DWORD timeoutMs) {
     ScriptedIcmp& self = *current();
-    size_t index = 0;
     ScriptedEcho echo;
     {
       std::lock_guard lock(self.mutex_);
-      index = self.calls_.size();
       self.calls_.push_back({destination, std::string(static_cast<const char*>(request), requestSize), replySize,
                              timeoutMs, options != nullptr, event != nullptr || apc != nullptr});
       auto found = self.scripts_.find(destination);
@@ -132,7 +124,6 @@ class ScriptedIcmp {
         ++script.next;
       }
     }
-    if (self.gate_) self.gate_(index);
     if (handle != kHandle) {
       SetLastError(ERROR_INVALID_HANDLE);
       return 0;
@@ -160,8 +151,6 @@ class ScriptedIcmp {
   mutable std::mutex mutex_;
   std::map<IPAddr, Script> scripts_;
   std::vector<EchoCall> calls_;
-  std::function<void()> openGate_;
-  std::function<void(size_t)> gate_;
   std::atomic<bool> failOpen_{false};
   std::atomic<int> opened_{0};
   std::atomic<int> closed_{0};
