@@ -208,8 +208,8 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
   auto len = [&](length& out) { auto l = parse_length(value, s.font_size); if (l) out = *l; return l.has_value(); };
   if (name == "display") { auto d = keyword(value, kDisplay); if (d) s.display = *d; return d.has_value(); }
   if (name == "position") {
-    static const std::pair<const wchar_t*, position_t> k[] = {{L"static", position_t::STATIC}, {L"relative", position_t::RELATIVE},
-                                                              {L"absolute", position_t::ABSOLUTE}, {L"fixed", position_t::FIXED}};
+    static const std::pair<const wchar_t*, position_t> k[] = {{L"static", position_t::STATIC_POS}, {L"relative", position_t::RELATIVE_POS},
+                                                              {L"absolute", position_t::ABSOLUTE_POS}, {L"fixed", position_t::FIXED_POS}};
     auto p = keyword(value, k); if (p) s.position = *p; return p.has_value();
   }
   if (name == "left") return len(s.left);

@@ -61,7 +61,7 @@ HELEMENT layout_parent(HELEMENT el) {
 }
 
 bool is_out_of_flow(HELEMENT el) {
-  return !el->is_text && (el->style.position == position_t::ABSOLUTE || el->style.position == position_t::FIXED);
+  return !el->is_text && (el->style.position == position_t::ABSOLUTE_POS || el->style.position == position_t::FIXED_POS);
 }
 
 bool is_inline_level(HELEMENT el) {
@@ -171,8 +171,8 @@ void layout_document(document& doc) {
   for (size_t i = 0; i < ctx.absolutes.size(); ++i) {
     HELEMENT el = ctx.absolutes[i];
     HELEMENT cb = el->parent;
-    while (cb && cb->parent && cb->style.position == position_t::STATIC) cb = cb->parent;
-    if (el->style.position == position_t::FIXED) cb = root;
+    while (cb && cb->parent && cb->style.position == position_t::STATIC_POS) cb = cb->parent;
+    if (el->style.position == position_t::FIXED_POS) cb = root;
     const computed_style& s = el->style;
     const computed_style& cs = cb->style;
     int cb_w = cb->box.width - cs.border[1] - cs.border[3];

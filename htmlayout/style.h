@@ -26,7 +26,7 @@ struct length {
 };
 
 enum class display_t : uint8_t { INLINE, BLOCK, INLINE_BLOCK, NONE, TABLE, TABLE_ROW_GROUP, TABLE_ROW, TABLE_CELL, LIST_ITEM };
-enum class position_t : uint8_t { STATIC, RELATIVE, ABSOLUTE, FIXED };
+enum class position_t : uint8_t { STATIC_POS, RELATIVE_POS, ABSOLUTE_POS, FIXED_POS };
 enum class align_t : uint8_t { LEFT, CENTER, RIGHT };
 enum class valign_t : uint8_t { BASELINE, TOP, MIDDLE, BOTTOM };
 enum class overflow_t : uint8_t { VISIBLE, HIDDEN, AUTO, SCROLL };
@@ -43,7 +43,7 @@ struct image_ref {
 struct computed_style {
   // Not inherited.
   display_t display = display_t::INLINE;
-  position_t position = position_t::STATIC;
+  position_t position = position_t::STATIC_POS;
   length left, top, right, bottom, width, height;
   length margin[4] = {length::px(0), length::px(0), length::px(0), length::px(0)};  // top, right, bottom, left
   int padding[4] = {0, 0, 0, 0};

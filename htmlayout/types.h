@@ -63,8 +63,9 @@ enum MOUSE_EVENTS : unsigned {
   MOUSE_ENTER = 0, MOUSE_LEAVE = 1, MOUSE_MOVE = 2, MOUSE_UP = 3, MOUSE_DOWN = 4,
   MOUSE_DCLICK = 5, MOUSE_WHEEL = 6, MOUSE_TICK = 7, MOUSE_IDLE = 8,
 };
-enum MOUSE_BUTTONS : unsigned { MAIN_MOUSE_BUTTON = 1, PROP_MOUSE_BUTTON = 2, MIDDLE_MOUSE_BUTTON = 4 };
-enum KEYBOARD_STATES : unsigned { CONTROL_KEY_PRESSED = 1, SHIFT_KEY_PRESSED = 2, ALT_KEY_PRESSED = 4 };
+// Mouse buttons and keyboard states, OR-ed together in event parameters.
+constexpr unsigned MAIN_MOUSE_BUTTON = 1, PROP_MOUSE_BUTTON = 2, MIDDLE_MOUSE_BUTTON = 4;
+constexpr unsigned CONTROL_KEY_PRESSED = 1, SHIFT_KEY_PRESSED = 2, ALT_KEY_PRESSED = 4;
 enum KEY_EVENTS : unsigned { KEY_DOWN = 0, KEY_UP = 1, KEY_CHAR = 2 };
 enum FOCUS_EVENTS : unsigned { FOCUS_LOST = 0, FOCUS_GOT = 1 };
 enum SCROLL_EVENTS : unsigned { SCROLL_POS = 0, SCROLL_STEP_PLUS = 1, SCROLL_STEP_MINUS = 2 };

@@ -1,0 +1,123 @@
+#include "htmlayout/gdi_canvas_win.h"
+
+#include <algorithm>
+
+namespace htmlayout {
+
+COLORREF to_colorref(color c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+gdi_canvas::gdi_canvas() : measure_(CreateCompatibleDC(nullptr)) {}
+
+gdi_canvas::~gdi_canvas() { DeleteDC(measure_); }
+
+font_metrics gdi_canvas::metrics(const font_spec& font) {
+  // Lines hold Latin and CJK text alike: take the larger of both fonts.
+  font_metrics m;
+  for (const wchar_t* sample : {L"x", L"\x4E2D"}) {
+    HGDIOBJ old = SelectObject(measure_, fonts_.get(font, sample));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(measure_, &tm);
+    SelectObject(measure_, old);
+    m.ascent = std::max(m.ascent, static_cast<int>(tm.tmAscent));
+    m.descent = std::max(m.descent, static_cast<int>(tm.tmDescent));
+  }
+  return m;
+}
+
+int gdi_canvas::text_width(const font_spec& font, std::wstring_view text) {
+  if (text.empty()) return 0;
+  HGDIOBJ old = SelectObject(measure_, fonts_.get(font, text));
+  SIZE size{};
+  GetTextExtentPoint32W(measure_, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(measure_, old);
+  return size.cx;
+}
+
+bool gdi_canvas::load_image(const std::wstring& url, const uint8_t* bytes, size_t size) { return images_.load(url, bytes, size); }
+
+point gdi_canvas::image_size(const std::wstring& url) { return images_.size(url); }
+
+void gdi_canvas::fill_rect(const rect& box, color fill, int radius) {
+  if (!target_ || box.width() <= 0 || box.height() <= 0) return;
+  unsigned alpha = fill >> 24;
+  if (alpha == 0) return;
+  if (alpha < 255) {
+    // Translucent: blend a one-pixel premultiplied bitmap over the box.
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP px = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!px) return;
+    auto premul = [&](unsigned c) { return c * alpha / 255; };
+    *static_cast<uint32_t*>(bits) = (alpha << 24) | (premul((fill >> 16) & 0xFF) << 16) | (premul((fill >> 8) & 0xFF) << 8) | premul(fill & 0xFF);
+    HDC src = CreateCompatibleDC(target_);
+    HGDIOBJ old = SelectObject(src, px);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(target_, box.left, box.top, box.width(), box.height(), src, 0, 0, 1, 1, blend);
+    SelectObject(src, old);
+    DeleteDC(src);
+    DeleteObject(px);
+    return;
+  }
+  HBRUSH brush = CreateSolidBrush(to_colorref(fill));
+  if (radius > 0) {
+    HRGN rgn = CreateRoundRectRgn(box.left, box.top, box.right + 1, box.bottom + 1, radius * 2, radius * 2);
+    FillRgn(target_, rgn, brush);
+    DeleteObject(rgn);
+  } else {
+    RECT r{box.left, box.top, box.right, box.bottom};
+    FillRect(target_, &r, brush);
+  }
+  DeleteObject(brush);
+}
+
+void gdi_canvas::draw_border(const rect& box, const int widths[4], const color colors[4], int radius) {
+  if (!target_) return;
+  bool uniform = widths[0] == widths[1] && widths[1] == widths[2] && widths[2] == widths[3] && colors[0] == colors[1] &&
+                 colors[1] == colors[2] && colors[2] == colors[3];
+  if (radius > 0 && uniform && widths[0] > 0) {
+    HPEN pen = CreatePen(PS_INSIDEFRAME, widths[0], to_colorref(colors[0]));
+    HGDIOBJ old_pen = SelectObject(target_, pen);
+    HGDIOBJ old_brush = SelectObject(target_, GetStockObject(NULL_BRUSH));
+    RoundRect(target_, box.left, box.top, box.right, box.bottom, radius * 2, radius * 2);
+    SelectObject(target_, old_brush);
+    SelectObject(target_, old_pen);
+    DeleteObject(pen);
+    return;
+  }
+  const rect edges[4] = {{box.left, box.top, box.right, box.top + widths[0]},
+                         {box.right - widths[1], box.top, box.right, box.bottom},
+                         {box.left, box.bottom - widths[2], box.right, box.bottom},
+                         {box.left, box.top, box.left + widths[3], box.bottom}};
+  for (int i = 0; i < 4; ++i)
+    if (widths[i] > 0) fill_rect(edges[i], colors[i], 0);
+}
+
+void gdi_canvas::draw_text(const font_spec& font, int x, int baseline_y, std::wstring_view text, color ink) {
+  if (!target_ || text.empty()) return;
+  HGDIOBJ old = SelectObject(target_, fonts_.get(font, text));
+  SetBkMode(target_, TRANSPARENT);
+  SetTextColor(target_, to_colorref(ink));
+  UINT align = SetTextAlign(target_, TA_BASELINE | TA_LEFT);
+  ExtTextOutW(target_, x, baseline_y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  SetTextAlign(target_, align);
+  SelectObject(target_, old);
+}
+
+void gdi_canvas::draw_image(const std::wstring& url, const rect& box, repeat_t repeat) {
+  if (target_) images_.draw(target_, url, box, repeat);
+}
+
+void gdi_canvas::push_clip(const rect& box) {
+  if (!target_) return;
+  saved_.push_back(SaveDC(target_));
+  IntersectClipRect(target_, box.left, box.top, box.right, box.bottom);
+}
+
+void gdi_canvas::pop_clip() {
+  if (!target_ || saved_.empty()) return;
+  RestoreDC(target_, saved_.back());
+  saved_.pop_back();
+}
+
+}  // namespace htmlayout

@@ -1,0 +1,46 @@
+// The engine's canvas on GDI: measuring with a memory DC, drawing into the
+// DC of the current paint (a back buffer), pictures through WIC.
+#pragma once
+
+#include <windows.h>
+
+#include "htmlayout/canvas.h"
+#include "htmlayout/font_cache_win.h"
+#include "htmlayout/wic_images_win.h"
+
+namespace htmlayout {
+
+class gdi_canvas : public canvas {
+ public:
+  gdi_canvas();
+  ~gdi_canvas() override;
+  gdi_canvas(const gdi_canvas&) = delete;
+  gdi_canvas& operator=(const gdi_canvas&) = delete;
+
+  // The DC drawn into until the next call; null stops drawing.
+  void set_target(HDC dc) { target_ = dc; }
+  font_cache& fonts() { return fonts_; }
+
+  font_metrics metrics(const font_spec& font) override;
+  int text_width(const font_spec& font, std::wstring_view text) override;
+  bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size) override;
+  point image_size(const std::wstring& url) override;
+  void fill_rect(const rect& box, color fill, int radius) override;
+  void draw_border(const rect& box, const int widths[4], const color colors[4], int radius) override;
+  void draw_text(const font_spec& font, int x, int baseline_y, std::wstring_view text, color ink) override;
+  void draw_image(const std::wstring& url, const rect& box, repeat_t repeat) override;
+  void push_clip(const rect& box) override;
+  void pop_clip() override;
+  void* native_surface() override { return target_; }
+
+ private:
+  HDC measure_ = nullptr;
+  HDC target_ = nullptr;
+  font_cache fonts_;
+  wic_images images_;
+  std::vector<int> saved_;
+};
+
+COLORREF to_colorref(color c);
+
+}  // namespace htmlayout

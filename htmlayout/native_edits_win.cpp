@@ -1,0 +1,103 @@
+#include "htmlayout/native_edits_win.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "htmlayout/layout.h"
+
+namespace htmlayout {
+namespace {
+
+constexpr UINT_PTR kFirstEditId = 0x4800;
+
+std::wstring window_text(HWND h) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void collect(HELEMENT el, std::vector<HELEMENT>& out) {
+  if (el->is_text || !(el->state & STATE_VISIBLE)) return;
+  if (el->has_handler("edit") || el->has_handler("password")) out.push_back(el);
+  for (HELEMENT c : el->children) collect(c, out);
+}
+
+}  // namespace
+
+native_edits::~native_edits() { clear(); }
+
+void native_edits::clear() {
+  for (auto& [el, c] : controls_) {
+    DestroyWindow(c.hwnd);
+    release(el);
+  }
+  controls_.clear();
+  focused_ = nullptr;
+}
+
+void native_edits::sync() {
+  std::vector<HELEMENT> wanted;
+  if (doc_.root()) collect(doc_.root(), wanted);
+  for (auto it = controls_.begin(); it != controls_.end();) {
+    if (std::find(wanted.begin(), wanted.end(), it->first) == wanted.end()) {
+      DestroyWindow(it->second.hwnd);
+      release(it->first);
+      it = controls_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (HELEMENT el : wanted) {
+    auto it = controls_.find(el);
+    if (it == controls_.end()) {
+      DWORD style = WS_CHILD | ES_AUTOHSCROLL | (el->has_handler("password") ? ES_PASSWORD : 0);
+      HWND h = CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 0, 0, parent_,
+                               reinterpret_cast<HMENU>(kFirstEditId + controls_.size()), GetModuleHandleW(nullptr), nullptr);
+      if (!h) continue;
+      retain(el);
+      it = controls_.emplace(el, control{h, el->value_revision - 1}).first;
+    }
+    control& c = it->second;
+    if (c.revision != el->value_revision) {
+      const std::wstring* v = el->attribute("value");
+      std::wstring text = v ? *v : std::wstring();
+      if (window_text(c.hwnd) != text) SetWindowTextW(c.hwnd, text.c_str());
+      c.revision = el->value_revision;
+    }
+    rect r = doc_.content_box_of(el);
+    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.get(font_of(el->style), L"x")), FALSE);
+    SetWindowPos(c.hwnd, HWND_TOP, r.left, r.top, std::max(0, r.width()), std::max(0, r.height()), SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    EnableWindow(c.hwnd, !(el->state & STATE_DISABLED));
+  }
+  // Focus given to an edit element by the program moves into its control.
+  HELEMENT f = doc_.focus();
+  if (f != focused_) {
+    focused_ = f;
+    auto it = controls_.find(f);
+    if (it != controls_.end() && GetFocus() != it->second.hwnd) SetFocus(it->second.hwnd);
+  }
+}
+
+bool native_edits::command(WPARAM wparam, LPARAM lparam) {
+  HWND from = reinterpret_cast<HWND>(lparam);
+  for (auto& [el, c] : controls_) {
+    if (c.hwnd != from) continue;
+    if (HIWORD(wparam) == EN_CHANGE) {
+      std::wstring text = window_text(from);
+      const std::wstring* v = el->attribute("value");
+      if (!v || *v != text) {
+        el->set_attribute("value", text);
+        c.revision = ++el->value_revision;
+        doc_.post_behavior_event(el, EDIT_VALUE_CHANGED, el, 0);
+      }
+    } else if (HIWORD(wparam) == EN_SETFOCUS && doc_.focus() != el) {
+      focused_ = el;
+      doc_.set_focus(el, true);
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace htmlayout

@@ -1,0 +1,317 @@
+#include "htmlayout/window_host_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <map>
+#include <memory>
+
+#include "htmlayout/gdi_canvas_win.h"
+#include "htmlayout/native_edits_win.h"
+
+namespace htmlayout {
+
+constexpr UINT_PTR kTimerId = 0x4854;
+
+class window_host : public document_host {
+ public:
+  explicit window_host(HWND hwnd) : hwnd_(hwnd), doc_(gfx_, *this), edits_(hwnd, doc_, gfx_.fonts()) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    doc_.set_view_size(r.right, r.bottom);
+  }
+  ~window_host() override {
+    edits_.clear();
+    if (tooltip_) DestroyWindow(tooltip_);
+  }
+
+  document& doc() { return doc_; }
+  void set_callback(host_callback cb, void* param) { cb_ = cb; param_ = param; }
+  bool data_ready(const wchar_t* uri, const uint8_t* data, size_t size) {
+    if (!uri || !data || size == 0) return false;
+    doc_.data_ready(uri, data, size);
+    return true;
+  }
+
+  unsigned notify(notification& n) override {
+    if (cb_) return cb_(&n, param_);
+    if (n.code == HLN_ATTACH_BEHAVIOR) {
+      auto& a = static_cast<NMHL_ATTACH_BEHAVIOR&>(n);
+      if (event_handler* h = behavior::find(a.behaviorName, a.element)) {
+        a.elementProc = h;
+        a.elementEvents = h->subscription;
+      }
+    }
+    return 0;
+  }
+  void invalidate() override { InvalidateRect(hwnd_, nullptr, FALSE); }
+  void posted() override {
+    if (!post_pending_) post_pending_ = PostMessageW(hwnd_, posted_message(), 0, 0) != FALSE;
+  }
+  void timers_changed() override {
+    int64_t due = doc_.next_timer_due();
+    if (due < 0) { KillTimer(hwnd_, kTimerId); return; }
+    int64_t wait = std::max<int64_t>(due - static_cast<int64_t>(GetTickCount64()), USER_TIMER_MINIMUM);
+    SetTimer(hwnd_, kTimerId, static_cast<UINT>(std::min<int64_t>(wait, 0x7FFFFFFF)), nullptr);
+  }
+  void* window() override { return hwnd_; }
+
+  static UINT posted_message() {
+    static const UINT msg = RegisterWindowMessageW(L"KestroPageEnginePostedEvents");
+    return msg;
+  }
+
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled);
+
+ private:
+  void paint();
+  bool mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel = 0);
+  void update_tooltip();
+  unsigned alt_state() const {
+    return (GetKeyState(VK_CONTROL) < 0 ? CONTROL_KEY_PRESSED : 0) | (GetKeyState(VK_SHIFT) < 0 ? SHIFT_KEY_PRESSED : 0) |
+           (GetKeyState(VK_MENU) < 0 ? ALT_KEY_PRESSED : 0);
+  }
+
+  HWND hwnd_;
+  gdi_canvas gfx_;
+  document doc_;
+  native_edits edits_;
+  host_callback cb_ = nullptr;
+  void* param_ = nullptr;
+  bool post_pending_ = false;
+  bool tracking_leave_ = false;
+  HWND tooltip_ = nullptr;
+  std::wstring tip_text_;
+};
+
+namespace {
+
+std::map<HWND, std::unique_ptr<window_host>>& hosts() {
+  static std::map<HWND, std::unique_ptr<window_host>> all;
+  return all;
+}
+
+window_host* host_of(HWND hwnd, bool create) {
+  auto& all = hosts();
+  auto it = all.find(hwnd);
+  if (it != all.end()) return it->second.get();
+  if (!create || !IsWindow(hwnd)) return nullptr;
+  return all.emplace(hwnd, std::make_unique<window_host>(hwnd)).first->second.get();
+}
+
+HCURSOR cursor_for(cursor_t c) {
+  switch (c) {
+    case cursor_t::POINTER: return LoadCursorW(nullptr, IDC_HAND);
+    case cursor_t::TEXT: return LoadCursorW(nullptr, IDC_IBEAM);
+    case cursor_t::WAIT: return LoadCursorW(nullptr, IDC_WAIT);
+    case cursor_t::MOVE: return LoadCursorW(nullptr, IDC_SIZEALL);
+    default: return LoadCursorW(nullptr, IDC_ARROW);
+  }
+}
+
+bool reacts_to_mouse(HELEMENT el) {
+  for (; el; el = el->parent)
+    for (const auto& h : el->handlers)
+      if (h.subscription & HANDLE_MOUSE) return true;
+  return false;
+}
+
+}  // namespace
+
+void window_host::paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  int w = std::max<LONG>(1, client.right), h = std::max<LONG>(1, client.bottom);
+  // Drawn into a back buffer and copied in one go: no flicker.
+  HDC back = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
+  HGDIOBJ old = SelectObject(back, bmp);
+  RECT all{0, 0, w, h};
+  FillRect(back, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  gfx_.set_target(back);
+  doc_.paint(gfx_, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+  gfx_.set_target(nullptr);
+  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top, back,
+         ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  SelectObject(back, old);
+  DeleteObject(bmp);
+  DeleteDC(back);
+  EndPaint(hwnd_, &ps);
+  edits_.sync();
+}
+
+bool window_host::mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel) {
+  point p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  unsigned buttons = (wp & MK_LBUTTON ? MAIN_MOUSE_BUTTON : 0) | (wp & MK_RBUTTON ? PROP_MOUSE_BUTTON : 0) |
+                     (wp & MK_MBUTTON ? MIDDLE_MOUSE_BUTTON : 0);
+  if (cmd == MOUSE_DOWN || cmd == MOUSE_DCLICK) {
+    if (!buttons) buttons = MAIN_MOUSE_BUTTON;
+    SetFocus(hwnd_);
+  }
+  if (cmd == MOUSE_UP && !buttons) buttons = MAIN_MOUSE_BUTTON;
+  if (cmd == MOUSE_MOVE && !tracking_leave_) {
+    TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
+    tracking_leave_ = TrackMouseEvent(&t) != FALSE;
+  }
+  HELEMENT before = doc_.hover();
+  bool consumed = doc_.mouse(cmd, p, buttons, alt_state(), wheel);
+  if (doc_.hover() != before) update_tooltip();
+  edits_.sync();
+  return consumed;
+}
+
+void window_host::update_tooltip() {
+  std::wstring text;
+  for (HELEMENT e = doc_.hover(); e; e = e->parent)
+    if (const std::wstring* t = e->attribute("title")) { text = *t; break; }
+  if (text == tip_text_) return;
+  tip_text_ = text;
+  if (!tooltip_) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  ti.lpszText = const_cast<wchar_t*>(tip_text_.c_str());
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_ACTIVATE, !tip_text_.empty(), 0);
+}
+
+LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
+  *handled = FALSE;
+  if (msg == posted_message()) {
+    post_pending_ = false;
+    doc_.process_posted();
+    *handled = TRUE;
+    return 0;
+  }
+  switch (msg) {
+    case WM_PAINT: paint(); *handled = TRUE; return 0;
+    case WM_ERASEBKGND: *handled = TRUE; return 1;
+    case WM_SIZE: doc_.set_view_size(LOWORD(lp), HIWORD(lp)); return 0;
+    case WM_MOUSEMOVE: *handled = mouse(MOUSE_MOVE, lp, wp); return 0;
+    case WM_MOUSELEAVE:
+      tracking_leave_ = false;
+      doc_.mouse(MOUSE_MOVE, {-1, -1}, 0, 0);
+      return 0;
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: *handled = mouse(MOUSE_DOWN, lp, wp); return 0;
+    case WM_LBUTTONUP: case WM_RBUTTONUP: *handled = mouse(MOUSE_UP, lp, wp); return 0;
+    case WM_LBUTTONDBLCLK: *handled = mouse(MOUSE_DCLICK, lp, wp); return 0;
+    case WM_MOUSEWHEEL: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ScreenToClient(hwnd_, &pt);
+      *handled = mouse(MOUSE_WHEEL, MAKELPARAM(pt.x, pt.y), GET_KEYSTATE_WPARAM(wp), GET_WHEEL_DELTA_WPARAM(wp));
+      return 0;
+    }
+    case WM_KEYDOWN: *handled = doc_.key(KEY_DOWN, static_cast<unsigned>(wp), alt_state()); return 0;
+    case WM_KEYUP: *handled = doc_.key(KEY_UP, static_cast<unsigned>(wp), alt_state()); return 0;
+    case WM_CHAR: *handled = doc_.key(KEY_CHAR, static_cast<unsigned>(wp), alt_state()); return 0;
+    case WM_TIMER:
+      if (wp != kTimerId) return 0;
+      doc_.fire_timers(static_cast<int64_t>(GetTickCount64()));
+      *handled = TRUE;
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lp) != HTCLIENT) return 0;
+      SetCursor(cursor_for(doc_.hover() ? doc_.hover()->style.cursor : cursor_t::AUTO));
+      *handled = TRUE;
+      return TRUE;
+    case WM_NCHITTEST: {
+      // Elements that react to the mouse belong to the page, even in a
+      // caption strip the window procedure drags by.
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ScreenToClient(hwnd_, &pt);
+      if (reacts_to_mouse(doc_.hit_test({pt.x, pt.y}))) {
+        *handled = TRUE;
+        return HTCLIENT;
+      }
+      return 0;
+    }
+    case WM_COMMAND:
+      if (edits_.command(wp, lp)) {
+        *handled = TRUE;
+        doc_.process_posted();
+      }
+      return 0;
+    default: return 0;
+  }
+}
+
+LRESULT HTMLayoutProcND(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, BOOL* handled) {
+  BOOL ignored = FALSE;
+  if (!handled) handled = &ignored;
+  *handled = FALSE;
+  if (msg == WM_NCDESTROY) {
+    // Posted events and timers of the page die with the window.
+    KillTimer(hwnd, kTimerId);
+    auto& all = hosts();
+    auto it = all.find(hwnd);
+    if (it != all.end()) {
+      std::unique_ptr<window_host> gone = std::move(it->second);
+      all.erase(it);
+    }
+    return 0;
+  }
+  if (msg == WM_NCCREATE || msg == WM_CREATE) {
+    host_of(hwnd, true);
+    return 0;
+  }
+  window_host* host = host_of(hwnd, false);
+  return host ? host->handle(msg, wparam, lparam, handled) : 0;
+}
+
+void HTMLayoutSetCallback(HWND hwnd, host_callback cb, void* param) {
+  if (window_host* h = host_of(hwnd, true)) h->set_callback(cb, param);
+}
+
+bool HTMLayoutLoadHtml(HWND hwnd, const uint8_t* html, size_t size) {
+  window_host* h = host_of(hwnd, true);
+  if (!h || !html || size == 0) return false;
+  bool ok = h->doc().load_html(std::string_view(reinterpret_cast<const char*>(html), size));
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return ok;
+}
+
+bool HTMLayoutDataReady(HWND hwnd, const wchar_t* uri, const uint8_t* data, size_t size) {
+  window_host* h = host_of(hwnd, false);
+  return h && h->data_ready(uri, data, size);
+}
+
+HELEMENT HTMLayoutGetRootElement(HWND hwnd) {
+  window_host* h = host_of(hwnd, false);
+  return h ? h->doc().root() : nullptr;
+}
+
+bool HTMLayoutWindowAttachEventHandler(HWND hwnd, event_handler* handler, unsigned subscription) {
+  window_host* h = host_of(hwnd, true);
+  if (!h || !handler) return false;
+  h->doc().attach_window_handler(handler, subscription);
+  return true;
+}
+
+bool HTMLayoutWindowDetachEventHandler(HWND hwnd, event_handler* handler) {
+  window_host* h = host_of(hwnd, false);
+  if (!h) return false;
+  h->doc().detach_window_handler(handler);
+  return true;
+}
+
+document* HTMLayoutDocument(HWND hwnd) {
+  window_host* h = host_of(hwnd, false);
+  return h ? &h->doc() : nullptr;
+}
+
+}  // namespace htmlayout
