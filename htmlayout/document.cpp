@@ -64,7 +64,13 @@ bool document::load_html(std::string_view utf8) {
   clear_document();
   parsed_page page = parse_html(utf8);
   root_ = page.root;
-  visit(root_, [this](HELEMENT el) { el->doc = this; for (HELEMENT c : el->children) c->doc = this; });
+  visit(root_, [this](HELEMENT el) {
+    el->doc = this;
+    for (HELEMENT c : el->children) c->doc = this;
+    // Initial states written in the page.
+    if (el->attribute("checked")) el->state |= STATE_CHECKED;
+    if (el->attribute("disabled")) el->state |= STATE_DISABLED;
+  });
   for (const auto& css : page.style_sheets) sheets_.push_back(parse_style_sheet(kestro::fromUtf8(css)));
   size_t order = 0;
   for (auto& sheet : sheets_)

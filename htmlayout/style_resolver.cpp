@@ -19,6 +19,7 @@ td, th { display: table-cell; vertical-align: middle; padding: 1px; }
 th { font-weight: bold; }
 p, ul, ol { margin: 0; }
 img, input, button, progress, select, textarea { display: inline-block; }
+input, button, progress { vertical-align: middle; }
 b, strong { font-weight: bold; }
 a[href] { behavior: hyperlink; cursor: pointer; }
 button, input[type=button], input[type=submit] { behavior: button; padding: 2px 6px; border: 1px solid #a0a0a0; background-color: #e8e8e8; text-align: center; }

@@ -1,0 +1,160 @@
+// The sample page in a real window under Wine and a virtual display: a
+// screenshot is saved beside the build tree and checked at known places.
+#include <windows.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "htmlayout/sample/sample_window_win.h"
+#include "htmlayout/window_host_win.h"
+#include "tests/support/wine_host_win.h"
+
+namespace htmlayout {
+namespace {
+
+void pump(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  MSG msg;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+// The client area as it is on the screen, in a 32-bit top-down DIB.
+class screenshot {
+ public:
+  explicit screenshot(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    w_ = r.right;
+    h_ = r.bottom;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w_, -h_, 1, 32, BI_RGB};
+    HDC screen = GetDC(hwnd);
+    mem_ = CreateCompatibleDC(screen);
+    bmp_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(mem_, bmp_);
+    BitBlt(mem_, 0, 0, w_, h_, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    ReleaseDC(hwnd, screen);
+  }
+  ~screenshot() {
+    SelectObject(mem_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(mem_);
+  }
+  COLORREF at(int x, int y) const {
+    uint32_t p = bits_[y * w_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int dark_pixels(const rect& box) const {
+    int n = 0;
+    for (int y = std::max(0, box.top); y < std::min(h_, box.bottom); ++y)
+      for (int x = std::max(0, box.left); x < std::min(w_, box.right); ++x) {
+        COLORREF c = at(x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++n;
+      }
+    return n;
+  }
+  bool save_png(const std::wstring& path) const {
+    IWICImagingFactory* f = nullptr;
+    IWICStream* s = nullptr;
+    IWICBitmapEncoder* e = nullptr;
+    IWICBitmapFrameEncode* fr = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, reinterpret_cast<void**>(&f))) &&
+              SUCCEEDED(f->CreateStream(&s)) && SUCCEEDED(s->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+              SUCCEEDED(f->CreateEncoder(GUID_ContainerFormatPng, nullptr, &e)) && SUCCEEDED(e->Initialize(s, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(e->CreateNewFrame(&fr, nullptr)) && SUCCEEDED(fr->Initialize(nullptr)) && SUCCEEDED(fr->SetSize(w_, h_));
+    WICPixelFormatGUID fmt = GUID_WICPixelFormat32bppBGR;
+    ok = ok && SUCCEEDED(fr->SetPixelFormat(&fmt)) &&
+         SUCCEEDED(fr->WritePixels(h_, w_ * 4, w_ * h_ * 4, reinterpret_cast<BYTE*>(bits_))) && SUCCEEDED(fr->Commit()) &&
+         SUCCEEDED(e->Commit());
+    for (IUnknown* u : {static_cast<IUnknown*>(fr), static_cast<IUnknown*>(e), static_cast<IUnknown*>(s), static_cast<IUnknown*>(f)})
+      if (u) u->Release();
+    return ok;
+  }
+
+ private:
+  int w_ = 0, h_ = 0;
+  HDC mem_ = nullptr;
+  HBITMAP bmp_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+struct SamplePage : ::testing::Test {
+  void SetUp() override {
+    wchar_t display[64] = {};
+    if (!GetEnvironmentVariableW(L"DISPLAY", display, 64)) GTEST_SKIP() << "needs a display (Xvfb)";
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    hwnd = sample::open_sample_window(kestro::test::hostPath(KESTRO_BINARY_DIR "/htmlayout/sample"), false);
+    ASSERT_NE(hwnd, nullptr);
+    SetForegroundWindow(hwnd);
+    pump(1500);
+  }
+  void TearDown() override {
+    if (hwnd) DestroyWindow(hwnd);
+    pump(100);
+    CoUninitialize();
+  }
+  dom::element by_id(const wchar_t* id) const { return dom::element(HTMLayoutGetRootElement(hwnd)).find_by_id(id); }
+  void click(const dom::element& e) {
+    rect r = e.get_location();
+    LPARAM at = MAKELPARAM(r.left + r.width() / 2, r.top + r.height() / 2);
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    pump(200);
+  }
+
+  HWND hwnd = nullptr;
+};
+
+TEST_F(SamplePage, ShowsColoursPicturesAndChineseText) {
+  screenshot shot(hwnd);
+  EXPECT_TRUE(shot.save_png(kestro::test::hostPath(KESTRO_BINARY_DIR "/htmlayout_sample.png")));
+  EXPECT_EQ(shot.at(200, 40), RGB(30, 110, 190));   // the banner's background colour
+  EXPECT_EQ(shot.at(444, 24), RGB(220, 40, 40));    // the middle of the PNG picture
+  EXPECT_EQ(shot.at(421, 1), RGB(255, 255, 255));   // its transparent corner shows the page
+  rect product = by_id(L"product").get_location();
+  EXPECT_GT(product.width(), 150);                   // seven CJK characters at 28px
+  EXPECT_GT(shot.dark_pixels(product), 300);         // drawn with a font that has the glyphs
+  rect bar = by_id(L"pgsload").get_content_location();
+  EXPECT_EQ(shot.at(bar.left + 3, bar.top + bar.height() / 2), RGB(6, 176, 37));
+  EXPECT_EQ(shot.at(bar.right - 3, bar.top + bar.height() / 2), RGB(255, 255, 255));
+}
+
+TEST_F(SamplePage, TextBoxTakesTypingAndControlsReact) {
+  dom::element name = by_id(L"txtname"), check = by_id(L"chksavepassword"), more = by_id(L"btnmore"), bar = by_id(L"pgsload");
+  rect box = name.get_content_location();
+  HWND edit = ChildWindowFromPoint(hwnd, POINT{box.left + 5, box.top + box.height() / 2});
+  wchar_t cls[16] = {};
+  GetClassNameW(edit, cls, 16);
+  ASSERT_EQ(_wcsicmp(cls, L"EDIT"), 0);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 6, 6);
+  for (wchar_t c : std::wstring(L"\x4E2D!")) SendMessageW(edit, WM_CHAR, c, 0);
+  pump(100);
+  EXPECT_EQ(name.text(), L"kestro\x4E2D!");
+  name.set_text(L"reset");
+  pump(200);
+  wchar_t shown[32] = {};
+  GetWindowTextW(edit, shown, 32);
+  EXPECT_EQ(std::wstring(shown), L"reset");
+  EXPECT_EQ(check.get_value(), value::make_bool(true));
+  click(check);
+  EXPECT_EQ(check.get_value(), value::make_bool(false));
+  EXPECT_EQ(bar.get_value(), value::make_int(40));
+  click(more);
+  EXPECT_EQ(bar.get_value(), value::make_int(50));
+}
+
+}  // namespace
+}  // namespace htmlayout
