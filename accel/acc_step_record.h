@@ -22,6 +22,8 @@ struct AccStepRecord {
   std::wstring title;
   int32_t state = kStepRunning;
   std::wstring detail;  // shown under the title for the error and warning states
+
+  friend bool operator==(const AccStepRecord&, const AccStepRecord&) = default;
 };
 
 }  // namespace kestro
