@@ -66,7 +66,9 @@ TEST_P(LoginReplies, ProgressThenExactlyOneFinalMessage) {
   EXPECT_EQ(run.progress, firstSteps(c.steps));
   // The identifier is computed (and kept) whatever the outcome.
   EXPECT_EQ(ClientState::instance().machineGuid(), computeMachineIdentifier());
-  if (c.final != WM_LOGIN_SUCCEEDED) EXPECT_TRUE(accountUnchanged());
+  if (c.final != WM_LOGIN_SUCCEEDED) {
+    EXPECT_TRUE(accountUnchanged());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
