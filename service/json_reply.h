@@ -30,7 +30,7 @@ class JsonObjectReader {
  public:
   JsonObjectReader() = default;
 
-  // Whole numbers in the signed 32-bit range.
+  // A JSON number in the signed 32-bit range (a fraction is dropped).
   int32_t integer(std::string_view name) const;
   bool boolean(std::string_view name) const;
   // Any JSON number.

@@ -1,6 +1,15 @@
 // One conversation with the service: build the endpoint URL and the form, run
 // one request, accept only status 200, parse the body as JSON of the expected
-// shape. Every worker that talks to the service goes through exchangeWithService.
+// shape. Every worker that talks to the service goes through exchangeWithService:
+//
+//   ServiceReply reply = exchangeWithService(L"%sacc.php", HttpMethod::Post,
+//       {{"username", userName}, {"nodeid", nodeId}, {"gameid", gameId}, {"voiceid", voiceId}}, ReplyShape::Object);
+//   reply.applyErrorMember();                     // acc.php only: class D
+//   if (!reply.ok()) show(reply.message());
+//   for (const JsonObjectReader& route : reply.object().objects("routeip")) ...
+//   if (!reply.ok()) ...                          // a member read with the wrong type is class C
+//
+// Array replies (node.php, game.php, announce.php) are read with size() and element(i).
 #pragma once
 
 #include <string>
