@@ -1,28 +1,26 @@
-// PLACEHOLDER until the HTML login and main windows exist: a plain window that
-// shows what start-up did, so the program can be started and closed. The real
-// windows replace this file; the main-window placeholder is never reached
-// because this login placeholder never logs in.
+// PLACEHOLDER for the main window until it is built: after a successful login
+// a plain window lists the account fields the login filled in, so the program
+// can be logged into and closed. The real main window replaces this file.
 #include <windows.h>
 
 #include <string>
 
 #include "app/client_state.h"
 #include "app/ui_entry_win.h"
-#include "app/window_handles.h"
 
 namespace kestro {
 
 namespace {
 
-constexpr wchar_t kPlaceholderClass[] = L"KestroLoginWindow";
+constexpr wchar_t kPlaceholderClass[] = L"KestroMainWindowPlaceholder";
 
-std::wstring startupReport() {
-  auto& state = ClientState::instance();
-  wchar_t folder[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, folder);
-  return std::wstring(L"泓迈网游加速器\r\n\r\n登录窗口尚未接入（占位窗口）\r\n\r\n") +
-         L"程序目录: " + folder + L"\r\n64位系统(WOW64): " + std::to_wstring(state.isWow64.load()) +
-         L"\r\n语音平台: " + std::to_wstring(state.voices().size()) + L" 个";
+std::wstring accountReport() {
+  const ClientState& state = ClientState::instance();
+  return std::wstring(L"泓迈网游加速器\r\n\r\n登录成功（主窗口尚未接入，此为占位窗口）\r\n\r\n") +
+         L"用户名：" + state.userName() + L"\r\n到期时间：" + state.expireDate() + L"\r\n剩余天数：" +
+         std::to_wstring(state.leaveDays()) + L"\r\n服务类型：" + std::to_wstring(state.accountType()) +
+         L"\r\n账户状态：" + std::to_wstring(state.accountStatus()) + L"\r\n外网地址：" + state.ipAddress() +
+         L"\r\n网络环境：" + state.ipName();
 }
 
 LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -33,13 +31,12 @@ LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARA
       RECT area;
       GetClientRect(window, &area);
       InflateRect(&area, -16, -16);
-      const std::wstring text = startupReport();
+      const std::wstring text = accountReport();
       DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_WORDBREAK);
       EndPaint(window, &paint);
       return 0;
     }
     case WM_DESTROY:
-      WindowHandles::instance().loginWindow = nullptr;
       PostQuitMessage(0);
       return 0;
     default:
@@ -49,7 +46,7 @@ LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void runLoginWindow(HINSTANCE instance) {
+void runMainWindow(HINSTANCE instance) {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = placeholderProc;
@@ -61,9 +58,8 @@ void runLoginWindow(HINSTANCE instance) {
   RegisterClassExW(&windowClass);
 
   HWND window = CreateWindowExW(0, kPlaceholderClass, L"泓迈网游加速器", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 420, 260, nullptr, nullptr, instance, nullptr);
+                                CW_USEDEFAULT, 460, 320, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return;
-  WindowHandles::instance().loginWindow = window;
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
 
@@ -73,7 +69,5 @@ void runLoginWindow(HINSTANCE instance) {
     DispatchMessageW(&message);
   }
 }
-
-void runMainWindow(HINSTANCE) {}
 
 }  // namespace kestro

@@ -1,5 +1,10 @@
-# The scripted tour of scripts/demo on a virtual display.
+# The scripted tour of scripts/demo on a virtual display: the demo account logs
+# in through the login window by itself, with a screenshot of each step.
 # shellcheck shell=bash
+
+# The demo account of the reference service (standins/reference_service/README.md).
+DEMO_USER=kestro
+DEMO_PASSWORD=kestro123
 
 # wait_for_window TITLE SECONDS: prints the X window id once it is mapped.
 wait_for_window() {
@@ -12,16 +17,76 @@ wait_for_window() {
   echo "$id"
 }
 
+# wait_for_window_gone ID SECONDS
+wait_for_window_gone() {
+  local id=$1 seconds=$2
+  for _ in $(seq $((seconds * 4))); do
+    xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+# click WINDOW X Y: a left click at a position of the window.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click 1 sleep 0.3
+}
+
+# fill WINDOW X Y TEXT: clicks a box, empties it and types the text.
+fill() {
+  click "$1" "$2" "$3"
+  xdotool key End key --repeat 40 --delay 20 BackSpace
+  xdotool type --delay 60 -- "$4"
+}
+
+shot() {
+  "$KESTRO_ROOT/scripts/screenshot" "$1/$2.png"
+  echo "saved $1/$2.png"
+}
+
 demo_tour() {
-  local shots=$1 window
-  window=$(wait_for_window "泓迈网游加速器" 60)
-  if [ -z "$window" ]; then
-    echo "the program's window did not appear" >&2
+  local shots=$1 login message main
+  login=$(wait_for_window "泓迈网游加速器" 60)
+  if [ -z "$login" ]; then
+    echo "the login window did not appear" >&2
     return 1
   fi
   sleep 1
-  "$KESTRO_ROOT/scripts/screenshot" "$shots/01-start.png"
-  echo "saved $shots/01-start.png"
-  # Closing the first window without logging in ends the program.
-  xdotool windowclose "$window" 2>/dev/null || xdotool key --window "$window" alt+F4
+  shot "$shots" 01-login
+
+  # A mistyped password first: the message window answers.
+  fill "$login" 190 154 "$DEMO_USER"
+  fill "$login" 190 185 "wrong"
+  click "$login" 305 251
+  message=$(wait_for_window "泓迈网游加速器提示" 30)
+  if [ -n "$message" ]; then
+    sleep 0.7
+    shot "$shots" 02-wrong-password
+    click "$message" 332 182
+    sleep 0.5
+  fi
+
+  # Then the right one, with the name and password remembered for next time.
+  fill "$login" 190 185 "$DEMO_PASSWORD"
+  click "$login" 205 211
+  sleep 0.3
+  shot "$shots" 03-filled-in
+  click "$login" 305 251
+  shot "$shots" 04-logging-in
+  if ! wait_for_window_gone "$login" 30; then
+    echo "the login did not finish" >&2
+    shot "$shots" 04-login-stuck
+    xdotool windowclose "$login" 2>/dev/null || true
+    return 1
+  fi
+
+  main=$(wait_for_window "泓迈网游加速器" 30)
+  if [ -z "$main" ]; then
+    echo "no window after the login" >&2
+    return 1
+  fi
+  sleep 1
+  shot "$shots" 05-logged-in
+  # Closing the window ends the program.
+  xdotool windowclose "$main" 2>/dev/null || xdotool key --window "$main" alt+F4
 }

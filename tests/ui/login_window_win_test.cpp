@@ -1,0 +1,356 @@
+// The login window as a new user meets it: real clicks and typing on the test
+// display, against the reference service that scripts/test starts.
+#include "ui/login_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "app/client_state.h"
+#include "app/deployment.h"
+#include "app/password_codec.h"
+#include "app/settings_store_win.h"
+#include "app/text_convert.h"
+#include "app/ui_entry_win.h"
+#include "service/service_exchange.h"
+#include "tests/service/scripted_server_win.h"
+#include "tests/support/wine_host_win.h"
+#include "tests/ui/ui_driver_win.h"
+#include "tests/ui/window_checks_win.h"
+#include "ui/shell_open_win.h"
+
+namespace kestro {
+namespace {
+
+using namespace kestro::test;
+
+// Client positions on the LOGIN page.
+constexpr POINT kUserNameBox{190, 154}, kPasswordBox{190, 185}, kSaveUserName{120, 211}, kSavePassword{205, 211},
+    kLoginButton{305, 251}, kHomePageButton{51, 251}, kCloseButton{337, 9}, kMinimiseButton{303, 9},
+    kRegisterLink{290, 154}, kForgotPasswordLink{290, 185};
+
+constexpr wchar_t kLoginClass[] = L"KestroLoginWindow";
+
+std::optional<DWORD> settingsDword(const wchar_t* name) {
+  RegistryKey key;
+  DWORD value = 0;
+  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::wstring> settingsText(const wchar_t* name) {
+  RegistryKey key;
+  std::wstring value;
+  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
+// Points KESTRO_SERVICE_URL elsewhere for the life of the object.
+class ServiceUrl {
+ public:
+  explicit ServiceUrl(const std::wstring& url) : previous_(serviceBaseUrl()) {
+    _putenv_s("KESTRO_SERVICE_URL", toUtf8(url).c_str());
+  }
+  ~ServiceUrl() { _putenv_s("KESTRO_SERVICE_URL", toUtf8(previous_).c_str()); }
+
+ private:
+  std::wstring previous_;
+};
+
+// A loopback port where nothing listens: the service is stopped.
+std::wstring stoppedServiceUrl() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  int length = sizeof(address);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  closesocket(probe);
+  return L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/";
+}
+
+class LoginWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    deleteSettingsKey();
+    ClientState::instance().loggedIn = 0;
+    ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
+        << "no reference service at " << toUtf8(serviceBaseUrl())
+        << "; scripts/test starts one (start_services in scripts/lib/common.sh) and sets KESTRO_SERVICE_URL";
+  }
+  void TearDown() override { deleteSettingsKey(); }
+
+  // Runs the login window on this thread while `steps` drive it.
+  void runWith(const std::function<void(HWND)>& steps) {
+    Driver driver([&] {
+      HWND window = waitForVisibleWindow(kLoginClass, 20000);
+      ASSERT_NE(window, nullptr) << "the login window never showed";
+      steps(window);
+    });
+    runLoginWindow(GetModuleHandleW(nullptr));
+  }
+
+  // Types into a box after clicking it.
+  static void typeInto(HWND window, POINT box, const std::string& text) {
+    ASSERT_TRUE(clickAt(window, box.x, box.y));
+    ASSERT_TRUE(typeText(text));
+  }
+
+  static bool closes(HWND window) { return waitUntil([&] { return !IsWindow(window); }, 20000); }
+
+  // Waits for the message window, checks its text, presses its OK and waits
+  // until the login window is back in use.
+  void answerMessage(HWND login, const std::wstring& text, const std::string& screenshot) {
+    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+    ASSERT_NE(message, nullptr) << "no message window";
+    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), text);
+    EXPECT_FALSE(IsWindowEnabled(login));
+    if (!screenshot.empty()) saveScreenshot(screenshot);
+    ASSERT_TRUE(clickAt(message, 332, 182));
+    ASSERT_TRUE(closes(message));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(login) != FALSE; }, 5000));
+  }
+
+  // The edit control that has the keyboard sits where the page puts `box`.
+  void expectKeyboardIn(HWND login, POINT box) {
+    HWND focus = nullptr;
+    waitUntil(
+        [&] {
+          focus = focusedWindow(ui_);
+          return focus != nullptr && GetParent(focus) == login;
+        },
+        5000);
+    ASSERT_NE(focus, nullptr);
+    RECT place{};
+    GetWindowRect(focus, &place);
+    MapWindowPoints(nullptr, login, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_TRUE(PtInRect(&place, box)) << place.left << "," << place.top;
+  }
+
+  void expectFormShown(HWND login) {
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnlogin"), L"inline");
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnhomepage"), L"inline");
+    EXPECT_EQ(elementDisplay(ui_, login, L"pgslogin"), L"none");
+    EXPECT_EQ(elementDisplay(ui_, login, L"txtpgs"), L"none");
+  }
+
+  UiThreadCall ui_;
+};
+
+TEST_F(LoginWindow, FirstStartIsEmptyAndTheSecondRemembersTheDefaultName) {
+  runWith([&](HWND login) {
+    saveScreenshot("login-first-start");
+    expectCentredAndRounded(login, 357, 270);
+    expectDragStrip(login, {150, 10}, {150, 100});
+    wchar_t title[64] = {};
+    GetWindowTextW(login, title, 64);
+    EXPECT_STREQ(title, L"泓迈网游加速器");
+    EXPECT_EQ(elementText(ui_, login, L"txtusername"), L"");
+    EXPECT_EQ(elementText(ui_, login, L"txtpassword"), L"");
+    EXPECT_FALSE(elementTicked(ui_, login, L"chksaveusername"));
+    EXPECT_FALSE(elementTicked(ui_, login, L"chksavepassword"));
+    expectFormShown(login);
+    ASSERT_TRUE(clickAt(login, kCloseButton.x, kCloseButton.y));
+    EXPECT_TRUE(closes(login));
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 0);
+  EXPECT_EQ(settingsDword(L"SaveUsername"), 1u);
+  EXPECT_EQ(settingsText(L"Username"), L"kestro");
+  EXPECT_EQ(settingsDword(L"SavePassword"), 0u);
+
+  runWith([&](HWND login) {
+    EXPECT_EQ(elementText(ui_, login, L"txtusername"), L"kestro");
+    EXPECT_TRUE(elementTicked(ui_, login, L"chksaveusername"));
+    EXPECT_FALSE(elementTicked(ui_, login, L"chksavepassword"));
+    saveScreenshot("login-second-start");
+    typeInto(login, kPasswordBox, "kestro123");
+    ASSERT_TRUE(clickAt(login, kSaveUserName.x, kSaveUserName.y));
+    EXPECT_FALSE(elementTicked(ui_, login, L"chksaveusername"));
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    EXPECT_TRUE(closes(login)) << "a good login did not close the window";
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 1);
+  EXPECT_EQ(settingsDword(L"SaveUsername"), 0u);
+  EXPECT_EQ(settingsText(L"Username"), std::nullopt);
+  EXPECT_EQ(settingsDword(L"SavePassword"), 0u);
+  EXPECT_EQ(settingsText(L"Password"), std::nullopt);
+}
+
+TEST_F(LoginWindow, GoodLoginFillsTheAccountAndRemembersNameAndPassword) {
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, "kestro");
+    typeInto(login, kPasswordBox, "kestro123");
+    ASSERT_TRUE(clickAt(login, kSaveUserName.x, kSaveUserName.y));
+    ASSERT_TRUE(clickAt(login, kSavePassword.x, kSavePassword.y));
+    EXPECT_TRUE(elementTicked(ui_, login, L"chksavepassword"));
+    saveScreenshot("login-filled-in");
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    EXPECT_TRUE(closes(login)) << "a good login did not close the window";
+  });
+  const ClientState& state = ClientState::instance();
+  EXPECT_EQ(state.loggedIn, 1);
+  EXPECT_EQ(state.userName(), L"kestro");
+  EXPECT_EQ(state.accountType(), 8);
+  EXPECT_EQ(state.expireDate(), L"2027-06-30");
+  EXPECT_EQ(settingsDword(L"SaveUsername"), 1u);
+  EXPECT_EQ(settingsText(L"Username"), L"kestro");
+  EXPECT_EQ(settingsDword(L"SavePassword"), 1u);
+  EXPECT_EQ(settingsText(L"Password"), encodeStoredPassword(L"kestro123"));
+  EXPECT_NE(settingsText(L"Password"), L"kestro123");
+
+  // The next start fills in both boxes.
+  runWith([&](HWND login) {
+    EXPECT_EQ(elementText(ui_, login, L"txtusername"), L"kestro");
+    EXPECT_EQ(elementText(ui_, login, L"txtpassword"), L"kestro123");
+    EXPECT_TRUE(elementTicked(ui_, login, L"chksaveusername"));
+    EXPECT_TRUE(elementTicked(ui_, login, L"chksavepassword"));
+    saveScreenshot("login-remembered");
+    PostMessageW(login, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(LoginWindow, WrongPasswordIsReportedAndTheKeyboardReturnsToThePassword) {
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, "kestro");
+    typeInto(login, kPasswordBox, "wrong");
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    answerMessage(login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！", "message-bad-credentials");
+    expectFormShown(login);
+    expectKeyboardIn(login, kPasswordBox);
+    saveScreenshot("login-after-bad-credentials");
+    // The user corrects the password where the keyboard already is.
+    ASSERT_TRUE(pressKey("BackSpace BackSpace BackSpace BackSpace BackSpace"));
+    ASSERT_TRUE(typeText("kestro123"));
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    EXPECT_TRUE(closes(login));
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 1);
+}
+
+TEST_F(LoginWindow, FailedLoginChangesNoSetting) {
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, "zhangwei");
+    typeInto(login, kPasswordBox, "nope");
+    ASSERT_TRUE(clickAt(login, kSaveUserName.x, kSaveUserName.y));  // ticked now
+    ASSERT_TRUE(clickAt(login, kSavePassword.x, kSavePassword.y));
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    answerMessage(login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！", "");
+    ASSERT_TRUE(clickAt(login, kCloseButton.x, kCloseButton.y));
+    EXPECT_TRUE(closes(login));
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 0);
+  EXPECT_EQ(settingsText(L"Username"), L"kestro");
+  EXPECT_EQ(settingsDword(L"SavePassword"), 0u);
+  EXPECT_EQ(settingsText(L"Password"), std::nullopt);
+}
+
+TEST_F(LoginWindow, EmptyUserNameIsAskedForFirst) {
+  runWith([&](HWND login) {
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    answerMessage(login, L"请输入用户帐号名称！", "message-empty-user-name");
+    expectKeyboardIn(login, kUserNameBox);
+    expectFormShown(login);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(LoginWindow, EmptyPasswordIsAskedForAfterTheName) {
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, " ");
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    answerMessage(login, L"请输入登录密码！", "");
+    expectKeyboardIn(login, kPasswordBox);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+  });
+  // A blank is a user name like any other.
+  EXPECT_EQ(ClientState::instance().userName(), L" ");
+}
+
+TEST_F(LoginWindow, StoppedServiceIsReportedAsAConnectionFailure) {
+  ServiceUrl stopped(stoppedServiceUrl());
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, "kestro");
+    typeInto(login, kPasswordBox, "kestro123");
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    answerMessage(login, L"服务器连接失败，请检查您的网络连接！", "message-connect-failed");
+    expectFormShown(login);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 0);
+}
+
+TEST_F(LoginWindow, NewerVersionStartsThePatcherAndCloses) {
+  // A folder of its own with the patcher in it is the program's folder.
+  const std::string folder = "/tmp/kestro-ui-patcher-" + std::to_string(GetCurrentProcessId());
+  const std::wstring hostFolder = hostPath(folder);
+  CreateDirectoryW(hostFolder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(hostPath(KESTRO_BINARY_DIR "/tests/ui/ui_test_patcher.exe").c_str(),
+                        (hostFolder + L"\\Patcher.exe").c_str(), FALSE));
+  const std::wstring note = hostFolder + L"\\patcher-started.txt";
+  DeleteFileW(note.c_str());
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(hostFolder.c_str()));
+
+  test::ScriptedServer service({answer(200, R"({"newversion":true,"authed":false})")});
+  ServiceUrl newer(service.url(L"/"));
+  runWith([&](HWND login) {
+    typeInto(login, kUserNameBox, "kestro");
+    typeInto(login, kPasswordBox, "kestro123");
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    EXPECT_TRUE(closes(login)) << "the window stayed open on a newer version";
+  });
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(ClientState::instance().loggedIn, 0);
+  EXPECT_TRUE(waitUntil([&] { return GetFileAttributesW(note.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000))
+      << "Patcher.exe was not started";
+  DeleteFileW(note.c_str());
+  DeleteFileW((hostFolder + L"\\Patcher.exe").c_str());
+  RemoveDirectoryW(hostFolder.c_str());
+}
+
+struct Opened {
+  std::wstring verb;
+  std::wstring file;
+  int show;
+};
+std::vector<Opened> opened;
+
+HINSTANCE recordOpen(HWND, const wchar_t* verb, const wchar_t* file, int show) {
+  opened.push_back({verb ? verb : L"", file, show});
+  return reinterpret_cast<HINSTANCE>(33);
+}
+
+TEST_F(LoginWindow, WebLinksOpenTheSitePagesAndMinimiseMinimises) {
+  opened.clear();
+  const ShellSeam real = shellSeam();
+  shellSeam().open = &recordOpen;
+  bool minimised = false;
+  runWith([&](HWND login) {
+    ASSERT_TRUE(clickAt(login, kRegisterLink.x, kRegisterLink.y));
+    ASSERT_TRUE(clickAt(login, kForgotPasswordLink.x, kForgotPasswordLink.y));
+    ASSERT_TRUE(clickAt(login, kHomePageButton.x, kHomePageButton.y));
+    ASSERT_TRUE(clickAt(login, kMinimiseButton.x, kMinimiseButton.y));
+    minimised = waitUntil([&] { return IsIconic(login) != FALSE; }, 5000);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+  });
+  shellSeam() = real;
+  EXPECT_TRUE(minimised);
+  const std::wstring site = webSiteAddress();
+  ASSERT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened[0].file, site + L"/User/register.html");
+  EXPECT_EQ(opened[1].file, site + L"/User/forgotpwd.html");
+  EXPECT_EQ(opened[2].file, site);
+  for (const Opened& o : opened) {
+    EXPECT_EQ(o.verb, L"open");
+    EXPECT_EQ(o.show, SW_SHOWNORMAL);
+  }
+}
+
+}  // namespace
+}  // namespace kestro

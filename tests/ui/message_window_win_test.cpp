@@ -1,0 +1,110 @@
+#include "ui/message_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include "htmlayout/window_host_win.h"
+#include "tests/ui/ui_driver_win.h"
+#include "tests/ui/window_checks_win.h"
+
+namespace kestro {
+namespace {
+
+using namespace kestro::test;
+
+// An ordinary top-level window that owns the message.
+class OwnerWindow {
+ public:
+  OwnerWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KestroUiTestOwner";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, L"KestroUiTestOwner", L"owner", WS_OVERLAPPEDWINDOW, 20, 20, 300, 200, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~OwnerWindow() { DestroyWindow(window_); }
+  HWND window() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+struct Press {
+  const char* name;
+  MessageButtons buttons;
+  POINT where;  // client position of the button pressed
+  int32_t answer;
+};
+
+// btnok and btnno share a place; btnclose sits in the drag strip.
+constexpr POINT kOk{332, 182}, kYes{40, 182}, kNo{332, 182}, kClose{352, 9};
+
+class MessageWindowPress : public testing::TestWithParam<Press> {};
+
+TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
+  const Press press = GetParam();
+  const bool question = press.buttons == MessageButtons::YesNo;
+  const std::wstring text = question ? L"是否退出泓迈网游加速器？" : L"请输入用户帐号名称！";
+  OwnerWindow owner;
+  UiThreadCall ui;
+  bool ownerDisabled = false;
+  {
+    Driver driver([&] {
+      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      ASSERT_NE(window, nullptr);
+      ownerDisabled = !IsWindowEnabled(owner.window());
+      EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+      EXPECT_EQ(GetParent(window), nullptr);
+      wchar_t title[64] = {};
+      GetWindowTextW(window, title, 64);
+      EXPECT_STREQ(title, L"泓迈网游加速器提示");
+      expectCentredAndRounded(window, 372, 201);
+      expectDragStrip(window, {100, 10}, {100, 60});
+      EXPECT_EQ(elementText(ui, window, L"txtmessage"), text);
+      EXPECT_EQ(elementDisplay(ui, window, L"btnok"), question ? L"none" : L"inline");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? L"inline" : L"none");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? L"inline" : L"none");
+      saveScreenshot(std::string("message-") + press.name);
+      ASSERT_TRUE(clickAt(window, press.where.x, press.where.y));
+      EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000)) << "the message window did not close";
+    });
+    CMessageWindow message(text, question ? MessageIcon::Question : MessageIcon::Information, press.buttons);
+    EXPECT_EQ(message.run(owner.window()), press.answer);
+  }
+  EXPECT_TRUE(ownerDisabled) << "the owner took input while the message was open";
+  EXPECT_TRUE(IsWindowEnabled(owner.window()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothModes, MessageWindowPress,
+    testing::Values(Press{"ok", MessageButtons::Ok, kOk, kAnswerOk}, Press{"ok_close", MessageButtons::Ok, kClose, kAnswerOk},
+                    Press{"yes", MessageButtons::YesNo, kYes, kAnswerYes}, Press{"no", MessageButtons::YesNo, kNo, kAnswerNo},
+                    Press{"yesno_close", MessageButtons::YesNo, kClose, kAnswerYes}),
+    [](const testing::TestParamInfo<Press>& info) { return std::string(info.param.name); });
+
+TEST(MessageWindow, EachIconShowsItsPictureAndOtherValuesShowNone) {
+  const std::pair<int32_t, std::wstring> icons[] = {{0, L"url(MICONINFORMATION.PNG)"}, {1, L"url(MICONERROR.PNG)"},
+                                                    {2, L"url(MICONWARN.PNG)"},      {3, L"url(MICONQUESTION.PNG)"},
+                                                    {7, L""}};
+  UiThreadCall ui;
+  for (const auto& [icon, picture] : icons) {
+    std::wstring shown;
+    Driver driver([&] {
+      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      ASSERT_NE(window, nullptr);
+      ui.run([&] {
+        const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
+        shown = root.find_by_id(L"imgmessage").get_style_attribute("background-image");
+      });
+      if (icon == 1) saveScreenshot("message-error-icon");
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    // A button mode of neither kind keeps all three of the page's buttons; closing answers 0.
+    EXPECT_EQ(CMessageWindow(L"服务器连接失败，请检查您的网络连接！", icon, 5).run(nullptr), kAnswerOk);
+    EXPECT_EQ(shown, picture) << icon;
+  }
+}
+
+}  // namespace
+}  // namespace kestro

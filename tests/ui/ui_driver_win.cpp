@@ -1,0 +1,193 @@
+#include "tests/ui/ui_driver_win.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/settings_store_win.h"
+#include "htmlayout/dom.h"
+#include "htmlayout/window_host_win.h"
+#include "tests/support/wine_host_win.h"
+
+namespace kestro::test {
+
+namespace {
+
+std::string scratchFolder() {
+  static const std::string folder = [] {
+    std::string path = "/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryW(hostPath(path).c_str(), nullptr);
+    return path;
+  }();
+  return folder;
+}
+
+std::string readWholeFile(const std::wstring& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Closes whatever of the program's windows is left on the UI thread.
+void closeLeftoverWindows() {
+  for (const wchar_t* className : {L"KestroMessageWindow", L"KestroLoginWindow", L"KestroMessageWindow"}) {
+    if (HWND window = FindWindowW(className, nullptr)) {
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      waitUntil([&] { return !IsWindow(window); }, 5000);
+    }
+  }
+}
+
+constexpr wchar_t kCallClass[] = L"KestroUiTestCall";
+constexpr UINT kRunCall = WM_APP + 1;
+
+LRESULT CALLBACK callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunCall) {
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+htmlayout::dom::element pageElement(HWND window, const wchar_t* id) {
+  const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
+  return root.find_by_id(id);
+}
+
+}  // namespace
+
+int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
+  static std::atomic<int> counter{0};
+  const std::string base = scratchFolder() + "/run" + std::to_string(counter++);
+  {
+    std::ofstream script(hostPath(base + ".sh"), std::ios::binary);
+    script << "{ " << command << "\n} >" << base << ".out 2>&1\necho $? >" << base << ".tmp\nmv " << base << ".tmp "
+           << base << ".done\n";
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring line = L"/bin/sh " + std::wstring(base.begin(), base.end()) + L".sh";
+  std::vector<wchar_t> mutableLine(line.begin(), line.end());
+  mutableLine.push_back(L'\0');
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return -1;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine gives no exit code of a Linux process: the script leaves its status in a file.
+  const std::wstring done = hostPath(base + ".done");
+  if (!waitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms)) return -1;
+  if (output != nullptr) *output = readWholeFile(hostPath(base + ".out"));
+  return std::atoi(readWholeFile(done).c_str());
+}
+
+bool clickAt(HWND window, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(window, &point);
+  return runOnLinux("xdotool mousemove " + std::to_string(point.x) + " " + std::to_string(point.y) +
+                    " sleep 0.2 click 1 sleep 0.3") == 0;
+}
+
+bool typeText(const std::string& text) {
+  return runOnLinux("xdotool type --delay 60 -- " + shellQuoted(text) + " && sleep 0.3") == 0;
+}
+
+bool pressKey(const std::string& keys) { return runOnLinux("xdotool key " + keys + " && sleep 0.3") == 0; }
+
+std::string artifactsFolder() {
+  if (const char* folder = std::getenv("KESTRO_ARTIFACTS"); folder != nullptr && *folder != '\0') return folder;
+  return KESTRO_BINARY_DIR "/ui-artifacts";
+}
+
+bool saveScreenshot(const std::string& name) {
+  return runOnLinux(shellQuoted(KESTRO_SOURCE_DIR "/scripts/screenshot") + " " +
+                    shellQuoted(artifactsFolder() + "/" + name + ".png")) == 0;
+}
+
+bool waitUntil(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+HWND waitForVisibleWindow(const wchar_t* className, DWORD ms) {
+  HWND found = nullptr;
+  waitUntil(
+      [&] {
+        found = FindWindowW(className, nullptr);
+        return found != nullptr && IsWindowVisible(found);
+      },
+      ms);
+  // Give the first paint time to reach the display.
+  if (found != nullptr) Sleep(700);
+  return found;
+}
+
+UiThreadCall::UiThreadCall() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = callProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kCallClass;
+  RegisterClassW(&windowClass);
+  window_ = CreateWindowExW(0, kCallClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+UiThreadCall::~UiThreadCall() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void UiThreadCall::run(const std::function<void()>& call) const {
+  SendMessageW(window_, kRunCall, 0, reinterpret_cast<LPARAM>(&call));
+}
+
+std::wstring elementText(const UiThreadCall& ui, HWND window, const wchar_t* id) {
+  std::wstring text;
+  ui.run([&] { text = pageElement(window, id).text(); });
+  return text;
+}
+
+bool elementTicked(const UiThreadCall& ui, HWND window, const wchar_t* id) {
+  bool ticked = false;
+  ui.run([&] { ticked = pageElement(window, id).get_value() == htmlayout::value::make_bool(true); });
+  return ticked;
+}
+
+std::wstring elementDisplay(const UiThreadCall& ui, HWND window, const wchar_t* id) {
+  std::wstring display;
+  ui.run([&] { display = pageElement(window, id).get_style_attribute("display"); });
+  return display;
+}
+
+HWND focusedWindow(const UiThreadCall& ui) {
+  HWND focus = nullptr;
+  ui.run([&] { focus = GetFocus(); });
+  return focus;
+}
+
+Driver::Driver(std::function<void()> steps)
+    : thread_([steps = std::move(steps)] {
+        steps();
+        closeLeftoverWindows();
+      }) {}
+
+Driver::~Driver() {
+  // The UI thread's loop has ended: the driver finishes on its own.
+  if (thread_.joinable()) thread_.join();
+}
+
+void deleteSettingsKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }
+
+}  // namespace kestro::test

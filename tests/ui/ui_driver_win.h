@@ -1,0 +1,69 @@
+// Drives the program's windows as a person would: real X input through
+// xdotool (a Linux program Wine starts for us) on the test's display, and
+// screenshots saved as artifacts. The windows run on the test's main thread;
+// a driver thread acts and looks, and reads page state on the UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace kestro::test {
+
+// Runs a shell command line on the Linux side and waits for it; returns its
+// exit status (-1 when it did not finish within `ms`). Its output lands in `output`.
+int runOnLinux(const std::string& command, std::string* output = nullptr, DWORD ms = 30000);
+
+// Window-relative positions are client coordinates of these borderless windows.
+bool clickAt(HWND window, int x, int y);
+bool typeText(const std::string& text);
+bool pressKey(const std::string& keys);
+// Saves the whole display as <artifacts>/<name>.png (KESTRO_ARTIFACTS, else build/ui-artifacts).
+bool saveScreenshot(const std::string& name);
+std::string artifactsFolder();
+
+// Polls `done` every 50 ms for at most `ms`.
+bool waitUntil(const std::function<bool()>& done, DWORD ms);
+HWND waitForVisibleWindow(const wchar_t* className, DWORD ms);
+
+// A hidden window on the thread that creates it; `run` executes a function
+// there (the driver reads page elements this way, never from its own thread).
+class UiThreadCall {
+ public:
+  UiThreadCall();
+  ~UiThreadCall();
+  UiThreadCall(const UiThreadCall&) = delete;
+  UiThreadCall& operator=(const UiThreadCall&) = delete;
+  void run(const std::function<void()>& call) const;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// The text of the page element `id` in `window` (edit boxes: their value).
+std::wstring elementText(const UiThreadCall& ui, HWND window, const wchar_t* id);
+bool elementTicked(const UiThreadCall& ui, HWND window, const wchar_t* id);
+std::wstring elementDisplay(const UiThreadCall& ui, HWND window, const wchar_t* id);
+// The window that has keyboard focus on the UI thread.
+HWND focusedWindow(const UiThreadCall& ui);
+
+// Runs a driver on its own thread while the calling (UI) thread runs the
+// windows; when the driver ends, any window of `classNames` still open is
+// closed so the UI thread never waits forever.
+class Driver {
+ public:
+  explicit Driver(std::function<void()> steps);
+  ~Driver();
+  Driver(const Driver&) = delete;
+  Driver& operator=(const Driver&) = delete;
+
+ private:
+  std::thread thread_;
+};
+
+// Removes HKCU\Software\Kestro\Settings with everything in it.
+void deleteSettingsKey();
+
+}  // namespace kestro::test

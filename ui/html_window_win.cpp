@@ -1,0 +1,174 @@
+#include "ui/html_window_win.h"
+
+#include <windowsx.h>
+
+#include "htmlayout/window_host_win.h"
+#include "ui/resource_lookup_win.h"
+
+namespace kestro {
+
+namespace {
+
+void centreOnPrimaryScreen(HWND window) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+LRESULT hitTest(HWND window, LPARAM lParam) {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(window, &point);
+  return point.y < kDragStripHeight ? HTCAPTION : HTCLIENT;
+}
+
+struct EditSearch {
+  RECT box;
+  HWND found;
+};
+
+BOOL CALLBACK findEditAt(HWND child, LPARAM lParam) {
+  auto* search = reinterpret_cast<EditSearch*>(lParam);
+  wchar_t className[16] = {};
+  GetClassNameW(child, className, 16);
+  if (_wcsicmp(className, L"EDIT") != 0 || !IsWindowVisible(child)) return TRUE;
+  RECT box{};
+  GetWindowRect(child, &box);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&box), 2);
+  if (box.left != search->box.left || box.top != search->box.top) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
+HtmlWindow::HtmlWindow(const WindowSpec& spec, unsigned subscription)
+    : htmlayout::event_handler(subscription), spec_(spec), className_(spec.className) {}
+
+HtmlWindow::~HtmlWindow() {
+  if (window_ != nullptr && IsWindow(window_)) {
+    htmlayout::HTMLayoutWindowDetachEventHandler(window_, this);
+    htmlayout::HTMLayoutSetCallback(window_, nullptr, nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  }
+  elements_.clear();
+}
+
+bool HtmlWindow::registerClass(HINSTANCE instance) const {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = spec_.classStyle;
+  windowClass.lpfnWndProc = &HtmlWindow::procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(128), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = className_.c_str();
+  // Every window object registers its class; a second registration fails and is harmless.
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+bool HtmlWindow::create(HINSTANCE instance) {
+  registerClass(instance);
+  window_ = CreateWindowExW(spec_.extendedStyle, className_.c_str(), L"", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                            spec_.width, spec_.height, nullptr, nullptr, instance, nullptr);
+  if (window_ == nullptr) return false;
+  // The region belongs to the window once set.
+  SetWindowRgn(window_, CreateRoundRectRgn(0, 0, spec_.width + 1, spec_.height + 1, 4, 4), TRUE);
+  created();
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  htmlayout::HTMLayoutSetCallback(window_, &notification_handler<HtmlWindow>::callback, static_cast<HtmlWindow*>(this));
+  loadPage();
+  SetWindowTextW(window_, spec_.title);
+  ShowWindow(window_, spec_.showCommand);
+  UpdateWindow(window_);
+  return true;
+}
+
+void HtmlWindow::loadPage() {
+  const auto page = findProgramResource(spec_.page);
+  // A missing page leaves the window empty but shown.
+  if (!page) return;
+  htmlayout::HTMLayoutLoadHtml(window_, page->data(), page->size());
+  const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window_));
+  elements_.bind(root, elementIds());
+  htmlayout::HTMLayoutWindowAttachEventHandler(window_, this, htmlayout::HANDLE_ALL);
+  initialise();
+}
+
+unsigned HtmlWindow::on_load_data(htmlayout::NMHL_LOAD_DATA* request) {
+  // Names that are not resources (engine stock pictures) stay with the engine.
+  if (const auto bytes = findProgramResource(request->uri))
+    htmlayout::HTMLayoutDataReady(window_, request->uri.c_str(), bytes->data(), bytes->size());
+  return 0;
+}
+
+void HtmlWindow::setDisplay(size_t index, const wchar_t* display) {
+  htmlayout::dom::element target = element(index);
+  target.set_style_attribute("display", display);
+}
+
+void HtmlWindow::focusElement(size_t index) {
+  htmlayout::dom::element target = element(index);
+  if (!target.is_valid()) return;
+  target.set_state(htmlayout::STATE_FOCUS);
+  // The engine moves keyboard focus into an edit box's control only when the
+  // page focus changes; when it already was there (the message window took the
+  // keyboard meanwhile) the control is found by its place and focused here.
+  const htmlayout::rect content = target.get_content_location();
+  EditSearch search{{content.left, content.top, content.right, content.bottom}, nullptr};
+  EnumChildWindows(window_, &findEditAt, reinterpret_cast<LPARAM>(&search));
+  if (search.found != nullptr) SetFocus(search.found);
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  BOOL handled = FALSE;
+  const LRESULT engineResult = htmlayout::HTMLayoutProcND(window, message, wParam, lParam, &handled);
+  if (handled) return engineResult;
+
+  auto* self = reinterpret_cast<HtmlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_CREATE:
+      centreOnPrimaryScreen(window);
+      return 0;
+    case WM_NCHITTEST:
+      return hitTest(window, lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      if (self != nullptr) {
+        self->destroying();
+        if (self->freedWithWindow()) delete self;
+      }
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  // Worker reports: also answered when they arrive before the object is
+  // stored or after it was freed.
+  if (message >= WM_USER && message < WM_APP) {
+    if (self != nullptr && self->ownsMessage(message)) self->onWindowMessage(message, wParam, lParam);
+    return 1;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void runMessageLoop() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace kestro

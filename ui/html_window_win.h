@@ -1,0 +1,85 @@
+// What the three windows share: a borderless pop-up with rounded corners whose
+// whole client area is one page of the program's resources, centred on the
+// primary screen and dragged by its top 26 pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "htmlayout/dom.h"
+#include "htmlayout/event_handler.h"
+#include "htmlayout/notification_handler.h"
+#include "ui/element_bindings.h"
+
+namespace kestro {
+
+struct WindowSpec {
+  const wchar_t* className;
+  UINT classStyle;
+  DWORD extendedStyle;
+  int width;
+  int height;
+  const wchar_t* page;  // resource file name of the page, such as "LOGIN"
+  const wchar_t* title;
+  int showCommand;
+};
+
+// Height of the strip at the top by which a window is dragged.
+inline constexpr int kDragStripHeight = 26;
+
+class HtmlWindow : public htmlayout::event_handler, public htmlayout::notification_handler<HtmlWindow> {
+ public:
+  HtmlWindow(const WindowSpec& spec, unsigned subscription);
+  ~HtmlWindow() override;
+  HtmlWindow(const HtmlWindow&) = delete;
+  HtmlWindow& operator=(const HtmlWindow&) = delete;
+
+  HWND window() const { return window_; }
+
+  // Registers the class, creates and shapes the window, loads the page, binds
+  // the elements, attaches the event handler, sets the initial state and
+  // shows the window. False when the system refused to create the window.
+  bool create(HINSTANCE instance);
+
+  // Host notifications (called through notification_handler).
+  unsigned on_load_data(htmlayout::NMHL_LOAD_DATA* request);
+
+ protected:
+  // The ids to bind, in binding order.
+  virtual std::span<const std::wstring_view> elementIds() const = 0;
+  // Right after the window exists (the login window records its handle).
+  virtual void created() {}
+  // The page's state right after binding.
+  virtual void initialise() {}
+  // Window messages of this window from workers; answered with 1.
+  virtual bool ownsMessage(UINT) const { return false; }
+  virtual void onWindowMessage(UINT, WPARAM, LPARAM) {}
+  // Login and main windows are created on the heap and freed with the window.
+  virtual bool freedWithWindow() const = 0;
+  virtual void destroying() {}
+
+  const htmlayout::dom::element& element(size_t index) const { return elements_[index]; }
+  // The index of `target` among the bound elements, or elementIds().size().
+  size_t boundIndex(htmlayout::HELEMENT target) const { return elements_.indexOf(target); }
+  // Page focus plus keyboard focus in the edit control that stands for the element.
+  void focusElement(size_t index);
+  void setDisplay(size_t index, const wchar_t* display);
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool registerClass(HINSTANCE instance) const;
+  void loadPage();
+
+  WindowSpec spec_;
+  HWND window_ = nullptr;
+  std::wstring className_;
+  ElementBindings elements_;
+};
+
+// GetMessageW for every window of the thread until WM_QUIT.
+void runMessageLoop();
+
+}  // namespace kestro

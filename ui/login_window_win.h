@@ -1,0 +1,37 @@
+// The first window: the user name and password, the remembered fields, the
+// login worker's progress and its outcome.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/html_window_win.h"
+
+namespace kestro {
+
+class CLoginWindow : public HtmlWindow {
+ public:
+  CLoginWindow();
+
+  bool on_event(htmlayout::HELEMENT he, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
+                uintptr_t reason) override;
+
+ protected:
+  std::span<const std::wstring_view> elementIds() const override;
+  void created() override;
+  void initialise() override;
+  bool ownsMessage(UINT message) const override;
+  void onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool freedWithWindow() const override { return true; }
+  void destroying() override;
+
+ private:
+  void logIn();
+  void showForm(bool form);
+  void loadRememberedFields();
+  void saveRememberedFields();
+  bool isTicked(size_t index) const;
+  void setTicked(size_t index, bool ticked);
+  std::wstring textOf(size_t index) const;
+};
+
+}  // namespace kestro
