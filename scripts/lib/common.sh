@@ -94,6 +94,26 @@ start_services() {
   export KESTRO_WEB_SITE="http://127.0.0.1:$port"
   log "reference service at $KESTRO_SERVICE_URL (pid $pid, log $logfile)"
   # Further stand-ins that the tests and the demo need start below.
+
+  # The reference node: the stand-in tunnel's far end on the nodes' loopback
+  # addresses and ports of the same data file.
+  local node="$KESTRO_ROOT/build/native/standins/reference_node/reference_node"
+  local nodelog="$KESTRO_ROOT/build/reference-node.log"
+  "$node" --data "$KESTRO_ROOT/standins/reference_service/data.json" >"$nodelog" 2>&1 &
+  local nodepid=$!
+  KESTRO_SERVICE_PIDS+=("$nodepid")
+  for _ in $(seq 1 50); do
+    grep -q 'listening on' "$nodelog" && break
+    # Its ports are fixed by the data: another run on this machine may hold
+    # them, and its node then serves the same data.
+    if ! kill -0 "$nodepid" 2>/dev/null; then
+      echo "warning: the reference node did not start (log: $nodelog)" >&2
+      cat "$nodelog" >&2
+      break
+    fi
+    sleep 0.1
+  done
+  log "reference node on the data file's node addresses (pid $nodepid, log $nodelog)"
 }
 
 stop_services() {

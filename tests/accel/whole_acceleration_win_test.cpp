@@ -1,0 +1,86 @@
+// A whole acceleration against the reference service and the reference node
+// that scripts/lib/common.sh (start_services) runs, with the program folder's
+// stand-ins: start, tunnel up, routes (through the scripted route table, never
+// the machine's), traffic, stop, tunnel closed.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "accel/acceleration_start_win.h"
+#include "accel/routes_win.h"
+#include "app/client_state.h"
+#include "tests/accel/accel_test_support_win.h"
+
+namespace kestro {
+namespace {
+
+TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) {
+  const char* service = std::getenv("KESTRO_SERVICE_URL");
+  ASSERT_TRUE(service != nullptr && *service != '\0')
+      << "KESTRO_SERVICE_URL is not set: run through scripts/test, which starts the reference service and node";
+
+  test::ScriptedRouteTable table;
+  table.adapters = {{9, "10.77.0.2", "255.255.255.0"}};
+  test::MainWindowRecorder window;
+  ClientState& state = ClientState::instance();
+  state.isWow64 = 1;
+  state.setUserName(L"kestro");
+  state.setPassword(L"kestro123");
+  state.takeInstalledRoutes();
+
+  // Node 101, game 1001, voice application 1 of the reference data.
+  test::CurrentFolder folder(test::distFolder());
+  std::atomic<bool> returned{false};
+  const HWND target = window.window();
+  std::thread worker([&] {
+    runAccelerationStart({101, 1001, 1});
+    returned = true;
+    PostMessageW(target, WM_NULL, 0, 0);
+  });
+  const bool connected = window.recorder().pumpUntil(
+      [&](const auto&) { return returned.load() || window.count(WM_TUNNEL_CONNECTED) > 0; }, 60000);
+  EXPECT_TRUE(connected && window.count(WM_TUNNEL_CONNECTED) == 1)
+      << "last step: " << (window.steps().empty() ? "none" : toUtf8(window.steps().back().detail));
+
+  if (window.count(WM_TUNNEL_CONNECTED) == 1) {
+    // What the main window does on the tunnel's reports.
+    for (const auto& entry : window.recorder().entries()) {
+      if (entry.message != WM_TUNNEL_INFO) continue;
+      if (entry.wParam == 1) state.setTunnelGateway(entry.detail);
+      if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
+      if (entry.wParam == 3) state.setAdapterMask(entry.detail);
+    }
+    installRoutes();
+    EXPECT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+    EXPECT_FALSE(state.routeTargets().empty());
+    EXPECT_EQ(table.created.size(), state.routeTargets().size());
+    EXPECT_TRUE(window.recorder().pumpUntil([&](const auto&) { return window.count(WM_TUNNEL_TRAFFIC) >= 2; }, 10000));
+  }
+
+  // Stop: routes first, then the event.
+  removeInstalledRoutes();
+  if (HANDLE event = static_cast<HANDLE>(state.takeStopEvent())) {
+    SetEvent(event);
+    CloseHandle(event);
+  }
+  EXPECT_TRUE(window.recorder().pumpUntil([&](const auto&) { return returned.load(); }, 30000));
+  worker.join();
+  window.pumpUntilMessage(WM_TUNNEL_CLOSED, 1000);
+
+  EXPECT_EQ(window.count(WM_TUNNEL_CLOSED), 1);
+  EXPECT_EQ(window.count(WM_TUNNEL_ERROR), 0);
+  EXPECT_EQ(table.deletedRows().size(), table.created.size());
+  WPARAM received = 0;
+  for (const auto& entry : window.recorder().entries())
+    if (entry.message == WM_TUNNEL_TRAFFIC) received = entry.wParam;
+  EXPECT_GT(received, 0u);
+  test::removeTestAdapters();
+  for (size_t i = 0; i < window.steps().size(); ++i) {
+    EXPECT_NE(window.steps()[i].state, kStepError) << toUtf8(window.steps()[i].detail);
+  }
+}
+
+}  // namespace
+}  // namespace kestro
