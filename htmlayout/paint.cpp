@@ -18,7 +18,7 @@ rect inset(const rect& r, int top, int right, int bottom, int left) {
 
 class painter {
  public:
-  painter(document& doc, canvas& gfx) : doc_(doc), gfx_(gfx) {}
+  explicit painter(canvas& gfx) : gfx_(gfx) {}
 
   void element(HELEMENT el, point base) {
     if (el->is_text || el->style.display == display_t::NONE) return;
@@ -105,7 +105,6 @@ class painter {
     gfx_.fill_rect({track.left + 3, thumb_top + 2, track.right - 3, thumb_top + thumb_h - 2}, rgb(192, 192, 192), 3);
   }
 
-  document& doc_;
   canvas& gfx_;
 };
 
@@ -115,7 +114,7 @@ void document::paint(canvas& target, const rect& dirty) {
   update();
   if (!root_) return;
   target.push_clip(dirty);
-  painter(*this, target).element(root_, {0, 0});
+  painter(target).element(root_, {0, 0});
   target.pop_clip();
 }
 

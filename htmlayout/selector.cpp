@@ -1,5 +1,8 @@
 #include "htmlayout/selector.h"
 
+#include <set>
+#include <utility>
+
 #include "app/text_convert.h"
 #include "htmlayout/types.h"
 
@@ -152,14 +155,23 @@ bool matches_compound(const compound_selector& c, HELEMENT el, HELEMENT scope) {
   return true;
 }
 
-// Right-to-left match of parts[0..i] ending at `el`.
-bool matches_from(const selector& sel, size_t i, HELEMENT el, HELEMENT scope) {
-  if (!matches_compound(sel.parts[i], el, scope)) return false;
-  if (i == 0) return true;
-  if (sel.parts[i].child_of_previous) return matches_from(sel, i - 1, el->parent, scope);
-  for (HELEMENT a = el->parent; a; a = a->parent)
-    if (matches_from(sel, i - 1, a, scope)) return true;
-  return false;
+// Right-to-left match of parts[0..i] ending at `el`. Failed (part, element)
+// pairs are remembered, so descendant combinators cannot make a match take
+// exponential time on deep trees.
+bool matches_from(const selector& sel, size_t i, HELEMENT el, HELEMENT scope, std::set<std::pair<size_t, HELEMENT>>& failed) {
+  if (!el) return false;
+  if (failed.count({i, el})) return false;
+  bool ok = matches_compound(sel.parts[i], el, scope);
+  if (ok && i > 0) {
+    if (sel.parts[i].child_of_previous) {
+      ok = matches_from(sel, i - 1, el->parent, scope, failed);
+    } else {
+      ok = false;
+      for (HELEMENT a = el->parent; a && !ok; a = a->parent) ok = matches_from(sel, i - 1, a, scope, failed);
+    }
+  }
+  if (!ok) failed.insert({i, el});
+  return ok;
 }
 
 }  // namespace
@@ -169,7 +181,9 @@ std::optional<std::vector<selector>> parse_selectors(std::wstring_view text) {
 }
 
 bool matches(const selector& sel, HELEMENT el, HELEMENT scope) {
-  return !sel.parts.empty() && matches_from(sel, sel.parts.size() - 1, el, scope);
+  if (sel.parts.empty() || !matches_compound(sel.parts.back(), el, scope)) return false;
+  std::set<std::pair<size_t, HELEMENT>> failed;
+  return matches_from(sel, sel.parts.size() - 1, el, scope, failed);
 }
 
 bool matches_any(const std::vector<selector>& sels, HELEMENT el, HELEMENT scope) {

@@ -1,0 +1,26 @@
+// Style sheet text: parsed into rules, each declaration applied to a style,
+// and each rule's selectors matched against a small tree.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "app/text_convert.h"
+#include "htmlayout/css_parser.h"
+#include "htmlayout/css_values.h"
+#include "htmlayout/html_parser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::wstring text = kestro::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
+  htmlayout::style_sheet sheet = htmlayout::parse_style_sheet(text);
+  htmlayout::parsed_page page = htmlayout::parse_html("<div id=a class='x y'><p title=t><span>s</span></p></div>");
+  htmlayout::computed_style style, parent;
+  for (const auto& rule : sheet.rules) {
+    for (const auto& d : rule.declarations) htmlayout::apply_property(style, d.name, d.value, parent);
+    for (htmlayout::HELEMENT el = page.root; el; el = el->children.empty() ? nullptr : el->children.front())
+      htmlayout::matches_any(rule.selectors, el, page.root);
+  }
+  htmlayout::parse_declarations(text);
+  htmlayout::parse_selectors(text);
+  htmlayout::release(page.root);
+  return 0;
+}
