@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "service/disk_query_seam_win.h"
+
 namespace kestro {
 namespace {
 
@@ -29,7 +31,7 @@ constexpr size_t kScsiHeaderSize = 28;
 constexpr size_t kScsiIdentifyOffset = 44;
 
 struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
+  void operator()(HANDLE handle) const { diskQuerySeam().closeHandle(handle); }
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
@@ -43,7 +45,7 @@ GlobalBuffer zeroedBuffer(size_t size) {
 }
 
 UniqueHandle openDevice(const wchar_t* path) {
-  HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE handle = diskQuerySeam().createFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
@@ -61,7 +63,7 @@ bool queryAta(IdentifyArea& area) {
   input.get()[kAtaDriveNumber] = 0;
   putDword(output.get(), 512);
   DWORD returned = 0;
-  const BOOL ok = DeviceIoControl(drive.get(), kSmartReceiveDriveData, input.get(), kAtaInputSize, output.get(),
+  const BOOL ok = diskQuerySeam().deviceIoControl(drive.get(), kSmartReceiveDriveData, input.get(), kAtaInputSize, output.get(),
                                   kAtaOutputSize, &returned, nullptr);
   std::memcpy(area.data(), output.get() + kAtaIdentifyOffset, area.size());
   if (!ok) return false;
@@ -84,7 +86,7 @@ void queryScsiMiniport(IdentifyArea& area) {
   header[kScsiHeaderSize + kAtaCommandRegister] = kIdentifyDevice;
   header[kScsiHeaderSize + kAtaDriveNumber] = 0;
   DWORD returned = 0;
-  const BOOL ok = DeviceIoControl(adapter.get(), kScsiMiniport, buffer.get(), kScsiInputSize, buffer.get(),
+  const BOOL ok = diskQuerySeam().deviceIoControl(adapter.get(), kScsiMiniport, buffer.get(), kScsiInputSize, buffer.get(),
                                   kScsiBufferSize, &returned, nullptr);
   std::memcpy(area.data(), buffer.get() + kScsiIdentifyOffset, area.size());
   if (ok && area[54] != 0) processIdentifyArea(area);
@@ -95,10 +97,7 @@ void queryScsiMiniport(IdentifyArea& area) {
 std::string computeMachineIdentifier() {
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  const BOOL known = GetVersionExW(&version);
-#pragma GCC diagnostic pop
+  const BOOL known = diskQuerySeam().getVersionEx(&version);
   if (!known || version.dwPlatformId != VER_PLATFORM_WIN32_NT) return kDefaultMachineIdentifier;
   IdentifyArea area{};
   if (!queryAta(area)) queryScsiMiniport(area);
