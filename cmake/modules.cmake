@@ -68,3 +68,14 @@ function(kestro_fuzzer name source)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_property(GLOBAL APPEND PROPERTY KESTRO_FUZZERS ${name})
 endfunction()
+
+# kestro_add_subfolders(): add_subdirectory for every subfolder of the current
+# folder that has a CMakeLists.txt (tests/, bench/, standins/).
+function(kestro_add_subfolders)
+  file(GLOB subdirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir ${subdirs})
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
