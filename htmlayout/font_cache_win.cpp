@@ -68,6 +68,13 @@ font_cache::~font_cache() {
 bool font_cache::installed(const std::wstring& family) const { return installed_.count(lower(family)) > 0; }
 
 std::wstring font_cache::family_for(const font_spec& font, std::wstring_view text) {
+  auto key = std::make_pair(font.family, has_cjk(text));
+  auto it = chosen_.find(key);
+  if (it != chosen_.end()) return it->second;
+  return chosen_[key] = choose_family(font, text);
+}
+
+std::wstring font_cache::choose_family(const font_spec& font, std::wstring_view text) {
   std::wstring first;
   for (const auto& f : families(font.family))
     if (installed(f)) { first = f; break; }

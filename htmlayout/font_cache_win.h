@@ -31,8 +31,11 @@ class font_cache {
   bool installed(const std::wstring& family) const;
 
  private:
+  std::wstring choose_family(const font_spec& font, std::wstring_view text);
+
   std::set<std::wstring> installed_;  // lower-case family names
   std::map<std::tuple<std::wstring, int, int, bool>, HFONT> fonts_;
+  std::map<std::pair<std::wstring, bool>, std::wstring> chosen_;  // (CSS list, CJK text) -> family
 };
 
 bool has_cjk(std::wstring_view text);

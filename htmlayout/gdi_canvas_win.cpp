@@ -11,6 +11,8 @@ gdi_canvas::gdi_canvas() : measure_(CreateCompatibleDC(nullptr)) {}
 gdi_canvas::~gdi_canvas() { DeleteDC(measure_); }
 
 font_metrics gdi_canvas::metrics(const font_spec& font) {
+  for (const auto& [spec, known] : metrics_)
+    if (spec == font) return known;
   // Lines hold Latin and CJK text alike: take the larger of both fonts.
   font_metrics m;
   for (const wchar_t* sample : {L"x", L"\x4E2D"}) {
@@ -21,6 +23,7 @@ font_metrics gdi_canvas::metrics(const font_spec& font) {
     m.ascent = std::max(m.ascent, static_cast<int>(tm.tmAscent));
     m.descent = std::max(m.descent, static_cast<int>(tm.tmDescent));
   }
+  metrics_.emplace_back(font, m);
   return m;
 }
 

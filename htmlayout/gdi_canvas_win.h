@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "htmlayout/canvas.h"
 #include "htmlayout/font_cache_win.h"
 #include "htmlayout/wic_images_win.h"
@@ -39,6 +42,7 @@ class gdi_canvas : public canvas {
   font_cache fonts_;
   wic_images images_;
   std::vector<int> saved_;
+  std::vector<std::pair<font_spec, font_metrics>> metrics_;  // few fonts per page: a list is enough
 };
 
 COLORREF to_colorref(color c);

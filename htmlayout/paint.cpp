@@ -18,7 +18,7 @@ rect inset(const rect& r, int top, int right, int bottom, int left) {
 
 class painter {
  public:
-  explicit painter(canvas& gfx) : gfx_(gfx) {}
+  painter(canvas& gfx, const rect& clip) : gfx_(gfx), clip_(clip) {}
 
   void element(HELEMENT el, point base) {
     if (el->is_text || el->style.display == display_t::NONE) return;
@@ -28,31 +28,61 @@ class painter {
     bool is_inline = s.display == display_t::INLINE;
     if ((s.background_color >> 24) != 0) gfx_.fill_rect(r, s.background_color, s.border_radius);
     rect padding_box = inset(r, s.border[0], s.border[1], s.border[2], s.border[3]);
-    if (!s.background_image.url.empty()) gfx_.draw_image(s.background_image.url, padding_box, s.background_image.repeat);
+    if (!s.background_image.url.empty()) image(s.background_image, padding_box);
     if (s.border[0] || s.border[1] || s.border[2] || s.border[3]) gfx_.draw_border(r, s.border, s.border_color, s.border_radius);
     rect content = inset(padding_box, s.padding[0], s.padding[1] + (el->box.scrollbar ? kScrollbarWidth : 0), s.padding[2], s.padding[3]);
     if (draw_event(el, content)) return;
     control(el, content);
     bool clip = s.overflow != overflow_t::VISIBLE;
-    if (clip) gfx_.push_clip(padding_box);
+    rect outer_clip = clip_;
+    if (clip) {
+      gfx_.push_clip(padding_box);
+      clip_ = intersect(clip_, padding_box);
+    }
     point child_base = is_inline ? base : point{origin.x, origin.y - el->box.scroll_top};
     if (!is_inline) {
       for (const auto& f : el->box.fragments) {
+        if (child_base.y + f.y >= clip_.bottom || child_base.y + f.y + f.height <= clip_.top) continue;
         const computed_style& ts = f.owner->style;
         gfx_.draw_text(font_of(ts), child_base.x + f.x, child_base.y + f.baseline,
                        std::wstring_view(f.owner->text).substr(f.start, f.count), ts.text_color);
       }
     }
     for (HELEMENT c : el->children)
-      if (!c->is_text && !is_out_of_flow(c)) element(c, child_base);
+      if (!c->is_text && !is_out_of_flow(c) && (!clip || visible(c, child_base))) element(c, child_base);
     for (HELEMENT c : el->children)
       if (!c->is_text && is_out_of_flow(c)) element(c, child_base);
     if (clip) gfx_.pop_clip();
-    if (!s.foreground_image.url.empty()) gfx_.draw_image(s.foreground_image.url, padding_box, s.foreground_image.repeat);
+    clip_ = outer_clip;
+    if (!s.foreground_image.url.empty()) image(s.foreground_image, padding_box);
     if (el->box.scrollbar) scrollbar(el, padding_box);
   }
 
  private:
+  // Pictures of the page, or the engine's own "stock:" pictures.
+  void image(const image_ref& img, const rect& box) {
+    if (img.url == L"stock:arrow-down" || img.url == L"stock:arrow-up") {
+      // A small triangle at the right, centred vertically, in rows of pixels.
+      bool down = img.url == L"stock:arrow-down";
+      int cx = box.right - 10, cy = box.top + box.height() / 2;
+      for (int i = 0; i < 4; ++i) {
+        int row = down ? cy - 2 + i : cy + 1 - i;
+        gfx_.fill_rect({cx - (3 - i), row, cx + (4 - i), row + 1}, kCheckInk, 0);
+      }
+      return;
+    }
+    gfx_.draw_image(img.url, box, img.repeat);
+  }
+
+  static rect intersect(const rect& a, const rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  }
+  // Whether an in-flow child of a clipping element can show at all.
+  bool visible(HELEMENT c, point base) const {
+    int top = base.y + c->box.y;
+    return top < clip_.bottom && top + c->box.height > clip_.top;
+  }
+
   // Behaviors that draw the content layer themselves.
   bool draw_event(HELEMENT el, const rect& content) {
     for (const auto& h : std::vector<attached_handler>(el->handlers)) {
@@ -106,6 +136,7 @@ class painter {
   }
 
   canvas& gfx_;
+  rect clip_;
 };
 
 }  // namespace
@@ -114,7 +145,7 @@ void document::paint(canvas& target, const rect& dirty) {
   update();
   if (!root_) return;
   target.push_clip(dirty);
-  painter(target).element(root_, {0, 0});
+  painter(target, dirty).element(root_, {0, 0});
   target.pop_clip();
 }
 
