@@ -111,7 +111,7 @@ bool HttpClient::readResponse(const RequestOptions& options) {
   status_ = reader.status();
   headers_ = reader.headers();
   body_ = reader.takeBody();
-  if (headers_.is("Connection", "close") || reader.hasTrailingBytes()) transport_->close();
+  if (headers_.is("Connection", "close") || reader.hasTrailingBytes() || reader.endedByClose()) transport_->close();
   return true;
 }
 

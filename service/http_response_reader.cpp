@@ -24,9 +24,6 @@ bool parseLength(std::string_view text, uint64_t& out) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-// Responses that never carry a body, whatever their headers say.
-bool bodyless(int status) { return (status >= 100 && status < 200) || status == 204 || status == 304; }
-
 }  // namespace
 
 int parseStatusLine(std::string_view line) {

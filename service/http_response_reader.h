@@ -47,11 +47,15 @@ class HttpResponseReader {
   // Bytes that arrived after the complete response (the connection is not
   // fit for another exchange then).
   bool hasTrailingBytes() const { return trailingBytes_; }
+  // The body ended with the peer's close (or a failed receive): the
+  // connection is spent.
+  bool endedByClose() const { return state_ == State::Complete && framing_ == Framing::UntilClose && !bodyless(status_); }
 
  private:
   enum class Framing { Length, Chunked, UntilClose };
   enum class ChunkStep { Size, SizeLf, Data, DataCr, DataLf, Trailer };
 
+  static bool bodyless(int status) { return (status >= 100 && status < 200) || status == 204 || status == 304; }
   State fail();
   State scanHeader();
   bool parseHeaderBlock(std::string_view block);

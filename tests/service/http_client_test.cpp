@@ -132,6 +132,14 @@ TEST(HttpClient, RedirectWithConnectionCloseConnectsAgain) {
   EXPECT_EQ(run.log.connects.size(), 2u);
 }
 
+TEST(HttpClient, RedirectAfterABodyReadUntilCloseConnectsAgain) {
+  const Outcome run = navigateWith({{"HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\nmoved", ""},
+                                    {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}});
+  EXPECT_TRUE(run.ok);
+  EXPECT_EQ(run.body, "ok");
+  EXPECT_EQ(run.log.connects.size(), 2u);
+}
+
 TEST(HttpClient, RedirectChainIsBounded) {
   const std::string hop = "HTTP/1.1 302 Found\r\nLocation: /again\r\nContent-Length: 0\r\n\r\n";
   std::deque<std::string> hops(kMaxRedirects, hop);
