@@ -43,8 +43,8 @@ constexpr wchar_t kRemoveFailed[] = L"虚拟网卡卸载失败，请确认是否
 
 }  // namespace
 
-std::wstring driverToolCommandLine(DriverToolOperation operation, bool wow64) {
-  const std::wstring folder = wow64 ? L"Driver\\x86_64\\" : L"Driver\\i386\\";
+std::wstring driverToolCommandLine(DriverToolOperation operation, bool x86_64) {
+  const std::wstring folder = x86_64 ? L"Driver\\x86_64\\" : L"Driver\\i386\\";
   if (operation == DriverToolOperation::Install) {
     return folder + L"Vnicctl.exe install " + folder + L"Kestro.inf " + kAdapterComponentId;
   }

@@ -12,8 +12,8 @@ inline constexpr wchar_t kAdapterComponentId[] = L"kestro";
 
 enum class DriverToolOperation { Install, Remove };
 
-// The x86_64 folder on 64-bit Windows (isWow64 non-zero), else i386.
-std::wstring driverToolCommandLine(DriverToolOperation operation, bool wow64);
+// The x86_64 folder on 64-bit Windows, else i386.
+std::wstring driverToolCommandLine(DriverToolOperation operation, bool x86_64);
 
 // Steps of running the tool that can fail, in the order they run.
 enum class DriverToolFailure {

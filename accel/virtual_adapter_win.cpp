@@ -101,9 +101,11 @@ std::optional<DriverToolFailure> runDriverTool(const std::wstring& commandLine, 
 
 bool runDriverToolOperation(DriverToolOperation operation, std::wstring& message) {
   message.clear();
-  const bool wow64 = ClientState::instance().isWow64 != 0;
+  // A 64-bit program runs only on 64-bit Windows, where isWow64 (a 32-bit
+  // process's view) is 0: it takes the x86_64 tool and driver all the same.
+  const bool x86_64 = sizeof(void*) == 8 || ClientState::instance().isWow64 != 0;
   std::string output;
-  if (const auto failure = runDriverTool(driverToolCommandLine(operation, wow64), output)) {
+  if (const auto failure = runDriverTool(driverToolCommandLine(operation, x86_64), output)) {
     message = driverToolFailureText(operation, *failure);
     return false;
   }

@@ -81,13 +81,14 @@ TEST_F(VirtualAdapter, AMissingToolFailsWhenStarting) {
   EXPECT_EQ(message, driverToolFailureText(DriverToolOperation::Remove, DriverToolFailure::StartTool));
 }
 
-TEST_F(VirtualAdapter, ThirtyTwoBitWindowsUsesTheI386Folder) {
-  // The program folder carries only the x86_64 tool.
+TEST_F(VirtualAdapter, TheSixtyFourBitProgramTakesTheX86_64ToolWhateverIsWow64Says) {
+  // A 64-bit process is never WOW64; the program folder carries only the x86_64 tool.
   ClientState::instance().isWow64 = 0;
   test::CurrentFolder folder(test::distFolder());
   std::wstring message;
-  EXPECT_FALSE(installVirtualAdapterDriver(message));
-  EXPECT_EQ(message, driverToolFailureText(DriverToolOperation::Install, DriverToolFailure::StartTool));
+  EXPECT_TRUE(installVirtualAdapterDriver(message)) << toUtf8(message);
+  std::vector<std::wstring> found;
+  EXPECT_TRUE(findVirtualAdapters(found));
 }
 
 TEST_F(VirtualAdapter, AToolWithoutTheSuccessSentenceMeansNoRights) {
