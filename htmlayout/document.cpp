@@ -47,7 +47,7 @@ void document::clear_document() {
   timers_.clear();
   for (auto& p : posted_) { release(p.he); release(p.target); }
   posted_.clear();
-  for (HELEMENT* slot : {&hover_, &focus_, &capture_, &pressed_}) hold(*slot, nullptr);
+  for (HELEMENT* slot : {&hover_, &focus_, &capture_, &pressed_, &scroll_drag_}) hold(*slot, nullptr);
   visit(root_, [](HELEMENT el) {
     for (auto& h : el->handlers) init_handler(el, h.handler, BEHAVIOR_DETACH);
     el->handlers.clear();

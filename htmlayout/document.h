@@ -116,6 +116,8 @@ class document {
   struct window_handler { event_handler* handler; unsigned subscription; };
 
   bool route(HELEMENT target, unsigned group, unsigned& cmd, void* params);
+  // The engine's own scroll bars: true when the mouse event was theirs.
+  bool scrollbar_mouse(unsigned cmd, point p);
   bool dispatch_to(HELEMENT el, unsigned group, void* params);
   void set_hover(HELEMENT el);
   void hold(HELEMENT& slot, HELEMENT el);
@@ -128,6 +130,8 @@ class document {
   int view_w_ = 0, view_h_ = 0;
   bool style_dirty_ = true, layout_dirty_ = true;
   HELEMENT hover_ = nullptr, focus_ = nullptr, capture_ = nullptr, pressed_ = nullptr;
+  HELEMENT scroll_drag_ = nullptr;  // the element whose scroll bar thumb is held
+  int drag_from_y_ = 0, drag_from_top_ = 0;
   std::vector<timer> timers_;
   std::deque<posted_event> posted_;
   std::vector<window_handler> window_handlers_;

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "htmlayout/document.h"
+#include "htmlayout/layout.h"
 
 namespace htmlayout {
 namespace {
@@ -123,8 +124,47 @@ void document::set_hover(HELEMENT el) {
   invalidate_style();
 }
 
+bool document::scrollbar_mouse(unsigned cmd, point pt) {
+  if (scroll_drag_) {
+    HELEMENT s = scroll_drag_;
+    if (cmd == MOUSE_UP) hold(scroll_drag_, nullptr);
+    if (cmd != MOUSE_MOVE || s->doc != this) return true;
+    rect view = box_of(s);
+    int client = view.height() - s->style.border[0] - s->style.border[2];
+    int total = std::max(client, s->box.content_height + s->style.padding[0] + s->style.padding[2]);
+    int thumb = std::max(12, total > 0 ? client * client / total : client);
+    int travel = std::max(1, client - thumb);
+    s->box.scroll_top = std::clamp(drag_from_top_ + (pt.y - drag_from_y_) * (total - client) / travel, 0, total - client);
+    host_.invalidate();
+    return true;
+  }
+  if (cmd != MOUSE_DOWN) return false;
+  for (HELEMENT s = hit_test(pt); s; s = s->parent) {
+    if (!s->box.scrollbar) continue;
+    rect view = box_of(s);
+    int right = view.right - s->style.border[1];
+    if (pt.x < right - kScrollbarWidth || pt.x >= right || !view.contains(pt)) return false;
+    int top = view.top + s->style.border[0];
+    int client = view.height() - s->style.border[0] - s->style.border[2];
+    int total = std::max(client, s->box.content_height + s->style.padding[0] + s->style.padding[2]);
+    int thumb = std::max(12, total > 0 ? client * client / total : client);
+    int thumb_top = top + (total > client ? (client - thumb) * s->box.scroll_top / (total - client) : 0);
+    if (pt.y < thumb_top) s->box.scroll_top = std::max(0, s->box.scroll_top - client);
+    else if (pt.y >= thumb_top + thumb) s->box.scroll_top = std::min(total - client, s->box.scroll_top + client);
+    else {
+      hold(scroll_drag_, s);
+      drag_from_y_ = pt.y;
+      drag_from_top_ = s->box.scroll_top;
+    }
+    host_.invalidate();
+    return true;
+  }
+  return false;
+}
+
 bool document::mouse(unsigned cmd, point pt, unsigned buttons, unsigned alt_state, int wheel) {
   update();
+  if (scrollbar_mouse(cmd, pt)) return true;
   HELEMENT target = capture_ ? capture_ : hit_test(pt);
   if (target && target->doc != this) target = nullptr;
   if (cmd == MOUSE_MOVE || cmd == MOUSE_DOWN) set_hover(target);

@@ -149,8 +149,12 @@ bool window_host::mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel) {
   if (cmd == MOUSE_DOWN || cmd == MOUSE_DCLICK) {
     if (!buttons) buttons = MAIN_MOUSE_BUTTON;
     SetFocus(hwnd_);
+    SetCapture(hwnd_);  // a held scroll bar thumb follows the mouse outside the window
   }
-  if (cmd == MOUSE_UP && !buttons) buttons = MAIN_MOUSE_BUTTON;
+  if (cmd == MOUSE_UP) {
+    if (!buttons) buttons = MAIN_MOUSE_BUTTON;
+    if (GetCapture() == hwnd_) ReleaseCapture();
+  }
   if (cmd == MOUSE_MOVE && !tracking_leave_) {
     TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
     tracking_leave_ = TrackMouseEvent(&t) != FALSE;

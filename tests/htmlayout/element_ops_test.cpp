@@ -121,6 +121,18 @@ TEST(ElementOps, ScrollIntoView) {
   page.doc.mouse(MOUSE_WHEEL, {10, 10}, 0, 0, -240);
   EXPECT_EQ(list->box.scroll_top, 80);
   EXPECT_EQ(page.doc.hit_test({10, 5}), HELEMENT(page.by_id(L"r4")));
+  // The scroll bar: a click below the thumb pages down, the thumb drags.
+  page.doc.mouse(MOUSE_DOWN, {392, 95}, MAIN_MOUSE_BUTTON, 0);
+  page.doc.mouse(MOUSE_UP, {392, 95}, MAIN_MOUSE_BUTTON, 0);
+  EXPECT_EQ(list->box.scroll_top, 180);
+  page.doc.mouse(MOUSE_DOWN, {392, 1}, MAIN_MOUSE_BUTTON, 0);
+  page.doc.mouse(MOUSE_UP, {392, 1}, MAIN_MOUSE_BUTTON, 0);
+  EXPECT_EQ(list->box.scroll_top, 80);
+  int thumb_y = 80 * (100 - 25) / 300 + 5;  // client 100, content 400: thumb 25 px
+  page.doc.mouse(MOUSE_DOWN, {392, thumb_y}, MAIN_MOUSE_BUTTON, 0);
+  page.doc.mouse(MOUSE_MOVE, {392, thumb_y + 15}, MAIN_MOUSE_BUTTON, 0);
+  page.doc.mouse(MOUSE_UP, {392, thumb_y + 15}, MAIN_MOUSE_BUTTON, 0);
+  EXPECT_EQ(list->box.scroll_top, 80 + 15 * 300 / 75);
 }
 
 }  // namespace
