@@ -51,6 +51,8 @@ class AccelerationStart : public ::testing::Test {
     state.setRouteTargets({{L"192.0.2.1", 32}});
     state.takeInstalledRoutes();
     accelerationLocalClock() = [] { return kNow; };
+    const char* service = std::getenv("KESTRO_SERVICE_URL");
+    serviceBefore = service != nullptr ? service : "";
   }
   void TearDown() override {
     if (worker.joinable()) {  // a test that failed half-way: end the tunnel, keep handling reports
@@ -59,7 +61,7 @@ class AccelerationStart : public ::testing::Test {
       worker.join();
     }
     accelerationLocalClock() = [] { return std::time(nullptr); };
-    _putenv_s("KESTRO_SERVICE_URL", "");
+    _putenv_s("KESTRO_SERVICE_URL", serviceBefore.c_str());
     if (HANDLE event = static_cast<HANDLE>(ClientState::instance().takeStopEvent())) CloseHandle(event);
     test::removeTestAdapters();
   }
@@ -115,6 +117,7 @@ class AccelerationStart : public ::testing::Test {
   test::MainWindowRecorder window;
   std::thread worker;
   std::atomic<bool> returned{false};
+  std::string serviceBefore;  // the reference service's address when scripts/test runs us
 };
 
 TEST_F(AccelerationStart, SixStepsUpToARunningTunnelThenStop) {
