@@ -96,6 +96,8 @@ struct SamplePage : ::testing::Test {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     hwnd = sample::open_sample_window(kestro::test::hostPath(KESTRO_BINARY_DIR "/htmlayout/sample"), false);
     ASSERT_NE(hwnd, nullptr);
+    // Above and away from windows that other tests may open at the same time.
+    SetWindowPos(hwnd, HWND_TOPMOST, 120, 280, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(hwnd);
     pump(1500);
   }
