@@ -106,6 +106,10 @@ void installRoutes() {
     const DWORD result = addRoute(row);
     if (result == ERROR_SUCCESS || result == ERROR_OBJECT_ALREADY_EXISTS) ++succeeded;
   }
+  // A tunnel that ended (or was stopped) while this thread was adding routes
+  // removed only the rows recorded by then; its stop event is gone, so the
+  // rest go too.
+  if (state.stopEvent() == nullptr) removeInstalledRoutes();
   if (succeeded == targets.size()) {
     sendAccStep(record, kStepOk);
   } else {

@@ -15,6 +15,7 @@ void startRouteInstallation();
 
 // The thread's work on the calling thread: reports row 6 with WM_ACC_STEP and
 // ends by posting WM_ROUTES_READY, or WM_ACC_STOP when no route could be set.
+// Routes are kept only while the tunnel's stop event is held in ClientState.
 void installRoutes();
 
 // Adds one route: the interface's own metric on Windows after XP, then the row

@@ -28,8 +28,12 @@ class Routes : public ::testing::Test {
     state.setAdapterMask(L"255.255.255.0");
     state.setRouteTargets({{L"203.0.113.7", 32}, {L"198.51.100.0", 24}, {L"192.0.2.0", 5}, {L"192.0.2.128", 40}});
     table.adapters = {{5, "192.168.1.9", "255.255.255.0"}, {12, "10.77.0.2", "255.255.255.0"}};
+    state.setStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));  // a running tunnel
   }
-  void TearDown() override { ClientState::instance().takeInstalledRoutes(); }
+  void TearDown() override {
+    ClientState::instance().takeInstalledRoutes();
+    if (HANDLE event = static_cast<HANDLE>(ClientState::instance().takeStopEvent())) CloseHandle(event);
+  }
 
   // Row 6 reports as (state, detail) pairs.
   std::vector<std::pair<int32_t, std::wstring>> reports() const {
@@ -158,6 +162,14 @@ TEST_F(Routes, RemovalDeletesEveryRecordedRowOnce) {
   EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
   removeInstalledRoutes();
   EXPECT_EQ(table.deleted.size(), 4u);
+}
+
+TEST_F(Routes, RoutesAddedAfterTheTunnelEndedAreRemoved) {
+  CloseHandle(static_cast<HANDLE>(ClientState::instance().takeStopEvent()));
+  installRoutes();
+  ASSERT_EQ(table.created.size(), 4u);
+  EXPECT_EQ(table.deleted.size(), 4u);
+  EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
 }
 
 TEST_F(Routes, ANewInstallationRemovesTheRoutesOfTheLastOne) {
