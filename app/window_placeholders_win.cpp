@@ -31,8 +31,14 @@ LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARA
       RECT area;
       GetClientRect(window, &area);
       InflateRect(&area, -16, -16);
+      // A Chinese face; where it is missing the font mapper picks one for the GB2312 character set.
+      HFONT font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+      HGDIOBJ previous = SelectObject(dc, font);
       const std::wstring text = accountReport();
       DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_WORDBREAK);
+      SelectObject(dc, previous);
+      DeleteObject(font);
       EndPaint(window, &paint);
       return 0;
     }

@@ -62,9 +62,9 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
       expectCentredAndRounded(window, 372, 201);
       expectDragStrip(window, {100, 10}, {100, 60});
       EXPECT_EQ(elementText(ui, window, L"txtmessage"), text);
-      EXPECT_EQ(elementDisplay(ui, window, L"btnok"), question ? L"none" : L"inline");
-      EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? L"inline" : L"none");
-      EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? L"inline" : L"none");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnok"), question ? L"none" : std::wstring(kDisplayInline));
+      EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? std::wstring(kDisplayInline) : L"none");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? std::wstring(kDisplayInline) : L"none");
       saveScreenshot(std::string("message-") + press.name);
       ASSERT_TRUE(clickAt(window, press.where.x, press.where.y));
       EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000)) << "the message window did not close";

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -26,7 +27,7 @@ std::string scratchFolder() {
 }
 
 std::string readWholeFile(const std::wstring& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -70,7 +71,7 @@ int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
   static std::atomic<int> counter{0};
   const std::string base = scratchFolder() + "/run" + std::to_string(counter++);
   {
-    std::ofstream script(hostPath(base + ".sh"), std::ios::binary);
+    std::ofstream script(std::filesystem::path(hostPath(base + ".sh")), std::ios::binary);
     script << "{ " << command << "\n} >" << base << ".out 2>&1\necho $? >" << base << ".tmp\nmv " << base << ".tmp "
            << base << ".done\n";
   }
