@@ -108,7 +108,7 @@ void gdi_canvas::draw_text(const font_spec& font, int x, int baseline_y, std::ws
 }
 
 void gdi_canvas::draw_image(const std::wstring& url, const rect& box, repeat_t repeat) {
-  if (target_) images_.draw(target_, url, box, repeat);
+  if (target_ && images_.draw(target_, url, box, repeat)) animated_ = true;
 }
 
 void gdi_canvas::push_clip(const rect& box) {

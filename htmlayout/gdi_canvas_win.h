@@ -22,6 +22,8 @@ class gdi_canvas : public canvas {
 
   // The DC drawn into until the next call; null stops drawing.
   void set_target(HDC dc) { target_ = dc; }
+  // Whether an animated picture was drawn since the last call.
+  bool take_animated() { bool a = animated_; animated_ = false; return a; }
   font_cache& fonts() { return fonts_; }
 
   font_metrics metrics(const font_spec& font) override;
@@ -42,6 +44,7 @@ class gdi_canvas : public canvas {
   font_cache fonts_;
   wic_images images_;
   std::vector<int> saved_;
+  bool animated_ = false;
   std::vector<std::pair<font_spec, font_metrics>> metrics_;  // few fonts per page: a list is enough
 };
 

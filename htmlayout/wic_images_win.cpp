@@ -15,62 +15,118 @@ struct com_ptr {
   T* operator->() const { return p; }
 };
 
-HBITMAP decode(const uint8_t* bytes, size_t size, int& w, int& h) {
+HBITMAP make_dib(int w, int h, const uint32_t* pixels) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bmp) std::copy(pixels, pixels + static_cast<size_t>(w) * h, static_cast<uint32_t*>(bits));
+  return bmp;
+}
+
+int metadata_int(IWICMetadataQueryReader* reader, const wchar_t* name, int fallback) {
+  if (!reader) return fallback;
+  PROPVARIANT v;
+  PropVariantInit(&v);
+  int out = fallback;
+  if (SUCCEEDED(reader->GetMetadataByName(name, &v))) {
+    if (v.vt == VT_UI1) out = v.bVal;
+    else if (v.vt == VT_UI2) out = v.uiVal;
+    else if (v.vt == VT_UI4) out = static_cast<int>(v.ulVal);
+  }
+  PropVariantClear(&v);
+  return out;
+}
+
+// Every frame composed onto the picture's full area, as GIF frames are
+// patches drawn over what the previous ones left.
+bool decode(const uint8_t* bytes, size_t size, std::vector<HBITMAP>& frames, std::vector<int>& delays, int& w, int& h) {
   // COM may not be initialised on this thread yet (tests, the sample program).
   HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  HBITMAP result = nullptr;
   {
     com_ptr<IWICImagingFactory> factory;
     com_ptr<IWICStream> stream;
     com_ptr<IWICBitmapDecoder> decoder;
-    com_ptr<IWICBitmapFrameDecode> frame;
-    com_ptr<IWICFormatConverter> converter;
-    UINT uw = 0, uh = 0;
+    UINT count = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                    reinterpret_cast<void**>(&factory))) &&
         SUCCEEDED(factory->CreateStream(&stream)) &&
         SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size))) &&
         SUCCEEDED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)) &&
-        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
-        SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0,
-                                        WICBitmapPaletteTypeCustom)) &&
-        SUCCEEDED(converter->GetSize(&uw, &uh)) && uw > 0 && uh > 0 && uw < 16384 && uh < 16384) {
-      BITMAPINFO bi{};
-      bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-      bi.bmiHeader.biWidth = static_cast<LONG>(uw);
-      bi.bmiHeader.biHeight = -static_cast<LONG>(uh);  // top-down
-      bi.bmiHeader.biPlanes = 1;
-      bi.bmiHeader.biBitCount = 32;
-      bi.bmiHeader.biCompression = BI_RGB;
-      void* bits = nullptr;
-      HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-      if (bmp && SUCCEEDED(converter->CopyPixels(nullptr, uw * 4, uw * uh * 4, static_cast<BYTE*>(bits)))) {
-        result = bmp;
-        w = static_cast<int>(uw);
-        h = static_cast<int>(uh);
-      } else if (bmp) {
-        DeleteObject(bmp);
+        SUCCEEDED(decoder->GetFrameCount(&count)) && count > 0) {
+      com_ptr<IWICMetadataQueryReader> global;
+      decoder->GetMetadataQueryReader(&global);
+      std::vector<uint32_t> canvas;
+      for (UINT i = 0; i < std::min<UINT>(count, 256); ++i) {
+        com_ptr<IWICBitmapFrameDecode> frame;
+        com_ptr<IWICFormatConverter> converter;
+        UINT fw = 0, fh = 0;
+        if (FAILED(decoder->GetFrame(i, &frame)) || FAILED(factory->CreateFormatConverter(&converter)) ||
+            FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                         WICBitmapPaletteTypeCustom)) ||
+            FAILED(converter->GetSize(&fw, &fh)) || fw == 0 || fh == 0 || fw >= 16384 || fh >= 16384)
+          break;
+        std::vector<uint32_t> pixels(static_cast<size_t>(fw) * fh);
+        if (FAILED(converter->CopyPixels(nullptr, fw * 4, fw * fh * 4, reinterpret_cast<BYTE*>(pixels.data())))) break;
+        com_ptr<IWICMetadataQueryReader> meta;
+        frame->GetMetadataQueryReader(&meta);
+        if (i == 0) {
+          w = std::clamp(metadata_int(global.p, L"/logscrdesc/Width", static_cast<int>(fw)), 1, 16383);
+          h = std::clamp(metadata_int(global.p, L"/logscrdesc/Height", static_cast<int>(fh)), 1, 16383);
+          canvas.assign(static_cast<size_t>(w) * h, 0);
+        }
+        int left = count > 1 ? metadata_int(meta.p, L"/imgdesc/Left", 0) : 0;
+        int top = count > 1 ? metadata_int(meta.p, L"/imgdesc/Top", 0) : 0;
+        int disposal = metadata_int(meta.p, L"/grctlext/Disposal", 0);
+        int delay = metadata_int(meta.p, L"/grctlext/Delay", 10) * 10;
+        std::vector<uint32_t> before = disposal == 3 ? canvas : std::vector<uint32_t>();
+        for (UINT y = 0; y < fh; ++y)
+          for (UINT x = 0; x < fw; ++x) {
+            int cx = left + static_cast<int>(x), cy = top + static_cast<int>(y);
+            uint32_t p = pixels[static_cast<size_t>(y) * fw + x];
+            if (cx < w && cy < h && (count == 1 || (p >> 24) != 0)) canvas[static_cast<size_t>(cy) * w + cx] = p;
+          }
+        HBITMAP bmp = make_dib(w, h, canvas.data());
+        if (!bmp) break;
+        frames.push_back(bmp);
+        delays.push_back(delay < 20 ? 100 : delay);  // as browsers treat tiny delays
+        if (disposal == 2) {
+          for (UINT y = 0; y < fh; ++y)
+            for (UINT x = 0; x < fw; ++x) {
+              int cx = left + static_cast<int>(x), cy = top + static_cast<int>(y);
+              if (cx < w && cy < h) canvas[static_cast<size_t>(cy) * w + cx] = 0;
+            }
+        } else if (disposal == 3) {
+          canvas = std::move(before);
+        }
       }
     }
   }
   if (SUCCEEDED(init)) CoUninitialize();
-  return result;
+  return !frames.empty();
 }
 
 }  // namespace
 
 wic_images::~wic_images() {
-  for (auto& [url, pic] : pictures_) DeleteObject(pic.bitmap);
+  for (auto& [url, pic] : pictures_)
+    for (HBITMAP f : pic.frames) DeleteObject(f);
 }
 
 bool wic_images::load(const std::wstring& url, const uint8_t* bytes, size_t size) {
   if (!bytes || size == 0) return false;
   picture pic;
-  pic.bitmap = decode(bytes, size, pic.width, pic.height);
-  if (!pic.bitmap) return false;
+  if (!decode(bytes, size, pic.frames, pic.delays_ms, pic.width, pic.height)) return false;
+  for (int d : pic.delays_ms) pic.total_ms += d;
   auto it = pictures_.find(url);
-  if (it != pictures_.end()) DeleteObject(it->second.bitmap);
-  pictures_[url] = pic;
+  if (it != pictures_.end())
+    for (HBITMAP f : it->second.frames) DeleteObject(f);
+  pictures_[url] = std::move(pic);
   return true;
 }
 
@@ -79,12 +135,22 @@ point wic_images::size(const std::wstring& url) const {
   return it == pictures_.end() ? point{} : point{it->second.width, it->second.height};
 }
 
-void wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat) const {
+size_t wic_images::frame_count(const std::wstring& url) const {
   auto it = pictures_.find(url);
-  if (it == pictures_.end() || box.width() <= 0 || box.height() <= 0) return;
+  return it == pictures_.end() ? 0 : it->second.frames.size();
+}
+
+bool wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat) const {
+  auto it = pictures_.find(url);
+  if (it == pictures_.end() || box.width() <= 0 || box.height() <= 0) return false;
   const picture& pic = it->second;
+  size_t index = 0;
+  if (pic.frames.size() > 1 && pic.total_ms > 0) {
+    int t = static_cast<int>(GetTickCount64() % static_cast<ULONGLONG>(pic.total_ms));
+    while (index + 1 < pic.frames.size() && t >= pic.delays_ms[index]) t -= pic.delays_ms[index++];
+  }
   HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(src, pic.bitmap);
+  HGDIOBJ old = SelectObject(src, pic.frames[index]);
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   if (repeat == repeat_t::STRETCH) {
     AlphaBlend(dc, box.left, box.top, box.width(), box.height(), src, 0, 0, pic.width, pic.height, blend);
@@ -104,6 +170,7 @@ void wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t
   }
   SelectObject(src, old);
   DeleteDC(src);
+  return pic.frames.size() > 1;
 }
 
 }  // namespace htmlayout

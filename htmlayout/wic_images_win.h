@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "htmlayout/style.h"
 #include "htmlayout/types.h"
@@ -21,11 +22,18 @@ class wic_images {
 
   bool load(const std::wstring& url, const uint8_t* bytes, size_t size);
   point size(const std::wstring& url) const;
+  size_t frame_count(const std::wstring& url) const;
   // Draws into `dc`: stretched to `box`, tiled from its top left, or once.
-  void draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat) const;
+  // Animated GIFs show the frame of the moment; true when it was one.
+  bool draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat) const;
 
  private:
-  struct picture { HBITMAP bitmap = nullptr; int width = 0, height = 0; };
+  struct picture {
+    std::vector<HBITMAP> frames;
+    std::vector<int> delays_ms;  // how long each frame shows
+    int total_ms = 0;
+    int width = 0, height = 0;
+  };
   std::map<std::wstring, picture> pictures_;
 };
 

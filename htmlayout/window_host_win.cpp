@@ -12,6 +12,8 @@
 namespace htmlayout {
 
 constexpr UINT_PTR kTimerId = 0x4854;
+constexpr UINT_PTR kAnimationTimerId = 0x4855;
+constexpr UINT kAnimationFrameMs = 50;
 
 class window_host : public document_host {
  public:
@@ -139,6 +141,9 @@ void window_host::paint() {
   DeleteObject(bmp);
   DeleteDC(back);
   EndPaint(hwnd_, &ps);
+  // Animated pictures on screen ask for the next paint.
+  if (gfx_.take_animated()) SetTimer(hwnd_, kAnimationTimerId, kAnimationFrameMs, nullptr);
+  else KillTimer(hwnd_, kAnimationTimerId);
   edits_.sync();
 }
 
@@ -224,6 +229,11 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
     case WM_KEYUP: *handled = doc_.key(KEY_UP, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_CHAR: *handled = doc_.key(KEY_CHAR, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_TIMER:
+      if (wp == kAnimationTimerId) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        *handled = TRUE;
+        return 0;
+      }
       if (wp != kTimerId) return 0;
       doc_.fire_timers(static_cast<int64_t>(GetTickCount64()));
       *handled = TRUE;
@@ -261,6 +271,7 @@ LRESULT HTMLayoutProcND(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, BOOL*
   if (msg == WM_NCDESTROY) {
     // Posted events and timers of the page die with the window.
     KillTimer(hwnd, kTimerId);
+    KillTimer(hwnd, kAnimationTimerId);
     auto& all = hosts();
     auto it = all.find(hwnd);
     if (it != all.end()) {

@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "htmlayout/sample/sample_window_win.h"
+#include "htmlayout/wic_images_win.h"
 #include "htmlayout/window_host_win.h"
 #include "tests/support/wine_host_win.h"
 
@@ -131,6 +135,26 @@ TEST_F(SamplePage, ShowsColoursPicturesAndChineseText) {
   rect bar = by_id(L"pgsload").get_content_location();
   EXPECT_EQ(shot.at(bar.left + 3, bar.top + bar.height() / 2), RGB(6, 176, 37));
   EXPECT_EQ(shot.at(bar.right - 3, bar.top + bar.height() / 2), RGB(255, 255, 255));
+  rect loading = by_id(L"imgloading").get_location();
+  EXPECT_EQ(loading.width(), 16);
+  COLORREF frame = shot.at(loading.left + 8, loading.top + 8);  // whichever frame shows now
+  EXPECT_TRUE(frame == RGB(0x1e, 0x6e, 0xbe) || frame == RGB(0x1e, 0xbe, 0x6e) || frame == RGB(0xbe, 0x1e, 0x6e) ||
+              frame == RGB(0xbe, 0xbe, 0x1e))
+      << std::hex << frame;
+}
+
+TEST(WicImages, DecodesEveryFrameOfAnAnimatedGif) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::ifstream in(KESTRO_SOURCE_DIR "/htmlayout/sample/LOADING.GIF", std::ios::binary);
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  wic_images images;
+  ASSERT_TRUE(images.load(L"LOADING.GIF", bytes.data(), bytes.size()));
+  EXPECT_EQ(images.size(L"LOADING.GIF").x, 16);
+  EXPECT_EQ(images.frame_count(L"LOADING.GIF"), 4u);
+  const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3};
+  EXPECT_FALSE(images.load(L"BAD.GIF", junk, sizeof junk));
+  EXPECT_EQ(images.size(L"BAD.GIF").x, 0);
+  CoUninitialize();
 }
 
 TEST_F(SamplePage, TextBoxTakesTypingAndControlsReact) {
