@@ -84,6 +84,11 @@ void resolve_one(HELEMENT el, const computed_style& parent, const std::vector<st
     }
     apply_property(s, m.decl->name, m.decl->value, parent);
   }
+  // Positioned boxes are blocks whatever their display says (an absolutely
+  // placed button set to "inline" still shows its text).
+  if ((s.position == position_t::ABSOLUTE_POS || s.position == position_t::FIXED_POS) &&
+      (s.display == display_t::INLINE || s.display == display_t::INLINE_BLOCK))
+    s.display = display_t::BLOCK;
   el->style = std::move(s);
 }
 
