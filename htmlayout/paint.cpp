@@ -54,7 +54,8 @@ class painter {
       if (!c->is_text && is_out_of_flow(c)) element(c, child_base);
     if (clip) gfx_.pop_clip();
     clip_ = outer_clip;
-    if (!s.foreground_image.url.empty()) image(s.foreground_image, padding_box);
+    // A progress bar shows its foreground picture as the filled part instead.
+    if (!s.foreground_image.url.empty() && !el->has_handler("progress")) image(s.foreground_image, padding_box);
     if (el->box.scrollbar) scrollbar(el, padding_box);
   }
 
@@ -98,8 +99,9 @@ class painter {
   }
 
   void control(HELEMENT el, const rect& content) {
-    if (el->has_handler("checkbox") && (el->state & STATE_CHECKED)) {
-      gfx_.fill_rect(inset(content, 3, 3, 3, 3), kCheckInk, 0);
+    if (el->has_handler("checkbox") && el->tag == "input") {
+      // Other elements with the check box behavior show their state through CSS.
+      if (el->state & STATE_CHECKED) gfx_.fill_rect(inset(content, 3, 3, 3, 3), kCheckInk, 0);
     } else if (el->has_handler("progress")) {
       const std::wstring* v = el->attribute("value");
       const std::wstring* m = el->attribute("maxvalue");
@@ -108,7 +110,14 @@ class painter {
       double part = max > 0 ? std::clamp(value / max, 0.0, 1.0) : 0;
       rect bar = content;
       bar.right = bar.left + static_cast<int>(content.width() * part);
-      if (bar.right > bar.left) gfx_.fill_rect(bar, kProgressFill, 0);
+      if (bar.right <= bar.left) return;
+      if (el->style.foreground_image.url.empty()) {
+        gfx_.fill_rect(bar, kProgressFill, 0);
+        return;
+      }
+      gfx_.push_clip(bar);
+      image(el->style.foreground_image, content);
+      gfx_.pop_clip();
     } else if (el->has_handler("edit") || el->has_handler("password")) {
       std::wstring text = edit_display_text(el);
       if (text.empty()) return;

@@ -31,6 +31,15 @@ TEST(Paint, DrawsBackgroundsBordersTextImagesAndControls) {
                              "unclip"}));
 }
 
+TEST(Paint, ProgressFillsWithItsForegroundAndCheckBoxDivsKeepTheirLook) {
+  test::test_page page(R"(<style>html { font-size: 10px }
+    progress { width: 100px; height: 10px; border: 0; foreground-image: url(BAR.PNG); foreground-repeat: stretch }
+    div { behavior: checkbox; width: 20px; height: 10px }</style>
+    <progress value=30 maxvalue=60></progress><div id=d checked></div>)");
+  EXPECT_EQ(paint(page), (std::vector<std::string>{"clip 0,0 400x300", "clip 0,0 50x10", "image 0,0 100x10 BAR.PNG 4", "unclip", "unclip"}));
+  EXPECT_TRUE(page.by_id(L"d").get_state(STATE_CHECKED));
+}
+
 TEST(Paint, ClippingContainersSkipWhatCannotShow) {
   std::string rows;
   for (int i = 0; i < 50; ++i) rows += "<div style='height:20px'>r" + std::to_string(i) + "</div>";
