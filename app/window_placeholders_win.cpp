@@ -23,6 +23,23 @@ std::wstring accountReport() {
          L"\r\n网络环境：" + state.ipName();
 }
 
+HFONT createFont(const wchar_t* face) {
+  return CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+}
+
+// Microsoft YaHei on Windows, WenQuanYi Micro Hei where it is missing (Wine).
+HFONT chineseFont(HDC dc) {
+  HFONT font = createFont(L"Microsoft YaHei");
+  HGDIOBJ previous = SelectObject(dc, font);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  if (_wcsicmp(face, L"Microsoft YaHei") == 0) return font;
+  DeleteObject(font);
+  return createFont(L"WenQuanYi Micro Hei");
+}
+
 LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
@@ -31,9 +48,7 @@ LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM wParam, LPARA
       RECT area;
       GetClientRect(window, &area);
       InflateRect(&area, -16, -16);
-      // A Chinese face; where it is missing the font mapper picks one for the GB2312 character set.
-      HFONT font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+      HFONT font = chineseFont(dc);
       HGDIOBJ previous = SelectObject(dc, font);
       const std::wstring text = accountReport();
       DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_WORDBREAK);

@@ -27,6 +27,12 @@ wait_for_window_gone() {
   return 1
 }
 
+# close_window ID: Alt+F4 with the pointer over the window (the virtual display
+# has no window manager, and destroying the X window would orphan Wine's).
+close_window() {
+  xdotool mousemove --window "$1" 60 60 sleep 0.3 key alt+F4
+}
+
 # click WINDOW X Y: a left click at a position of the window.
 click() {
   xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click 1 sleep 0.3
@@ -72,11 +78,12 @@ demo_tour() {
   sleep 0.3
   shot "$shots" 03-filled-in
   click "$login" 305 251
+  sleep 0.1
   shot "$shots" 04-logging-in
   if ! wait_for_window_gone "$login" 30; then
     echo "the login did not finish" >&2
     shot "$shots" 04-login-stuck
-    xdotool windowclose "$login" 2>/dev/null || true
+    close_window "$login"
     return 1
   fi
 
@@ -88,5 +95,5 @@ demo_tour() {
   sleep 1
   shot "$shots" 05-logged-in
   # Closing the window ends the program.
-  xdotool windowclose "$main" 2>/dev/null || xdotool key --window "$main" alt+F4
+  close_window "$main"
 }
