@@ -1,5 +1,7 @@
 #include "htmlayout/native_edits_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -21,6 +23,36 @@ void collect(HELEMENT el, std::vector<HELEMENT>& out) {
   if (el->is_text || !(el->state & STATE_VISIBLE)) return;
   if (el->has_handler("edit") || el->has_handler("password")) out.push_back(el);
   for (HELEMENT c : el->children) collect(c, out);
+}
+
+// Tab and Shift+Tab in a box move to the next or previous box of the page.
+LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_KEYDOWN && wp == VK_TAB) {
+    HWND parent = GetParent(hwnd);
+    std::vector<HWND> boxes;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      wchar_t cls[8] = {};
+      GetClassNameW(c, cls, 8);
+      if (_wcsicmp(cls, L"EDIT") == 0 && IsWindowVisible(c) && IsWindowEnabled(c)) boxes.push_back(c);
+    }
+    // Reading order: top to bottom, then left to right.
+    std::sort(boxes.begin(), boxes.end(), [](HWND a, HWND b) {
+      RECT ra{}, rb{};
+      GetWindowRect(a, &ra);
+      GetWindowRect(b, &rb);
+      return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    auto at = std::find(boxes.begin(), boxes.end(), hwnd);
+    if (boxes.size() > 1 && at != boxes.end()) {
+      size_t i = static_cast<size_t>(at - boxes.begin());
+      size_t next = GetKeyState(VK_SHIFT) < 0 ? (i + boxes.size() - 1) % boxes.size() : (i + 1) % boxes.size();
+      SetFocus(boxes[next]);
+      SendMessageW(boxes[next], EM_SETSEL, 0, -1);
+    }
+    return 0;
+  }
+  if (msg == WM_CHAR && wp == L'\t') return 0;  // no beep
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 }  // namespace
@@ -55,6 +87,7 @@ void native_edits::sync() {
       HWND h = CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 0, 0, parent_,
                                reinterpret_cast<HMENU>(kFirstEditId + controls_.size()), GetModuleHandleW(nullptr), nullptr);
       if (!h) continue;
+      SetWindowSubclass(h, edit_proc, 1, 0);
       retain(el);
       it = controls_.emplace(el, control{h, el->value_revision - 1}).first;
     }

@@ -174,6 +174,10 @@ TEST_F(SamplePage, TextBoxTakesTypingAndControlsReact) {
   wchar_t shown[32] = {};
   GetWindowTextW(edit, shown, 32);
   EXPECT_EQ(std::wstring(shown), L"reset");
+  SendMessageW(edit, WM_KEYDOWN, VK_TAB, 0);  // on to the password box
+  SendMessageW(GetFocus(), WM_CHAR, L'p', 0);
+  pump(100);
+  EXPECT_EQ(by_id(L"txtpassword").text(), L"p");
   EXPECT_EQ(check.get_value(), value::make_bool(true));
   click(check);
   EXPECT_EQ(check.get_value(), value::make_bool(false));
