@@ -169,6 +169,15 @@ inline void writeText(HKEY key, const wchar_t* name, const std::wstring& value) 
                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// Writes a REG_DWORD under HKEY_LOCAL_MACHINE, creating the key.
+inline void setDword(const std::wstring& path, const wchar_t* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+}
+
 // Registers one adapter as the driver tool would; `interfaceKey` false leaves
 // out its TCP/IP interface key.
 inline void addAdapter(const std::wstring& subkey, const std::wstring& componentId, const std::wstring& instanceId,

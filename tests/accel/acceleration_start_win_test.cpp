@@ -34,12 +34,7 @@ std::string accReply(int32_t nodePort, const std::string& routes, const std::str
 
 const std::string kTwoRoutes = R"([{"ipaddr":"203.0.113.7","ipmask":32},{"ipaddr":"198.51.100.0","ipmask":24}])";
 
-void setDword(const std::wstring& path, const wchar_t* name, DWORD value) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  RegCloseKey(key);
-}
+using test::setDword;
 
 class AccelerationStart : public ::testing::Test {
  protected:

@@ -11,13 +11,7 @@ namespace {
 constexpr wchar_t kFirst[] = L"{22222222-0000-0000-0000-000000000001}";
 constexpr wchar_t kSecond[] = L"{22222222-0000-0000-0000-000000000002}";
 
-void setDword(const std::wstring& path, const wchar_t* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  RegCloseKey(key);
-}
+using test::setDword;
 
 void setText(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
   HKEY key = nullptr;
