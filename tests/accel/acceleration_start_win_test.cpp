@@ -339,5 +339,18 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
   EXPECT_EQ(state.stopEvent(), nullptr);
 }
 
+TEST_F(AccelerationStart, TheStartCommandRunsTheWorkerOnItsOwnThread) {
+  tunedAdapter();
+  test::LoopbackAccService service(R"({"error":"节点维护中"})");
+  useService(service);
+  test::CurrentFolder folder(test::distFolder());
+  ASSERT_TRUE(startAccelerationWorker(std::make_unique<AccStartArgument>(AccStartArgument{5, 6, 2})));
+  ASSERT_TRUE(window.recorder().pumpUntil([&](const auto&) { return window.steps().size() >= 6; }, 30000));
+  EXPECT_EQ(lastStep(), (AccStepRecord{2, acctext::kTitleServiceRequest, kStepError, L"节点维护中"}));
+  const auto requests = service.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].substr(requests[0].find("\r\n\r\n") + 4), "username=kestro&nodeid=5&gameid=6&voiceid=2");
+}
+
 }  // namespace
 }  // namespace kestro
