@@ -184,7 +184,8 @@ void document::set_timer(HELEMENT he, unsigned ms, uintptr_t id) {
   }
   if (ms > 0 && he) {
     retain(he);
-    timers_.push_back({he, id, ms, now_ms_ + ms});
+    int64_t now = host_.now_ms();
+    timers_.push_back({he, id, ms, (now >= 0 ? now : now_ms_) + ms});
   }
   host_.timers_changed();
 }

@@ -46,6 +46,8 @@ class document_host {
   virtual void posted() {}           // an event was posted; call process_posted soon
   virtual void timers_changed() {}   // next_timer_due may have changed
   virtual void* window() { return nullptr; }
+  // Milliseconds on the host's clock, or -1 for the document's own (set_clock).
+  virtual int64_t now_ms() { return -1; }
 };
 
 class document {

@@ -57,6 +57,7 @@ class window_host : public document_host {
     SetTimer(hwnd_, kTimerId, static_cast<UINT>(std::min<int64_t>(wait, 0x7FFFFFFF)), nullptr);
   }
   void* window() override { return hwnd_; }
+  int64_t now_ms() override { return static_cast<int64_t>(GetTickCount64()); }
 
   static UINT posted_message() {
     static const UINT msg = RegisterWindowMessageW(L"KestroPageEnginePostedEvents");
