@@ -63,7 +63,8 @@ stop_xvfb() {
   fi
 }
 
-# Services the tests and the demo talk to, all on loopback. Each started
+# Services the tests and the demo talk to, all on loopback, built in the
+# native tree named by KESTRO_NATIVE_TREE (default: native). Each started
 # service's process id is kept so that only those are stopped.
 KESTRO_SERVICE_PIDS=()
 
@@ -72,7 +73,7 @@ KESTRO_SERVICE_PIDS=()
 # development builds have built in). Exports KESTRO_SERVICE_URL and
 # KESTRO_WEB_SITE, which the programs started afterwards (Wine's included) use.
 start_services() {
-  local program="$KESTRO_ROOT/build/native/standins/reference_service/kestro-reference-service"
+  local program="$KESTRO_ROOT/build/${KESTRO_NATIVE_TREE:-native}/standins/reference_service/kestro-reference-service"
   local logfile="$KESTRO_ROOT/build/reference-service.log"
   "$program" "${KESTRO_SERVICE_PORT:-0}" >"$logfile" 2>&1 &
   local pid=$!
@@ -97,7 +98,7 @@ start_services() {
 
   # The reference node: the stand-in tunnel's far end on the nodes' loopback
   # addresses and ports of the same data file.
-  local node="$KESTRO_ROOT/build/native/standins/reference_node/reference_node"
+  local node="$KESTRO_ROOT/build/${KESTRO_NATIVE_TREE:-native}/standins/reference_node/reference_node"
   local nodelog="$KESTRO_ROOT/build/reference-node.log"
   "$node" --data "$KESTRO_ROOT/standins/reference_service/data.json" >"$nodelog" 2>&1 &
   local nodepid=$!
