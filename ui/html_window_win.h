@@ -30,12 +30,6 @@ struct WindowSpec {
 // Height of the strip at the top by which a window is dragged.
 inline constexpr int kDragStripHeight = 26;
 
-// "display" of shown buttons. The pages place them absolutely, and CSS lays an
-// absolutely placed element out as a block whatever its inline display; the
-// page engine paints an absolute "inline" element without its text, so the
-// windows ask for "inline-block", which looks and behaves the same.
-inline constexpr wchar_t kDisplayInline[] = L"inline-block";
-
 class HtmlWindow : public htmlayout::event_handler, public htmlayout::notification_handler<HtmlWindow> {
  public:
   HtmlWindow(const WindowSpec& spec, unsigned subscription);

@@ -101,8 +101,8 @@ void CLoginWindow::saveRememberedFields() {
 
 // Either the two buttons or the login progress, in the same place.
 void CLoginWindow::showForm(bool form) {
-  setDisplay(BtnLogin, form ? kDisplayInline : L"none");
-  setDisplay(BtnHomePage, form ? kDisplayInline : L"none");
+  setDisplay(BtnLogin, form ? L"inline" : L"none");
+  setDisplay(BtnHomePage, form ? L"inline" : L"none");
   setDisplay(PgsLogin, form ? L"none" : L"block");
   setDisplay(TxtPgs, form ? L"none" : L"block");
 }

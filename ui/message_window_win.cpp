@@ -39,10 +39,10 @@ void CMessageWindow::initialise() {
   if (buttons_ == static_cast<int32_t>(MessageButtons::Ok)) {
     setDisplay(BtnYes, L"none");
     setDisplay(BtnNo, L"none");
-    setDisplay(BtnOk, kDisplayInline);
+    setDisplay(BtnOk, L"inline");
   } else if (buttons_ == static_cast<int32_t>(MessageButtons::YesNo)) {
-    setDisplay(BtnYes, kDisplayInline);
-    setDisplay(BtnNo, kDisplayInline);
+    setDisplay(BtnYes, L"inline");
+    setDisplay(BtnNo, L"inline");
     setDisplay(BtnOk, L"none");
   }
 }

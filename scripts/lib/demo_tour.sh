@@ -72,10 +72,8 @@ demo_tour() {
     sleep 0.5
   fi
 
-  # Then the right one, with the name and password remembered for next time.
+  # Then the right one.
   fill "$login" 190 185 "$DEMO_PASSWORD"
-  click "$login" 205 211
-  sleep 0.3
   shot "$shots" 03-filled-in
   click "$login" 305 251
   sleep 0.1

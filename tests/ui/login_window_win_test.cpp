@@ -133,8 +133,8 @@ class LoginWindow : public testing::Test {
   }
 
   void expectFormShown(HWND login) {
-    EXPECT_EQ(elementDisplay(ui_, login, L"btnlogin"), std::wstring(kDisplayInline));
-    EXPECT_EQ(elementDisplay(ui_, login, L"btnhomepage"), std::wstring(kDisplayInline));
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnlogin"), std::wstring(L"inline"));
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnhomepage"), std::wstring(L"inline"));
     EXPECT_EQ(elementDisplay(ui_, login, L"pgslogin"), L"none");
     EXPECT_EQ(elementDisplay(ui_, login, L"txtpgs"), L"none");
   }

@@ -37,6 +37,8 @@ struct Press {
   int32_t answer;
 };
 
+void PrintTo(const Press& press, std::ostream* out) { *out << press.name; }
+
 // btnok and btnno share a place; btnclose sits in the drag strip.
 constexpr POINT kOk{332, 182}, kYes{40, 182}, kNo{332, 182}, kClose{352, 9};
 
@@ -62,9 +64,9 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
       expectCentredAndRounded(window, 372, 201);
       expectDragStrip(window, {100, 10}, {100, 60});
       EXPECT_EQ(elementText(ui, window, L"txtmessage"), text);
-      EXPECT_EQ(elementDisplay(ui, window, L"btnok"), question ? L"none" : std::wstring(kDisplayInline));
-      EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? std::wstring(kDisplayInline) : L"none");
-      EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? std::wstring(kDisplayInline) : L"none");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnok"), question ? L"none" : std::wstring(L"inline"));
+      EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? std::wstring(L"inline") : L"none");
+      EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? std::wstring(L"inline") : L"none");
       saveScreenshot(std::string("message-") + press.name);
       ASSERT_TRUE(clickAt(window, press.where.x, press.where.y));
       EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000)) << "the message window did not close";
