@@ -297,12 +297,21 @@ TEST_F(LoginWindow, NewerVersionStartsThePatcherAndCloses) {
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(hostFolder.c_str()));
 
-  test::ScriptedServer service({answer(200, R"({"newversion":true,"authed":false})")});
+  // The service takes its time, so the progress can be seen in place of the buttons.
+  ServerScript slowReply = answer(200, R"({"newversion":true,"authed":false})");
+  slowReply.insert(slowReply.begin() + 1, pause(4000));
+  test::ScriptedServer service({slowReply});
   ServiceUrl newer(service.url(L"/"));
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, "kestro");
     typeInto(login, kPasswordBox, "kestro123");
     ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    EXPECT_TRUE(waitUntil([&] { return elementText(ui_, login, L"txtpgs") == L"正在登录"; }, 5000));
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnlogin"), L"none");
+    EXPECT_EQ(elementDisplay(ui_, login, L"btnhomepage"), L"none");
+    EXPECT_EQ(elementDisplay(ui_, login, L"pgslogin"), L"block");
+    EXPECT_EQ(elementDisplay(ui_, login, L"txtpgs"), L"block");
+    saveScreenshot("login-in-progress");
     EXPECT_TRUE(closes(login)) << "the window stayed open on a newer version";
   });
   SetCurrentDirectoryW(previous);
