@@ -100,10 +100,11 @@ void document::update() {
   for (int pass = 0; pass < 4 && (style_dirty_ || layout_dirty_); ++pass) {
     if (style_dirty_) {
       style_dirty_ = false;
-      resolve_styles(root_, sheets_);
+      if (resolve_styles(root_, sheets_)) layout_dirty_ = true;
       sync_behaviors();
     }
     if (style_dirty_) continue;  // an attached behavior changed states
+    if (!layout_dirty_) break;
     layout_dirty_ = false;
     layout_document(*this);
   }
@@ -173,7 +174,7 @@ void document::set_state(HELEMENT el, unsigned to_set, unsigned to_clear) {
   if (!el) return;
   unsigned before = el->state;
   el->state = (el->state & ~to_clear) | to_set;
-  if (el->state != before && el->doc == this) invalidate_style();
+  if (el->state != before && el->doc == this) invalidate_states();
 }
 
 void document::set_timer(HELEMENT he, unsigned ms, uintptr_t id) {

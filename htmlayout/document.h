@@ -70,6 +70,9 @@ class document {
   int view_width() const { return view_w_; }
   int view_height() const { return view_h_; }
   void invalidate_style() { style_dirty_ = true; layout_dirty_ = true; host_.invalidate(); }
+  // Only states changed: styles are resolved again, and the layout only when
+  // a style that moves boxes changed with them.
+  void invalidate_states() { style_dirty_ = true; host_.invalidate(); }
   void invalidate_layout() { layout_dirty_ = true; host_.invalidate(); }
   // Brings styles and layout up to date.
   void update();

@@ -121,7 +121,7 @@ void document::set_hover(HELEMENT el) {
     p.target = el;
     route(el, HANDLE_MOUSE, p.cmd, &p);
   }
-  invalidate_style();
+  invalidate_states();
 }
 
 bool document::scrollbar_mouse(unsigned cmd, point pt) {
@@ -176,7 +176,7 @@ bool document::mouse(unsigned cmd, point pt, unsigned buttons, unsigned alt_stat
     HELEMENT f = target;
     while (f && !focusable(f)) f = f->parent;
     if (f && f != focus_) set_focus(f, true);
-    invalidate_style();
+    invalidate_states();
   }
   MOUSE_PARAMS p;
   p.cmd = cmd;
@@ -191,7 +191,7 @@ bool document::mouse(unsigned cmd, point pt, unsigned buttons, unsigned alt_stat
   if (cmd == MOUSE_UP && pressed_) {
     for (HELEMENT e = pressed_; e; e = e->parent) e->state &= ~STATE_ACTIVE;
     hold(pressed_, nullptr);
-    invalidate_style();
+    invalidate_states();
   }
   if (cmd == MOUSE_WHEEL && !consumed) {
     HELEMENT s = target;
@@ -243,7 +243,7 @@ void document::set_focus(HELEMENT el, bool by_mouse) {
     p.by_mouse_click = by_mouse;
     route(el, HANDLE_FOCUS, p.cmd, &p);
   }
-  invalidate_style();
+  invalidate_states();
 }
 
 }  // namespace htmlayout

@@ -1,6 +1,7 @@
 #include "htmlayout/style_resolver.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/text_convert.h"
 #include "htmlayout/css_values.h"
@@ -50,7 +51,18 @@ void collect(const style_sheet& sheet, int origin, HELEMENT el, HELEMENT root, s
   }
 }
 
-void resolve_one(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
+bool same_geometry(const computed_style& a, const computed_style& b) {
+  return a.display == b.display && a.position == b.position && a.left == b.left && a.top == b.top && a.right == b.right &&
+         a.bottom == b.bottom && a.width == b.width && a.height == b.height &&
+         std::equal(std::begin(a.margin), std::end(a.margin), std::begin(b.margin)) &&
+         std::equal(std::begin(a.padding), std::end(a.padding), std::begin(b.padding)) &&
+         std::equal(std::begin(a.border), std::end(a.border), std::begin(b.border)) && a.vertical_align == b.vertical_align &&
+         a.overflow == b.overflow && a.font_size == b.font_size && a.font_weight == b.font_weight &&
+         a.font_family == b.font_family && a.text_align == b.text_align && a.line_height == b.line_height &&
+         a.white_space == b.white_space && a.underline == b.underline && a.behavior == b.behavior;
+}
+
+bool resolve_one(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
   std::vector<matched> found;
   size_t order = 0;
   collect(user_agent_sheet(), 0, el, root, found, order);
@@ -89,17 +101,22 @@ void resolve_one(HELEMENT el, const computed_style& parent, const std::vector<st
   if ((s.position == position_t::ABSOLUTE_POS || s.position == position_t::FIXED_POS) &&
       (s.display == display_t::INLINE || s.display == display_t::INLINE_BLOCK))
     s.display = display_t::BLOCK;
+  bool moved = !same_geometry(el->style, s);
   el->style = std::move(s);
+  return moved;
 }
 
-void resolve_tree(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
+bool resolve_tree(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
   if (el->is_text) {
-    el->style = computed_style{};
-    el->style.inherit_from(parent);
-    return;
+    computed_style s;
+    s.inherit_from(parent);
+    bool moved = !same_geometry(el->style, s);
+    el->style = std::move(s);
+    return moved;
   }
-  resolve_one(el, parent, sheets, root);
-  for (HELEMENT c : el->children) resolve_tree(c, el->style, sheets, root);
+  bool moved = resolve_one(el, parent, sheets, root);
+  for (HELEMENT c : el->children) moved = resolve_tree(c, el->style, sheets, root) || moved;
+  return moved;
 }
 
 }  // namespace
@@ -109,11 +126,11 @@ const style_sheet& user_agent_sheet() {
   return sheet;
 }
 
-void resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets) {
-  if (!root) return;
+bool resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets) {
+  if (!root) return false;
   computed_style base;
   base.font_family = L"Tahoma";
-  resolve_tree(root, base, sheets, root);
+  return resolve_tree(root, base, sheets, root);
 }
 
 }  // namespace htmlayout

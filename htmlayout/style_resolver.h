@@ -13,7 +13,8 @@ namespace htmlayout {
 // The engine's own rules (display of block elements, form controls, stock behaviors).
 const style_sheet& user_agent_sheet();
 
-// Computes `style` and `custom_styles` of every element under `root`.
-void resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets);
+// Computes `style` and `custom_styles` of every element under `root`; true
+// when a property that places or sizes boxes changed.
+bool resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets);
 
 }  // namespace htmlayout
