@@ -61,7 +61,7 @@ class selector_reader {
       c.child_of_previous = child;
       if (!compound(c)) return std::nullopt;
       sel.specificity += (c.id.empty() ? 0 : 10000) + 100 * static_cast<int>(c.classes.size() + c.attributes.size()) +
-                         100 * __builtin_popcount(c.states) + (c.root || c.first_child || c.last_child ? 100 : 0) +
+                         100 * __builtin_popcount(c.states) + (c.root || c.first_child || c.last_child || c.nth_offset ? 100 : 0) +
                          (c.tag.empty() ? 0 : 1);
       sel.parts.push_back(std::move(c));
       size_t before = p_;
@@ -89,12 +89,28 @@ class selector_reader {
         if (name == L"root") c.root = true;
         else if (name == L"first-child") c.first_child = true;
         else if (name == L"last-child") c.last_child = true;
+        else if (name == L"nth-child") { if (!nth(c)) return false; }
         else if (auto bit = state_of(name)) c.states |= *bit;
         else return false;
       } else break;
       any = true;
     }
     return any;
+  }
+
+  bool nth(compound_selector& c) {
+    if (at_end() || t_[p_] != L'(') return false;
+    ++p_;
+    skip_space();
+    std::wstring arg = ident();
+    skip_space();
+    if (at_end() || t_[p_] != L')') return false;
+    ++p_;
+    if (arg == L"odd") { c.nth_step = 2; c.nth_offset = 1; return true; }
+    if (arg == L"even") { c.nth_step = 2; c.nth_offset = 2; return true; }
+    if (arg.empty() || arg.size() > 6 || arg.find_first_not_of(L"0123456789") != std::wstring::npos) return false;
+    c.nth_offset = std::stoi(arg);
+    return c.nth_offset > 0;
   }
 
   bool attribute(compound_selector& c) {
@@ -144,13 +160,24 @@ bool matches_compound(const compound_selector& c, HELEMENT el, HELEMENT scope) {
     const std::wstring* v = el->attribute(a.name);
     if (!v || (a.value && *v != *a.value)) return false;
   }
-  if (c.first_child || c.last_child) {
+  if (c.first_child || c.last_child || c.nth_offset) {
     if (!el->parent) return false;
     HELEMENT first = nullptr, last = nullptr;
-    for (HELEMENT s : el->parent->children)
-      if (!s->is_text) { if (!first) first = s; last = s; }
+    int position = 0, count = 0;
+    for (HELEMENT s : el->parent->children) {
+      if (s->is_text) continue;
+      if (!first) first = s;
+      last = s;
+      ++count;
+      if (s == el) position = count;
+    }
     if (c.first_child && first != el) return false;
     if (c.last_child && last != el) return false;
+    if (c.nth_offset) {
+      int from = position - c.nth_offset;
+      bool fits = c.nth_step ? from >= 0 && from % c.nth_step == 0 : from == 0;
+      if (!fits) return false;
+    }
   }
   return true;
 }

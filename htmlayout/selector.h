@@ -1,5 +1,6 @@
 // CSS selectors: type, #id, .class, [attr], [attr=value], pseudo-classes for
-// element states, :root, and the descendant and child combinators.
+// element states, :root, :first-child, :last-child, :nth-child(odd, even or a
+// number), and the descendant and child combinators.
 #pragma once
 
 #include <optional>
@@ -25,6 +26,7 @@ struct compound_selector {
   bool root = false;
   bool first_child = false;
   bool last_child = false;
+  int nth_step = 0, nth_offset = 0;  // :nth-child(step*n + offset); offset 0 means none
   bool child_of_previous = false;  // '>' before this compound; otherwise descendant
 };
 

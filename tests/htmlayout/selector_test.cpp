@@ -54,12 +54,16 @@ TEST(Selectors, MatchTheFormsThePagesUse) {
       {&grid, L"th:checked", "h0"},
       {&grid, L"td:checked", ""},
       {&grid, L"*:first-child", "r0 h0 c1"},
+      {&grid, L"tr:nth-child(odd)", "r0"},
+      {&grid, L"tr:nth-child(even)", "r1"},
+      {&grid, L"tr:nth-child(2)", "r1"},
+      {&view, L":root > div:nth-child(3)", "p2"},
   };
   for (const auto& c : cases) EXPECT_EQ(ids(*c.scope, c.selector), c.ids) << kestro::toUtf8(c.selector);
 }
 
 TEST(Selectors, RejectsMalformedText) {
-  for (const wchar_t* bad : {L"", L"a >", L"[x", L"p:unknown", L".", L"#", L"a,,b", L"p::before", L"[x=\"open]"})
+  for (const wchar_t* bad : {L"", L"a >", L"[x", L"p:unknown", L".", L"#", L"a,,b", L"p::before", L"[x=\"open]", L"tr:nth-child(0)", L"tr:nth-child(2n+1)", L"tr:nth-child(odd"})
     EXPECT_FALSE(parse_selectors(bad).has_value()) << kestro::toUtf8(bad);
 }
 
