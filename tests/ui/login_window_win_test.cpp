@@ -90,6 +90,8 @@ class LoginWindow : public testing::Test {
     Driver driver([&] {
       HWND window = waitForVisibleWindow(kLoginClass, 20000);
       ASSERT_NE(window, nullptr) << "the login window never showed";
+      // Windows of tests running beside this one must not come between the clicks and the form.
+      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       steps(window);
     });
     runLoginWindow(GetModuleHandleW(nullptr));
