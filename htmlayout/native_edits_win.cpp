@@ -98,10 +98,19 @@ void native_edits::sync() {
       if (window_text(c.hwnd) != text) SetWindowTextW(c.hwnd, text.c_str());
       c.revision = el->value_revision;
     }
+    // Touched only when something changed: every paint comes through here.
+    HFONT font = fonts_.get(font_of(el->style), L"\x4E2D");  // a face with CJK glyphs: the user may type Chinese
+    if (font != c.font) {
+      SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+      c.font = font;
+    }
     rect r = doc_.content_box_of(el);
-    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.get(font_of(el->style), L"x")), FALSE);
-    SetWindowPos(c.hwnd, HWND_TOP, r.left, r.top, std::max(0, r.width()), std::max(0, r.height()), SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    EnableWindow(c.hwnd, !(el->state & STATE_DISABLED));
+    if (!(r == c.placed)) {
+      SetWindowPos(c.hwnd, HWND_TOP, r.left, r.top, std::max(0, r.width()), std::max(0, r.height()), SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      c.placed = r;
+    }
+    bool enabled = !(el->state & STATE_DISABLED);
+    if (bool(IsWindowEnabled(c.hwnd)) != enabled) EnableWindow(c.hwnd, enabled);
   }
   // Focus given to an edit element by the program moves into its control.
   HELEMENT f = doc_.focus();

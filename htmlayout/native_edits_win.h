@@ -26,7 +26,12 @@ class native_edits {
   void clear();
 
  private:
-  struct control { HWND hwnd = nullptr; unsigned revision = 0; };
+  struct control {
+    HWND hwnd = nullptr;
+    unsigned revision = 0;
+    rect placed{-1, -1, -1, -1};
+    HFONT font = nullptr;
+  };
   HWND parent_;
   document& doc_;
   font_cache& fonts_;
