@@ -123,6 +123,8 @@ class document {
   bool route(HELEMENT target, unsigned group, unsigned& cmd, void* params);
   // The engine's own scroll bars: true when the mouse event was theirs.
   bool scrollbar_mouse(unsigned cmd, point p);
+  // Arrow, page, Home and End keys nobody consumed scroll the box around the focus.
+  bool scroll_by_key(unsigned code);
   bool dispatch_to(HELEMENT el, unsigned group, void* params);
   void set_hover(HELEMENT el);
   void hold(HELEMENT& slot, HELEMENT el);

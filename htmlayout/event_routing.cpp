@@ -217,8 +217,32 @@ bool document::key(unsigned cmd, unsigned code, unsigned alt_state) {
   p.key_code = code;
   p.alt_state = alt_state;
   bool consumed = route(target, HANDLE_KEY, p.cmd, &p);
+  if (!consumed && cmd == KEY_DOWN) consumed = scroll_by_key(code);
   process_posted();
   return consumed;
+}
+
+bool document::scroll_by_key(unsigned code) {
+  // The scrolling box around the focus, else around the mouse.
+  HELEMENT s = focus_ ? focus_ : hover_;
+  while (s && !scrollable(s)) s = s->parent;
+  if (!s) return false;
+  int client = s->box.height - s->style.border[0] - s->style.border[2];
+  int max_top = std::max(0, s->box.content_height + s->style.padding[0] + s->style.padding[2] - client);
+  int line = 40;
+  int top = s->box.scroll_top;
+  switch (code) {
+    case KEYCODE_UP: top -= line; break;
+    case KEYCODE_DOWN: top += line; break;
+    case KEYCODE_PRIOR: top -= client; break;
+    case KEYCODE_NEXT: top += client; break;
+    case KEYCODE_HOME: top = 0; break;
+    case KEYCODE_END: top = max_top; break;
+    default: return false;
+  }
+  s->box.scroll_top = std::clamp(top, 0, max_top);
+  host_.invalidate();
+  return true;
 }
 
 void document::set_focus(HELEMENT el, bool by_mouse) {

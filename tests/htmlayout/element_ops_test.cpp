@@ -133,6 +133,16 @@ TEST(ElementOps, ScrollIntoView) {
   page.doc.mouse(MOUSE_MOVE, {392, thumb_y + 15}, MAIN_MOUSE_BUTTON, 0);
   page.doc.mouse(MOUSE_UP, {392, thumb_y + 15}, MAIN_MOUSE_BUTTON, 0);
   EXPECT_EQ(list->box.scroll_top, 80 + 15 * 300 / 75);
+  // Keys nobody consumed scroll the box around the focus.
+  list.set_attribute("tabindex", L"0");
+  list.set_state(STATE_FOCUS);
+  page.doc.key(KEY_DOWN, KEYCODE_HOME, 0);
+  EXPECT_EQ(list->box.scroll_top, 0);
+  page.doc.key(KEY_DOWN, KEYCODE_NEXT, 0);
+  EXPECT_EQ(list->box.scroll_top, 100);
+  page.doc.key(KEY_DOWN, KEYCODE_END, 0);
+  EXPECT_EQ(list->box.scroll_top, 300);
+  EXPECT_FALSE(page.doc.key(KEY_DOWN, 'A', 0));
 }
 
 }  // namespace
