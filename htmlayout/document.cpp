@@ -163,7 +163,7 @@ void document::sync_behaviors() {
   // Told to the element itself only: its ancestors' visibility changed with it.
   for (auto& [el, shown] : visibility) {
     BEHAVIOR_EVENT_PARAMS p;
-    p.cmd = VISIBILIY_CHANGED;
+    p.cmd = VISIBILITY_CHANGED;
     p.heTarget = el;
     p.reason = shown ? 1 : 0;
     dispatch_to(el, HANDLE_BEHAVIOR_EVENT, &p);

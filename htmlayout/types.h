@@ -78,7 +78,7 @@ enum BEHAVIOR_EVENTS : unsigned {
   BUTTON_STATE_CHANGED = 2,
   EDIT_VALUE_CHANGING = 3,
   EDIT_VALUE_CHANGED = 4,
-  VISIBILIY_CHANGED = 0x11,  // reason: 1 became visible, 0 became hidden
+  VISIBILITY_CHANGED = 0x11,  // reason: 1 became visible, 0 became hidden
   HYPERLINK_CLICK = 0x80,
   TABLE_HEADER_CLICK = 0x81,
   TABLE_ROW_CLICK = 0x82,
