@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "htmlayout/window_host_win.h"
+#include "ui/message_window_win.h"
 #include "ui/resource_lookup_win.h"
 
 namespace kestro {
@@ -49,12 +50,17 @@ HtmlWindow::HtmlWindow(const WindowSpec& spec, unsigned subscription)
     : htmlayout::event_handler(subscription), spec_(spec), className_(spec.className) {}
 
 HtmlWindow::~HtmlWindow() {
-  if (window_ != nullptr && IsWindow(window_)) {
-    htmlayout::HTMLayoutWindowDetachEventHandler(window_, this);
-    htmlayout::HTMLayoutSetCallback(window_, nullptr, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  }
+  leaveWindow();
   elements_.clear();
+}
+
+// From here on the page and the window no longer reach this object.
+void HtmlWindow::leaveWindow() {
+  if (window_ == nullptr) return;
+  htmlayout::HTMLayoutWindowDetachEventHandler(window_, this);
+  htmlayout::HTMLayoutSetCallback(window_, nullptr, nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  window_ = nullptr;
 }
 
 bool HtmlWindow::registerClass(HINSTANCE instance) const {
@@ -127,6 +133,15 @@ void HtmlWindow::focusElement(size_t index) {
   InvalidateRect(window_, nullptr, FALSE);
 }
 
+bool HtmlWindow::showOwnedMessage(const std::wstring& text) {
+  ++openMessages_;
+  showMessage(window_, text);
+  --openMessages_;
+  if (window_ != nullptr) return true;
+  if (freedWithWindow() && openMessages_ == 0) delete this;
+  return false;
+}
+
 LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   BOOL handled = FALSE;
   const LRESULT engineResult = htmlayout::HTMLayoutProcND(window, message, wParam, lParam, &handled);
@@ -147,7 +162,9 @@ LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam,
     case WM_DESTROY:
       if (self != nullptr) {
         self->destroying();
-        if (self->freedWithWindow()) delete self;
+        self->leaveWindow();
+        // Still inside one of its own messages: freed when that returns.
+        if (self->freedWithWindow() && self->openMessages_ == 0) delete self;
       }
       PostQuitMessage(0);
       return 0;

@@ -66,15 +66,21 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   size_t boundIndex(htmlayout::HELEMENT target) const { return elements_.indexOf(target); }
   // Page focus plus keyboard focus in the edit control that stands for the element.
   void focusElement(size_t index);
+  // Shows `text` in a message window owned by this one. False when this
+  // window was destroyed meanwhile: the caller then returns at once, and the
+  // object is freed on the way out.
+  bool showOwnedMessage(const std::wstring& text);
   void setDisplay(size_t index, const wchar_t* display);
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void leaveWindow();
   bool registerClass(HINSTANCE instance) const;
   void loadPage();
 
   WindowSpec spec_;
   HWND window_ = nullptr;
+  int openMessages_ = 0;
   std::wstring className_;
   ElementBindings elements_;
 };

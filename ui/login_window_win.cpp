@@ -7,7 +7,6 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "service/login_worker.h"
-#include "ui/message_window_win.h"
 #include "ui/shell_open_win.h"
 
 namespace kestro {
@@ -125,14 +124,14 @@ void CLoginWindow::logIn() {
   ClientState& state = ClientState::instance();
   const std::wstring userName = textOf(TxtUserName);
   if (userName.empty()) {
-    showMessage(window(), kEnterUserName);
+    if (!showOwnedMessage(kEnterUserName)) return;
     focusElement(TxtUserName);
     return;
   }
   state.setUserName(userName);
   const std::wstring password = textOf(TxtPassword);
   if (password.empty()) {
-    showMessage(window(), kEnterPassword);
+    if (!showOwnedMessage(kEnterPassword)) return;
     focusElement(TxtPassword);
     return;
   }
@@ -166,11 +165,11 @@ void CLoginWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
     }
     case WM_LOGIN_CONNECT_FAILED:
       showForm(true);
-      showMessage(window(), kConnectFailed);
+      showOwnedMessage(kConnectFailed);
       return;
     case WM_LOGIN_BAD_CREDENTIALS:
       showForm(true);
-      showMessage(window(), kBadCredentials);
+      if (!showOwnedMessage(kBadCredentials)) return;
       focusElement(TxtPassword);
       return;
     case WM_LOGIN_NEW_VERSION:

@@ -49,7 +49,12 @@ void CMessageWindow::initialise() {
 
 int32_t CMessageWindow::run(HWND owner) {
   if (owner != nullptr) EnableWindow(owner, FALSE);
-  if (create(GetModuleHandleW(nullptr))) runMessageLoop();
+  if (create(GetModuleHandleW(nullptr))) {
+    runMessageLoop();
+    // The loop also ends when the owner is destroyed meanwhile; the message
+    // goes with it, and the quit it posts ends the loop the owner ran in.
+    if (window() != nullptr) DestroyWindow(window());
+  }
   if (owner != nullptr) {
     EnableWindow(owner, TRUE);
     ShowWindow(owner, SW_SHOWNORMAL);

@@ -41,6 +41,8 @@ click() {
 # fill WINDOW X Y TEXT: clicks a box, empties it and types the text.
 fill() {
   click "$1" "$2" "$3"
+  # Without a window manager nothing gives the window the keyboard.
+  xdotool windowfocus "$1"
   xdotool key End key --repeat 40 --delay 20 BackSpace
   xdotool type --delay 60 -- "$4"
 }

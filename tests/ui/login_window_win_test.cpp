@@ -261,6 +261,20 @@ TEST_F(LoginWindow, EmptyUserNameIsAskedForFirst) {
   });
 }
 
+TEST_F(LoginWindow, ClosingTheWindowUnderItsMessageEndsBoth) {
+  HWND message = nullptr;
+  runWith([&](HWND login) {
+    ASSERT_TRUE(clickAt(login, kLoginButton.x, kLoginButton.y));
+    message = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+    ASSERT_NE(message, nullptr);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(closes(login));
+  });
+  // The loop ended with the login window, and its message went with it.
+  EXPECT_FALSE(IsWindow(message));
+  EXPECT_EQ(ClientState::instance().loggedIn, 0);
+}
+
 TEST_F(LoginWindow, EmptyPasswordIsAskedForAfterTheName) {
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, " ");

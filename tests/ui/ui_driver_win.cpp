@@ -99,11 +99,18 @@ bool clickAt(HWND window, int x, int y) {
                     " sleep 0.2 click 1 sleep 0.3") == 0;
 }
 
+// Keys go to the X window with the input focus; without a window manager
+// nothing moves it, so the window under the pointer gets it first.
+constexpr char kFocusUnderPointer[] = "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && ";
+
 bool typeText(const std::string& text) {
-  return runOnLinux("xdotool type --delay 60 -- " + shellQuoted(text) + " && sleep 0.3") == 0;
+  return runOnLinux(std::string(kFocusUnderPointer) + "xdotool type --delay 60 -- " + shellQuoted(text) +
+                    " && sleep 0.3") == 0;
 }
 
-bool pressKey(const std::string& keys) { return runOnLinux("xdotool key " + keys + " && sleep 0.3") == 0; }
+bool pressKey(const std::string& keys) {
+  return runOnLinux(std::string(kFocusUnderPointer) + "xdotool key " + keys + " && sleep 0.3") == 0;
+}
 
 std::string artifactsFolder() {
   if (const char* folder = std::getenv("KESTRO_ARTIFACTS"); folder != nullptr && *folder != '\0') return folder;
