@@ -93,10 +93,14 @@ int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
 }
 
 bool clickAt(HWND window, int x, int y) {
+  // First over a bare part of the window, so that the tooltip of the element
+  // pointed at before is gone and cannot take the click.
+  POINT bare{4, 100};
+  ClientToScreen(window, &bare);
   POINT point{x, y};
   ClientToScreen(window, &point);
-  return runOnLinux("xdotool mousemove " + std::to_string(point.x) + " " + std::to_string(point.y) +
-                    " sleep 0.2 click 1 sleep 0.3") == 0;
+  return runOnLinux("xdotool mousemove " + std::to_string(bare.x) + " " + std::to_string(bare.y) + " sleep 0.2 mousemove " +
+                    std::to_string(point.x) + " " + std::to_string(point.y) + " sleep 0.2 click 1 sleep 0.3") == 0;
 }
 
 // Keys go to the X window with the input focus; without a window manager
