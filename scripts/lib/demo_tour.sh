@@ -42,7 +42,7 @@ click() {
 fill() {
   click "$1" "$2" "$3"
   # Without a window manager nothing gives the window the keyboard.
-  xdotool windowfocus "$1"
+  xdotool windowfocus "$1" sleep 0.3
   xdotool key End key --repeat 40 --delay 20 BackSpace
   xdotool type --delay 60 -- "$4"
 }

@@ -105,7 +105,7 @@ bool clickAt(HWND window, int x, int y) {
 
 // Keys go to the X window with the input focus; without a window manager
 // nothing moves it, so the window under the pointer gets it first.
-constexpr char kFocusUnderPointer[] = "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && ";
+constexpr char kFocusUnderPointer[] = "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && sleep 0.3 && ";
 
 bool typeText(const std::string& text) {
   return runOnLinux(std::string(kFocusUnderPointer) + "xdotool type --delay 60 -- " + shellQuoted(text) +
