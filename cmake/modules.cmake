@@ -52,7 +52,8 @@ function(kestro_tests name)
   endif()
   # Under Wine one start per test case costs about a quarter of a second with a
   # persistent wineserver; discovery runs at test time, not at build time.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
+                       PROPERTIES ${props})
 endfunction()
 
 # kestro_fuzzer(<name> <source> DEPS <targets>...): a libFuzzer target, built only
