@@ -33,16 +33,17 @@ close_window() {
   xdotool mousemove --window "$1" 60 60 sleep 0.3 key alt+F4
 }
 
-# click WINDOW X Y: a left click at a position of the window.
+# click WINDOW X Y: a left click at a position of the window. The virtual
+# display has no window manager: the window is given the keyboard first, from a
+# bare spot (activating a window takes the keyboard from the box just clicked).
 click() {
-  xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click 1 sleep 0.3
+  xdotool mousemove --window "$1" 4 100 sleep 0.2 windowfocus "$1" sleep 0.3 \
+    mousemove --window "$1" "$2" "$3" sleep 0.2 click 1 sleep 0.3
 }
 
 # fill WINDOW X Y TEXT: clicks a box, empties it and types the text.
 fill() {
   click "$1" "$2" "$3"
-  # Without a window manager nothing gives the window the keyboard.
-  xdotool windowfocus "$1" sleep 0.3
   xdotool key End key --repeat 40 --delay 20 BackSpace
   xdotool type --delay 60 -- "$4"
 }

@@ -68,8 +68,8 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
       EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? std::wstring(L"inline") : L"none");
       EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? std::wstring(L"inline") : L"none");
       saveScreenshot(std::string("message-") + press.name);
-      ASSERT_TRUE(clickAt(window, press.where.x, press.where.y));
-      EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000)) << "the message window did not close";
+      EXPECT_TRUE(clickUntil(window, press.where.x, press.where.y, [&] { return !IsWindow(window); }))
+          << "the message window did not close";
     });
     CMessageWindow message(text, question ? MessageIcon::Question : MessageIcon::Information, press.buttons);
     EXPECT_EQ(message.run(owner.window()), press.answer);

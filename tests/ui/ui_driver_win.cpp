@@ -65,6 +65,11 @@ htmlayout::dom::element pageElement(HWND window, const wchar_t* id) {
   return root.find_by_id(id);
 }
 
+// Keys go to the X window with the input focus; without a window manager
+// nothing moves it, so the window under the pointer gets it first.
+constexpr char kFocusUnderPointer[] =
+    "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && sleep 0.3 && ";
+
 }  // namespace
 
 int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
@@ -103,9 +108,24 @@ bool clickAt(HWND window, int x, int y) {
                     std::to_string(point.x) + " " + std::to_string(point.y) + " sleep 0.2 click 1 sleep 0.3") == 0;
 }
 
-// Keys go to the X window with the input focus; without a window manager
-// nothing moves it, so the window under the pointer gets it first.
-constexpr char kFocusUnderPointer[] = "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && sleep 0.3 && ";
+bool clickUntil(HWND window, int x, int y, const std::function<bool()>& done) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!clickAt(window, x, y)) return false;
+    if (waitUntil(done, 3000)) return true;
+  }
+  return false;
+}
+
+bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* id, const std::string& text) {
+  const std::wstring wanted(text.begin(), text.end());
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!clickAt(window, x, y) || !typeText(text)) return false;
+    if (waitUntil([&] { return elementText(ui, window, id) == wanted; }, 2000)) return true;
+    // A key lost on the way: the box starts again empty.
+    ui.run([&] { pageElement(window, id).set_text(L""); });
+  }
+  return false;
+}
 
 bool typeText(const std::string& text) {
   return runOnLinux(std::string(kFocusUnderPointer) + "xdotool type --delay 60 -- " + shellQuoted(text) +
