@@ -118,11 +118,22 @@ bool clickUntil(HWND window, int x, int y, const std::function<bool()>& done) {
 
 bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* id, const std::string& text) {
   const std::wstring wanted(text.begin(), text.end());
+  std::string remaining = text;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (!clickAt(window, x, y) || !typeText(text)) return false;
-    if (waitUntil([&] { return elementText(ui, window, id) == wanted; }, 2000)) return true;
-    // A key lost on the way: the box starts again empty.
-    ui.run([&] { pageElement(window, id).set_text(L""); });
+    if (!clickAt(window, x, y) || !typeText(remaining)) return false;
+    if (waitUntil([&] { return elementText(ui, window, id) == wanted; }, 5000)) return true;
+    const std::wstring typed = elementText(ui, window, id);
+    if (wanted.starts_with(typed)) {
+      // Keys lost on the way: type the rest.
+      remaining = text.substr(typed.size());
+      continue;
+    }
+    // Something else arrived: the box starts again empty, its control too.
+    ui.run([&] {
+      pageElement(window, id).set_text(L"");
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    });
+    remaining = text;
   }
   return false;
 }
