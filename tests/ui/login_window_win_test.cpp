@@ -243,7 +243,10 @@ TEST_F(LoginWindow, WrongPasswordIsReportedAndTheKeyboardReturnsToThePassword) {
     ASSERT_TRUE(typeText("kestro123"));
     if (!waitUntil([&] { return elementText(ui_, login, L"txtpassword") == L"kestro123"; }, 2000)) {
       // Keys lost on the way (the focus itself was checked above): type again.
-      ui_.run([&] { htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(login)).find_by_id(L"txtpassword").set_text(L""); });
+      ui_.run([&] {
+        htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(login)).find_by_id(L"txtpassword").set_text(L"");
+        RedrawWindow(login, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      });
       typeInto(login, kPasswordBox, "kestro123");
     }
     pressLogin(login);
