@@ -239,8 +239,8 @@ TEST_F(LoginWindow, WrongPasswordIsReportedAndTheKeyboardReturnsToThePassword) {
     expectKeyboardIn(login, kPasswordBox);
     saveScreenshot("login-after-bad-credentials");
     // The user corrects the password where the keyboard already is.
-    ASSERT_TRUE(pressKey("BackSpace BackSpace BackSpace BackSpace BackSpace"));
-    ASSERT_TRUE(typeText("kestro123"));
+    ASSERT_TRUE(pressKey(login, "BackSpace BackSpace BackSpace BackSpace BackSpace"));
+    ASSERT_TRUE(typeText(login, "kestro123"));
     if (!waitUntil([&] { return elementText(ui_, login, L"txtpassword") == L"kestro123"; }, 2000)) {
       // Keys lost on the way (the focus itself was checked above): type again.
       ui_.run([&] {

@@ -65,10 +65,24 @@ htmlayout::dom::element pageElement(HWND window, const wchar_t* id) {
   return root.find_by_id(id);
 }
 
-// Keys go to the X window with the input focus; without a window manager
-// nothing moves it, so the window under the pointer gets it first.
-constexpr char kFocusUnderPointer[] =
-    "eval $(xdotool getmouselocation --shell) && xdotool windowfocus \"$WINDOW\" && sleep 0.3 && ";
+// Keys go to the X window with the input focus, and without a window manager
+// nothing moves it: the driver gives it to the window's own X window. (The
+// window under the pointer is no choice: a tooltip shown there would take
+// the keys.) Wine keeps that window's id in a property of the top-level window.
+std::string focusCommand(HWND window) {
+  const auto x11Window = reinterpret_cast<ULONG_PTR>(GetPropW(GetAncestor(window, GA_ROOT), L"__wine_x11_whole_window"));
+  return "xdotool windowfocus " + std::to_string(x11Window) + " && sleep 0.2 && ";
+}
+
+// Whether the keyboard focus is on the child control at (x, y) of `window`.
+bool focusIsAt(const UiThreadCall& ui, HWND window, int x, int y) {
+  bool there = false;
+  ui.run([&] {
+    const HWND child = ChildWindowFromPointEx(window, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    there = child != nullptr && child != window && GetFocus() == child;
+  });
+  return there;
+}
 
 }  // namespace
 
@@ -120,7 +134,10 @@ bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* 
   const std::wstring wanted(text.begin(), text.end());
   std::string remaining = text;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (!clickAt(window, x, y) || !typeText(remaining)) return false;
+    if (!clickAt(window, x, y)) return false;
+    // A lost click would send the keys to the box focused before.
+    if (!waitUntil([&] { return focusIsAt(ui, window, x, y); }, 2000)) continue;
+    if (!typeText(window, remaining)) return false;
     if (waitUntil([&] { return elementText(ui, window, id) == wanted; }, 5000)) return true;
     const std::wstring typed = elementText(ui, window, id);
     if (wanted.starts_with(typed)) {
@@ -138,13 +155,13 @@ bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* 
   return false;
 }
 
-bool typeText(const std::string& text) {
-  return runOnLinux(std::string(kFocusUnderPointer) + "xdotool type --delay 60 -- " + shellQuoted(text) +
+bool typeText(HWND window, const std::string& text) {
+  return runOnLinux(focusCommand(window) + "xdotool type --delay 60 -- " + shellQuoted(text) +
                     " && sleep 0.3") == 0;
 }
 
-bool pressKey(const std::string& keys) {
-  return runOnLinux(std::string(kFocusUnderPointer) + "xdotool key " + keys + " && sleep 0.3") == 0;
+bool pressKey(HWND window, const std::string& keys) {
+  return runOnLinux(focusCommand(window) + "xdotool key " + keys + " && sleep 0.3") == 0;
 }
 
 std::string artifactsFolder() {

@@ -18,13 +18,14 @@ int runOnLinux(const std::string& command, std::string* output = nullptr, DWORD 
 
 // Window-relative positions are client coordinates of these borderless windows.
 bool clickAt(HWND window, int x, int y);
-bool typeText(const std::string& text);
+// Keys go to `window` (its focused control), whatever lies under the pointer.
+bool typeText(HWND window, const std::string& text);
 // Input can get lost on a loaded machine: these repeat the click (at most three
 // times) until `done` holds, or the typing until the box `id` holds exactly `text` (ASCII).
 class UiThreadCall;
 bool clickUntil(HWND window, int x, int y, const std::function<bool()>& done);
 bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* id, const std::string& text);
-bool pressKey(const std::string& keys);
+bool pressKey(HWND window, const std::string& keys);
 // Saves the whole display as <artifacts>/<name>.png (KESTRO_ARTIFACTS, else build/ui-artifacts).
 bool saveScreenshot(const std::string& name);
 std::string artifactsFolder();
