@@ -190,6 +190,9 @@ void window_host::update_tooltip() {
     ti.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    // The control's own font has no Chinese glyphs under Wine: use the page's fallback.
+    const HFONT font = gfx_.fonts().get(font_spec{L"Microsoft YaHei", 12, 400, false}, L"提示");
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;
