@@ -11,7 +11,7 @@ if(WIN32)
     endif()
   endforeach()
   add_library(kestro_startup STATIC
-    ${PROJECT_SOURCE_DIR}/app/startup_win.cpp ${PROJECT_SOURCE_DIR}/app/window_placeholders_win.cpp)
+    ${PROJECT_SOURCE_DIR}/app/startup_win.cpp)
   target_link_libraries(kestro_startup PUBLIC ${program_modules})
 
   add_executable(Kestro WIN32 ${PROJECT_SOURCE_DIR}/app/main_win.cpp ${program_resources})
