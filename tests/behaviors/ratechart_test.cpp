@@ -185,6 +185,17 @@ TEST_F(RateChart, TimerRunsEverySecondWhileTheChartIsShown) {
   EXPECT_EQ(doc.next_timer_due(), -1);
 }
 
+TEST(RateChartTimer, AChartAttachedInAHiddenPanelStartsItsTimerWhenShown) {
+  behavior_page page(R"(<style>#ratechart { behavior: ratechart } #panel { display: none }</style>
+<div id=panel><div id=ratechart></div></div>)");
+  document& doc = page.page.doc;
+  EXPECT_EQ(doc.next_timer_due(), -1);
+  doc.set_clock(500);
+  page.by_id(L"panel").set_style_attribute("display", L"block");
+  doc.update();
+  EXPECT_EQ(doc.next_timer_due(), 1500);
+}
+
 TEST_F(RateChart, PaintsIntoTheContentBoxOfItsElement) {
   chart.call_method("newdata", {value::make_int64(15360), value::make_int64(0)});
   rect box = chart.get_content_location();
