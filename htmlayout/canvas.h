@@ -43,6 +43,8 @@ class canvas {
   virtual void draw_border(const rect& box, const int widths[4], const color colors[4], int radius) = 0;
   // Draws `text` with its baseline at `baseline_y` starting at `x`.
   virtual void draw_text(const font_spec& font, int x, int baseline_y, std::wstring_view text, color ink) = 0;
+  // Draws a straight line `width` pixels wide from `from` up to, not including, `to`.
+  virtual void draw_line(point from, point to, int width, color ink) = 0;
   // Draws a loaded image into `box`: stretched, tiled, or once at the top left.
   virtual void draw_image(const std::wstring& url, const rect& box, repeat_t repeat) = 0;
   // Narrows drawing to `box` until the matching pop_clip.

@@ -107,6 +107,16 @@ void gdi_canvas::draw_text(const font_spec& font, int x, int baseline_y, std::ws
   SelectObject(target_, old);
 }
 
+void gdi_canvas::draw_line(point from, point to, int width, color ink) {
+  if (!target_) return;
+  HPEN pen = CreatePen(PS_SOLID, width, to_colorref(ink));
+  HGDIOBJ old = SelectObject(target_, pen);
+  MoveToEx(target_, from.x, from.y, nullptr);
+  LineTo(target_, to.x, to.y);
+  SelectObject(target_, old);
+  DeleteObject(pen);
+}
+
 void gdi_canvas::draw_image(const std::wstring& url, const rect& box, repeat_t repeat) {
   if (target_ && images_.draw(target_, url, box, repeat)) animated_ = true;
 }

@@ -33,6 +33,7 @@ class gdi_canvas : public canvas {
   void fill_rect(const rect& box, color fill, int radius) override;
   void draw_border(const rect& box, const int widths[4], const color colors[4], int radius) override;
   void draw_text(const font_spec& font, int x, int baseline_y, std::wstring_view text, color ink) override;
+  void draw_line(point from, point to, int width, color ink) override;
   void draw_image(const std::wstring& url, const rect& box, repeat_t repeat) override;
   void push_clip(const rect& box) override;
   void pop_clip() override;

@@ -66,6 +66,11 @@ void recording_canvas::draw_text(const font_spec& font, int x, int baseline_y, s
                   hex(ink) + " \"" + kestro::toUtf8(text) + "\"");
 }
 
+void recording_canvas::draw_line(point from, point to, int width, color ink) {
+  calls.push_back("line " + std::to_string(from.x) + "," + std::to_string(from.y) + " " + std::to_string(to.x) + "," +
+                  std::to_string(to.y) + " " + std::to_string(width) + " " + hex(ink));
+}
+
 void recording_canvas::draw_image(const std::wstring& url, const rect& box, repeat_t repeat) {
   calls.push_back("image " + box_text(box) + " " + kestro::toUtf8(url) + " " + std::to_string(static_cast<int>(repeat)));
 }

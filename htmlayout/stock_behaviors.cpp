@@ -1,8 +1,10 @@
 #include "htmlayout/stock_behaviors.h"
 
+#include <algorithm>
 #include <string>
 
 #include "htmlayout/document.h"
+#include "htmlayout/dom.h"
 #include "htmlayout/node.h"
 
 namespace htmlayout {
@@ -82,6 +84,73 @@ class edit : public event_handler {
   }
 };
 
+constexpr int kGripWidth = 5;       // pixels at a cell's right edge that start a resize
+constexpr int kMinColumnWidth = 8;  // border box
+
+// The cell of `table`'s first row whose resize grip is at `pos`, or null.
+HELEMENT grip_cell(HELEMENT table, HELEMENT target, point pos) {
+  if (!table || !table->doc) return nullptr;
+  auto first_row = std::find_if(table->children.begin(), table->children.end(), [](HELEMENT c) { return c->is_element(); });
+  if (first_row == table->children.end()) return nullptr;
+  for (HELEMENT e = target; e && e != table; e = e->parent) {
+    if (e->parent != *first_row) continue;
+    rect box = table->doc->box_of(e);
+    return pos.x >= box.right - kGripWidth && pos.x < box.right ? e : nullptr;
+  }
+  return nullptr;
+}
+
+// Dragging the right edge of a first-row cell of a table sets that cell's
+// width, which a fixed table takes for the whole column. The drag follows the
+// pointer while it is over the table; one drag runs at a time.
+class column_resizer : public event_handler {
+ public:
+  column_resizer() : event_handler(HANDLE_MOUSE) {}
+  ~column_resizer() override { end_drag(); }
+
+  void detached(HELEMENT he) override {
+    if (cell_ && inside(cell_, he)) end_drag();
+  }
+
+  bool handle_mouse(HELEMENT he, MOUSE_PARAMS& p) override {
+    if (cell_ && inside(cell_, he)) {
+      if (p.cmd == (MOUSE_MOVE | SINKING) && (p.button_state & MAIN_MOUSE_BUTTON)) {
+        resize(p.pos_document.x);
+        return true;
+      }
+      if ((p.cmd & ~SINKING) == MOUSE_UP || (p.cmd & ~SINKING) == MOUSE_MOVE) {
+        end_drag();  // released, possibly outside the table
+        return (p.cmd & ~SINKING) == MOUSE_UP;
+      }
+      return false;
+    }
+    if (p.cmd != (MOUSE_DOWN | SINKING) || !(p.button_state & MAIN_MOUSE_BUTTON)) return false;
+    HELEMENT cell = grip_cell(he, p.target, p.pos_document);
+    if (!cell) return false;
+    end_drag();
+    retain(cell);
+    cell_ = cell;
+    from_x_ = p.pos_document.x;
+    from_width_ = cell->doc->box_of(cell).width();
+    return true;
+  }
+
+ private:
+  void resize(int x) {
+    const computed_style& s = cell_->style;
+    int extra = s.padding[1] + s.padding[3] + s.border[1] + s.border[3];
+    int width = std::max(kMinColumnWidth, from_width_ + x - from_x_) - extra;
+    dom::element(cell_).set_style_attribute("width", std::to_wstring(std::max(0, width)) + L"px");
+  }
+  void end_drag() {
+    release(cell_);
+    cell_ = nullptr;
+  }
+
+  HELEMENT cell_ = nullptr;
+  int from_x_ = 0, from_width_ = 0;
+};
+
 class passive : public event_handler {
  public:
   passive() : event_handler(0) {}
@@ -95,12 +164,18 @@ event_handler* stock_behavior(std::string_view name) {
   static checkbox check;
   static edit text_box;
   static passive progress;
+  static column_resizer resizer;
   if (name == "button") return &button;
   if (name == "hyperlink") return &hyperlink;
   if (name == "checkbox") return &check;
   if (name == "edit" || name == "password") return &text_box;
   if (name == "progress") return &progress;
+  if (name == "column-resizer") return &resizer;
   return nullptr;
+}
+
+bool column_resize_grip(HELEMENT table, HELEMENT target, point pos) {
+  return table && table->has_handler("column-resizer") && grip_cell(table, target, pos);
 }
 
 value control_value(HELEMENT el) {
