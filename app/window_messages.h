@@ -49,7 +49,7 @@ inline constexpr uint32_t WM_ROUTES_READY = kWmUser + 1101;
 inline constexpr uint32_t WM_ACC_STOP = kWmUser + 1102;
 
 // Link monitor -> main window.
-inline constexpr uint32_t WM_LINK_DEGRADED = kWmUser + 1301;         // sent; wParam: latency ms; lParam: loss
+inline constexpr uint32_t WM_LINK_DEGRADED = kWmUser + 1301;         // sent; wParam: latency ms; lParam: loss (accel/link_report.h)
 
 // Diagnosis worker -> main window.
 inline constexpr uint32_t WM_DIAG_STEP = kWmUser + 1401;             // sent; lParam: DiagStepRecord*

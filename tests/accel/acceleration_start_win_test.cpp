@@ -11,7 +11,8 @@
 #include "accel/tcp_tuning_win.h"
 #include "app/client_state.h"
 #include "tests/accel/accel_test_support_win.h"
-#include "tests/accel/loopback_servers_win.h"
+#include "tests/accel/loopback_tunnel_node_win.h"
+#include "tests/support/loopback_http_server_win.h"
 
 namespace kestro {
 namespace {
@@ -69,7 +70,7 @@ class AccelerationStart : public ::testing::Test {
     setDword(kTcpInterfacesKey + std::wstring(kAdapter), L"TCPInitialRtt", 300);
   }
 
-  static void useService(const test::LoopbackAccService& service) {
+  static void useService(const test::LoopbackHttpServer& service) {
     _putenv_s("KESTRO_SERVICE_URL", service.baseUrl().c_str());
   }
 
@@ -118,7 +119,7 @@ class AccelerationStart : public ::testing::Test {
 TEST_F(AccelerationStart, SixStepsUpToARunningTunnelThenStop) {
   tunedAdapter();
   test::LoopbackTunnelNode node("kestro", "abc123");
-  test::LoopbackAccService service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
   useService(service);
   run(test::distFolder(), WM_TUNNEL_TRAFFIC);
 
@@ -162,7 +163,7 @@ TEST_F(AccelerationStart, SixStepsUpToARunningTunnelThenStop) {
 }
 
 TEST_F(AccelerationStart, NoAdapterIsInstalledThenFound) {
-  test::LoopbackAccService service(R"({"error":"节点维护中"})");
+  test::LoopbackHttpServer service(R"({"error":"节点维护中"})");
   useService(service);
   ClientState::instance().isWow64 = 1;
   run(test::distFolder());
@@ -183,7 +184,7 @@ TEST_F(AccelerationStart, TwoAdaptersWarnAndTheRunGoesOn) {
   test::addAdapter(L"9302", L"kestro", L"{33333333-0000-0000-0000-000000000002}");
   setDword(kTcpInterfacesKey + std::wstring(L"{33333333-0000-0000-0000-000000000002}"), L"TcpAckFrequency", 1);
   setDword(kTcpInterfacesKey + std::wstring(L"{33333333-0000-0000-0000-000000000002}"), L"TCPInitialRtt", 300);
-  test::LoopbackAccService service(R"({"error":"节点维护中"})");
+  test::LoopbackHttpServer service(R"({"error":"节点维护中"})");
   useService(service);
   run(test::distFolder());
   worker.join();
@@ -194,7 +195,7 @@ TEST_F(AccelerationStart, TwoAdaptersWarnAndTheRunGoesOn) {
 
 TEST_F(AccelerationStart, TheServiceRefusalIsShownVerbatimAndEndsTheRun) {
   tunedAdapter();
-  test::LoopbackAccService service(R"({"error":"您的账户已经过期，请续费后再使用 & 重试"})");
+  test::LoopbackHttpServer service(R"({"error":"您的账户已经过期，请续费后再使用 & 重试"})");
   useService(service);
   run(test::distFolder());
   worker.join();
@@ -214,7 +215,7 @@ TEST_F(AccelerationStart, TheServiceOutOfReachOrMalformed) {
       {R"({"nodeport":"7000"})", L"服务器返回信息解析错误，请重试，如多次重试依然失败，请联系在线客服"},
   };
   for (const auto& row : rows) {
-    test::LoopbackAccService service(row.body);
+    test::LoopbackHttpServer service(row.body);
     useService(service);
     run(test::distFolder());
     worker.join();
@@ -228,7 +229,7 @@ TEST_F(AccelerationStart, TheServiceOutOfReachOrMalformed) {
 
 TEST_F(AccelerationStart, AnEmptyRouteListIsAccepted) {
   tunedAdapter();
-  test::LoopbackAccService service(accReply(7000, "[]", serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(7000, "[]", serviceTime(kNow)));
   useService(service);
   test::ScratchFolder noLibrary(L"kestro-no-library");
   run(noLibrary.path());
@@ -245,7 +246,7 @@ TEST_F(AccelerationStart, TheClockMayDifferByThreeDaysAndNoMore) {
     int32_t state;
   } rows[] = {{259200, kStepOk}, {259201, kStepError}, {-259200, kStepOk}, {-259201, kStepError}, {0, kStepOk}};
   for (const auto& row : rows) {
-    test::LoopbackAccService service(accReply(7000, kTwoRoutes, serviceTime(kNow + row.offset)));
+    test::LoopbackHttpServer service(accReply(7000, kTwoRoutes, serviceTime(kNow + row.offset)));
     useService(service);
     const size_t before = window.steps().size();
     run(noLibrary.path());
@@ -262,7 +263,7 @@ TEST_F(AccelerationStart, AMissingOrUnreadableServerTimeFails) {
   tunedAdapter();
   for (const std::string& body : {std::string(R"({"nodeip":"127.0.0.1","nodeport":7000,"routeip":[]})"),
                                  accReply(7000, "[]", "yesterday at noon")}) {
-    test::LoopbackAccService service(body);
+    test::LoopbackHttpServer service(body);
     useService(service);
     run(test::distFolder());
     worker.join();
@@ -272,7 +273,7 @@ TEST_F(AccelerationStart, AMissingOrUnreadableServerTimeFails) {
 
 TEST_F(AccelerationStart, NoLibraryFile) {
   tunedAdapter();
-  test::LoopbackAccService service(accReply(7000, kTwoRoutes, serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(7000, kTwoRoutes, serviceTime(kNow)));
   useService(service);
   test::ScratchFolder noLibrary(L"kestro-no-library");
   run(noLibrary.path());
@@ -283,7 +284,7 @@ TEST_F(AccelerationStart, NoLibraryFile) {
 
 TEST_F(AccelerationStart, ALibraryWithoutTheEntryIsUnloaded) {
   tunedAdapter();
-  test::LoopbackAccService service(accReply(7000, kTwoRoutes, serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(7000, kTwoRoutes, serviceTime(kNow)));
   useService(service);
   test::ScratchFolder program(L"kestro-wrong-library");
   ASSERT_TRUE(CopyFileW(test::hostPath(KESTRO_LIBRARY_WITHOUT_ENTRY).c_str(),
@@ -298,7 +299,7 @@ TEST_F(AccelerationStart, ARejectedUserGetsErrorThreeAndTheEventIsClosed) {
   tunedAdapter();
   ClientState::instance().setPassword(L"wrong");
   test::LoopbackTunnelNode node("kestro", "abc123");
-  test::LoopbackAccService service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
   useService(service);
   run(test::distFolder(), WM_TUNNEL_CLOSED);
   worker.join();
@@ -314,7 +315,7 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
   test::ScriptedRouteTable table;
   table.adapters = {{12, "10.77.0.2", "255.255.255.0"}};
   test::LoopbackTunnelNode node("kestro", "abc123");
-  test::LoopbackAccService service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
+  test::LoopbackHttpServer service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
   useService(service);
   run(test::distFolder(), WM_TUNNEL_CONNECTED);
 
@@ -341,7 +342,7 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
 
 TEST_F(AccelerationStart, TheStartCommandRunsTheWorkerOnItsOwnThread) {
   tunedAdapter();
-  test::LoopbackAccService service(R"({"error":"节点维护中"})");
+  test::LoopbackHttpServer service(R"({"error":"节点维护中"})");
   useService(service);
   test::CurrentFolder folder(test::distFolder());
   ASSERT_TRUE(startAccelerationWorker(std::make_unique<AccStartArgument>(AccStartArgument{5, 6, 2})));

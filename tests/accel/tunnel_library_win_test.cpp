@@ -6,7 +6,7 @@
 
 #include "accel/tunnel_interface.h"
 #include "tests/accel/accel_test_support_win.h"
-#include "tests/accel/loopback_servers_win.h"
+#include "tests/accel/loopback_tunnel_node_win.h"
 
 namespace kestro {
 namespace {

@@ -13,7 +13,7 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "nodes/latency_report.h"
-#include "tests/nodes/loopback_http_server_win.h"
+#include "tests/support/loopback_http_server_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
 #include "tests/support/message_recorder_win.h"
 

@@ -6,7 +6,7 @@
 #include "app/window_messages.h"
 #include "service/announcements_worker.h"
 #include "service/game_list_worker.h"
-#include "tests/service/scripted_server_win.h"
+#include "tests/support/scripted_server_win.h"
 #include "tests/service/worker_harness_win.h"
 
 namespace kestro {

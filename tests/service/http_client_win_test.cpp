@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/text_convert.h"
-#include "tests/service/scripted_server_win.h"
+#include "tests/support/scripted_server_win.h"
 
 namespace kestro {
 namespace {

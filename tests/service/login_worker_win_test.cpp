@@ -5,7 +5,7 @@
 #include "app/client_state.h"
 #include "app/window_messages.h"
 #include "service/machine_identifier.h"
-#include "tests/service/scripted_server_win.h"
+#include "tests/support/scripted_server_win.h"
 #include "tests/service/worker_harness_win.h"
 
 namespace kestro {

@@ -16,7 +16,7 @@
 #include "app/ui_entry_win.h"
 #include "htmlayout/window_host_win.h"
 #include "service/service_exchange.h"
-#include "tests/service/scripted_server_win.h"
+#include "tests/support/scripted_server_win.h"
 #include "tests/support/wine_host_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"

@@ -3,14 +3,13 @@
 // close, or read and never answer) and keeps what the client sent.
 #pragma once
 
-#include <winsock2.h>
-#include <windows.h>
-
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/loopback_listener_win.h"
 
 namespace kestro::test {
 
@@ -43,7 +42,7 @@ class ScriptedServer {
   ScriptedServer(const ScriptedServer&) = delete;
   ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-  uint16_t port() const { return port_; }
+  uint16_t port() const { return listener_.port(); }
   // "http://<address>:<port>" followed by `path`.
   std::wstring url(const std::wstring& path = L"/") const;
   // What each connection received so far, in order of connection.
@@ -57,8 +56,7 @@ class ScriptedServer {
 
   std::string address_;
   std::vector<ServerScript> scripts_;
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
+  LoopbackListener listener_;
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> received_;

@@ -1,11 +1,6 @@
-#include "tests/service/scripted_server_win.h"
-
-#include <ws2tcpip.h>
-
-#include <cstdlib>
+#include "tests/support/scripted_server_win.h"
 
 #include "app/text_convert.h"
-#include "service/zevt_sync_socket_win.h"
 
 namespace kestro::test {
 namespace {
@@ -19,13 +14,6 @@ bool readable(SOCKET socket) {
   return select(0, &set, nullptr, nullptr, &wait) == 1;
 }
 
-size_t contentLength(const std::string& head) {
-  std::string lower;
-  for (char c : head) lower.push_back(static_cast<char>(tolower(static_cast<unsigned char>(c))));
-  const size_t at = lower.find("\r\ncontent-length:");
-  return at == std::string::npos ? 0 : std::strtoul(head.c_str() + at + 17, nullptr, 10);
-}
-
 }  // namespace
 
 ServerScript answer(int status, const std::string& body, const std::string& extraHeaders) {
@@ -34,29 +22,17 @@ ServerScript answer(int status, const std::string& body, const std::string& extr
 }
 
 ScriptedServer::ScriptedServer(std::vector<ServerScript> scripts, const char* address)
-    : address_(address), scripts_(std::move(scripts)) {
-  startWinsock();
-  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, address, &local.sin_addr);
-  local.sin_port = 0;
-  bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof(local));
-  listen(listener_, 8);
-  int size = sizeof(local);
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &size);
-  port_ = ntohs(local.sin_port);
+    : address_(address), scripts_(std::move(scripts)), listener_(address) {
   thread_ = std::thread([this] { serve(); });
 }
 
 ScriptedServer::~ScriptedServer() {
   stop_ = true;
   thread_.join();
-  closesocket(listener_);
 }
 
 std::wstring ScriptedServer::url(const std::wstring& path) const {
-  return L"http://" + fromUtf8(address_) + L":" + std::to_wstring(port_) + path;
+  return L"http://" + fromUtf8(address_) + L":" + std::to_wstring(port()) + path;
 }
 
 std::vector<std::string> ScriptedServer::received() const {
@@ -71,8 +47,8 @@ int ScriptedServer::connections() const {
 
 void ScriptedServer::serve() {
   for (size_t index = 0; index < scripts_.size() && !stopping();) {
-    if (!readable(listener_)) continue;
-    SOCKET connection = accept(listener_, nullptr, nullptr);
+    if (!readable(listener_.socket())) continue;
+    SOCKET connection = listener_.accept();
     if (connection == INVALID_SOCKET) continue;
     {
       std::lock_guard lock(mutex_);

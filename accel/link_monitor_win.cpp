@@ -1,0 +1,49 @@
+#include "accel/link_monitor_win.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "accel/link_report.h"
+#include "app/client_state.h"
+#include "app/window_handles.h"
+#include "app/window_messages.h"
+#include "nodes/icmp_handle_win.h"
+#include "nodes/latency_probe.h"
+
+namespace kestro {
+namespace {
+
+DWORD WINAPI monitorThread(void* argument) {
+  const std::wstring token = *std::unique_ptr<std::wstring>(static_cast<std::wstring*>(argument));
+  runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); });
+  return 0;
+}
+
+}  // namespace
+
+void startLinkMonitor(const std::wstring& token) {
+  auto copy = std::make_unique<std::wstring>(token);
+  if (HANDLE thread = CreateThread(nullptr, 0, monitorThread, copy.get(), 0, nullptr)) {
+    copy.release();
+    CloseHandle(thread);
+  }
+}
+
+void runLinkMonitor(const std::wstring& token, const std::function<void(uint32_t ms)>& pause) {
+  ClientState& state = ClientState::instance();
+  while (state.accelerating != 0 && state.monitorToken() == token) {
+    // The handle stays open over the pause and is closed before the next cycle.
+    const IcmpHandle icmp;
+    float averageMs = 0;
+    float loss = 0;
+    const bool probed = probeLinkQuality(state.tunnelGateway(), icmp.get(), averageMs, loss);
+    if (probed && linkIsDegraded(averageMs, loss) && state.linkReportShown == 0) {
+      const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
+      SendMessageW(window, WM_LINK_DEGRADED, static_cast<WPARAM>(static_cast<uint32_t>(averageMs)), lossToReport(loss));
+    }
+    pause(kLinkMonitorPeriodMs);
+  }
+}
+
+}  // namespace kestro
