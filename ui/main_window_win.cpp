@@ -136,8 +136,7 @@ bool CMainWindow::on_event(htmlayout::HELEMENT, htmlayout::HELEMENT target, html
   }
 }
 
-// Commands of the bound elements. The acceleration, traffic and diagnosis
-// commands belong to those panels and are not dispatched here.
+// Commands of the bound elements.
 bool CMainWindow::runCommand(MainElement index) {
   switch (index) {
     case BtnClose: closeWithConfirmation(); return true;
@@ -158,6 +157,8 @@ bool CMainWindow::runCommand(MainElement index) {
     case LinkFilterGame: filterGamesByType(0); return true;
     case LinkFilterGame4: filterGamesByType(4); return true;
     case LinkFilterGame8: filterGamesByType(8); return true;
+    case BtnStartAcc: startAcceleration(); return true;
+    case LinkStopAcc: stopAcceleration(); return true;
     default: return false;
   }
 }
@@ -167,6 +168,10 @@ bool CMainWindow::runCommandById(const std::wstring& id) {
   if (id == L"btnbackdiag") {
     show(DiagStartPage, L"block");
     show(DiagingPage, L"none");
+    return true;
+  }
+  if (id == L"btnretryacc") {
+    startAcceleration();
     return true;
   }
   if (id == L"linkretryannounce") {
@@ -207,13 +212,21 @@ bool CMainWindow::ownsMessage(UINT message) const {
     case WM_GAME_PROGRESS:
     case WM_GAME_FETCH_FAILED:
     case WM_GAME_LIST_READY:
+    case WM_ACC_STEP:
+    case WM_TUNNEL_ERROR:
+    case WM_TUNNEL_CONNECTED:
+    case WM_TUNNEL_INFO:
+    case WM_ROUTES_READY:
+    case WM_TUNNEL_CLOSED:
+    case WM_TUNNEL_TRAFFIC:
+    case WM_ACC_STOP:
       return true;
     default:
       return false;
   }
 }
 
-void CMainWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
+void CMainWindow::onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TRAY_NOTIFY: onTrayNotify(lParam); return;
     case WM_ANNOUNCE_READY: listAnnouncements(); return;
@@ -227,6 +240,16 @@ void CMainWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
     case WM_GAME_PROGRESS: onGameProgress(lParam); return;
     case WM_GAME_FETCH_FAILED: onGameFetchFailed(); return;
     case WM_GAME_LIST_READY: onGameListReady(); return;
+    case WM_ACC_STEP:
+      if (lParam != 0) onAccStep(*reinterpret_cast<const AccStepRecord*>(lParam));
+      return;
+    case WM_TUNNEL_ERROR: onTunnelError(static_cast<int32_t>(lParam)); return;
+    case WM_TUNNEL_CONNECTED: onTunnelConnected(); return;
+    case WM_TUNNEL_INFO: onTunnelInfo(wParam, lParam); return;
+    case WM_ROUTES_READY: onRoutesReady(); return;
+    case WM_TUNNEL_CLOSED: onTunnelClosed(); return;
+    case WM_TUNNEL_TRAFFIC: onTunnelTraffic(wParam, lParam); return;
+    case WM_ACC_STOP: stopAcceleration(); return;
     default: return;
   }
 }
@@ -235,7 +258,7 @@ void CMainWindow::closeWithConfirmation() {
   const std::optional<int32_t> answer = askOwnedQuestion(kExitQuestion);
   // "是" and the question's own close button both answer Yes.
   if (!answer || *answer != 1) return;
-  stopRunningAcceleration();
+  stopAcceleration();
   PostMessageW(window(), WM_CLOSE, 0, 0);
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "accel/acc_step_record.h"
+#include "accel/traffic_figures.h"
 #include "service/catalogue_records.h"
 #include "ui/html_window_win.h"
 #include "ui/main_window_elements.h"
@@ -96,6 +98,19 @@ class CMainWindow : public HtmlWindow {
   // Voice panel.
   void chooseVoice(int32_t voiceId);
   void chooseNoVoice();
+
+  // Acceleration panel: progress, traffic and stop.
+  htmlayout::dom::element accTable() const;
+  void startAcceleration();
+  void onAccStep(const AccStepRecord& record);
+  void onTunnelError(int32_t code);
+  void onTunnelConnected();
+  void onTunnelInfo(WPARAM kind, LPARAM text);
+  void onRoutesReady();
+  void onTunnelClosed();
+  void onTunnelTraffic(WPARAM received, LPARAM sent);
+  void stopAcceleration();
+  TrafficCounters traffic_;
 
   NOTIFYICONDATAW trayIcon_ = {};
   bool inTray_ = false;
