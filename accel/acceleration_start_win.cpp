@@ -162,6 +162,11 @@ std::function<std::time_t()>& accelerationLocalClock() {
   return clock;
 }
 
+std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter() {
+  static std::function<bool(std::unique_ptr<AccStartArgument>)> starter = startAccelerationWorker;
+  return starter;
+}
+
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument) {
   HANDLE thread = CreateThread(nullptr, 0, accelerationStartThread, argument.get(), 0, nullptr);
   if (thread == nullptr) return false;

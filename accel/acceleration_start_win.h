@@ -22,6 +22,10 @@ struct AccStartArgument {
 // the thread handle is not kept. False when no thread could be started.
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument);
 
+// What the start command calls: startAccelerationWorker, unless a test of the
+// window puts a recorder in its place.
+std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter();
+
 // The worker's steps on the calling thread.
 void runAccelerationStart(const AccStartArgument& argument);
 

@@ -109,7 +109,7 @@ void CMainWindow::startAcceleration() {
   argument->nodeId = selectedNodeId;
   argument->gameId = selectedGameId;
   argument->voiceId = selectedVoiceId;
-  startAccelerationWorker(std::move(argument));
+  accelerationStarter()(std::move(argument));
 }
 
 void CMainWindow::onAccStep(const AccStepRecord& record) {

@@ -1,0 +1,308 @@
+// The acceleration panel of a real main window: the start command with a
+// recorder in place of the worker, then the worker's, the tunnel library's
+// and the route installation's messages sent to the window as they come in a
+// run, and what the page shows after each.
+#include "ui/main_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "accel/acc_step_record.h"
+#include "accel/acceleration_start_win.h"
+#include "accel/tunnel_errors.h"
+#include "app/client_state.h"
+#include "app/settings_store_win.h"
+#include "app/ui_entry_win.h"
+#include "app/window_messages.h"
+#include "htmlayout/window_host_win.h"
+#include "service/voice_catalogue.h"
+#include "tests/ui/ui_driver_win.h"
+
+namespace kestro {
+namespace {
+
+using namespace kestro::test;
+using htmlayout::dom::element;
+
+// One row of the progress table as the page shows it.
+struct ShownRow {
+  std::wstring title;   // cell 1's own text, the title
+  std::wstring status;  // "src" of cell 2's picture; empty for rows without one
+  std::wstring detailClass;
+  std::wstring detail;
+  bool retryButton = false;
+};
+
+class AccelerationPanel : public testing::Test {
+ protected:
+  void SetUp() override {
+    deleteSettingsKey();
+    ClientState& state = ClientState::instance();
+    state.accelerating = 0;
+    state.linkReportShown = 0;
+    // The link monitor started by the routes' arrival measures loopback only.
+    state.setTunnelGateway(L"127.0.0.1");
+    ASSERT_TRUE(buildVoiceCatalogue());
+    saved_ = accelerationStarter();
+    accelerationStarter() = [this](std::unique_ptr<AccStartArgument> argument) {
+      started_.push_back(*argument);
+      return true;
+    };
+  }
+  void TearDown() override {
+    accelerationStarter() = saved_;
+    ClientState::instance().accelerating = 0;
+    deleteSettingsKey();
+  }
+
+  void runWith(const std::function<void(HWND)>& steps) {
+    Driver driver([&] {
+      HWND window = waitForVisibleWindow(L"KestroMainWindow", 20000);
+      ASSERT_NE(window, nullptr) << "the main window never showed";
+      steps(window);
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    runMainWindow(GetModuleHandleW(nullptr));
+  }
+
+  element byId(HWND window, const wchar_t* id) const {
+    return element(htmlayout::HTMLayoutGetRootElement(window)).find_by_id(id);
+  }
+
+  // A click on a page element, delivered through the page's own event routing.
+  void click(HWND window, const wchar_t* id) {
+    ui_.run([&] {
+      const element target = byId(window, id);
+      ASSERT_TRUE(target.is_valid()) << "no element " << id;
+      target.post_event(htmlayout::BUTTON_CLICK, 0, target);
+    });
+  }
+
+  void step(HWND window, int32_t state, const std::wstring& title, const std::wstring& detail = {}) {
+    AccStepRecord record{0, title, state, detail};
+    SendMessageW(window, WM_ACC_STEP, 0, reinterpret_cast<LPARAM>(&record));
+  }
+
+  std::vector<ShownRow> rows(HWND window) {
+    std::vector<ShownRow> shown;
+    ui_.run([&] {
+      const element table = byId(window, L"acctable");
+      if (!table.is_valid()) return;
+      for (unsigned index = 1; index < table.children_count(); ++index) {
+        const element row = table.child(index);
+        ShownRow item;
+        const element picture = row.child(2).child(0);
+        if (picture.is_valid()) item.status = picture.get_attribute("src");
+        const element cell = row.child(1);
+        item.retryButton = cell.find_first(L"#btnretryacc").is_valid();
+        const element detail = cell.find_first(L":root>p");
+        if (detail.is_valid()) {
+          item.detailClass = detail.get_attribute("class");
+          item.detail = detail.text();
+        }
+        item.title = cell.text().substr(0, cell.text().size() - item.detail.size());
+        shown.push_back(item);
+      }
+    });
+    return shown;
+  }
+
+  std::wstring display(HWND window, const wchar_t* id) { return elementDisplay(ui_, window, id); }
+  std::wstring text(HWND window, const wchar_t* id) { return elementText(ui_, window, id); }
+
+  void expectView(HWND window, const wchar_t* idle, const wchar_t* progress, const wchar_t* status) {
+    EXPECT_EQ(display(window, L"startacccontainer"), idle);
+    EXPECT_EQ(display(window, L"accingcontainer"), progress);
+    EXPECT_EQ(display(window, L"accstatuscontainer"), status);
+  }
+
+  // Chooses node 3 and game 12 as a restart would find them.
+  static void rememberChoice() {
+    saveNodeSelection(3, L"电信一区");
+    saveGameSelection(12, L"地下城与勇士");
+  }
+
+  // Starts with a recorded start and the first step running.
+  void startRun(HWND window) {
+    click(window, L"btnstartacc");
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 1; }, 5000));
+  }
+
+  UiThreadCall ui_;
+  std::vector<AccStartArgument> started_;
+  std::function<bool(std::unique_ptr<AccStartArgument>)> saved_;
+};
+
+TEST_F(AccelerationPanel, StartAsksForANodeThenForAGameBeforeAnythingRuns) {
+  saveGameSelection(12, L"地下城与勇士");
+  runWith([&](HWND window) {
+    click(window, L"btnstartacc");
+    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 10000);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), L"请先点击上方“选择节点”按钮选择需要使用的加速节点！");
+    PostMessageW(message, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(message); }, 5000));
+    EXPECT_TRUE(started_.empty());
+    expectView(window, L"block", L"none", L"none");
+  });
+
+  deleteSettingsKey();
+  saveNodeSelection(3, L"电信一区");
+  runWith([&](HWND window) {
+    click(window, L"btnstartacc");
+    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 10000);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), L"请先点击上方“选择游戏”按钮选择需要加速的游戏！");
+    PostMessageW(message, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(message); }, 5000));
+    EXPECT_TRUE(started_.empty());
+  });
+}
+
+TEST_F(AccelerationPanel, StepsFillTheTableAndAFailureOffersARetry) {
+  rememberChoice();
+  saveVoiceSelection(2, L"第一语音平台");
+  runWith([&](HWND window) {
+    startRun(window);
+    EXPECT_EQ(started_[0].nodeId, 3);
+    EXPECT_EQ(started_[0].gameId, 12);
+    EXPECT_EQ(started_[0].voiceId, 2);
+    expectView(window, L"none", L"block", L"none");
+    EXPECT_TRUE(rows(window).empty()) << "only the header row";
+
+    step(window, 0, L"正在检查泓迈网游加速器虚拟网卡状态");
+    step(window, 3, {}, L"检测到重复安装");
+    step(window, 0, L"正在检查系统网络参数状态");
+    step(window, 1, {});
+    step(window, 0, L"正在从服务器获取需要加速的信息");
+    step(window, 2, {}, L"节点维护中");
+    step(window, 7, L"ignored");
+    const std::vector<ShownRow> shown = rows(window);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].title, L"正在检查泓迈网游加速器虚拟网卡状态");
+    EXPECT_EQ(shown[0].status, L"WARN.PNG");
+    EXPECT_EQ(shown[0].detailClass, L"warn");
+    EXPECT_EQ(shown[0].detail, L"检测到重复安装");
+    EXPECT_EQ(shown[1].status, L"OK.PNG");
+    EXPECT_EQ(shown[1].detail, L"");
+    EXPECT_EQ(shown[2].status, L"NO.PNG");
+    EXPECT_EQ(shown[2].detailClass, L"error");
+    EXPECT_EQ(shown[2].detail, L"节点维护中");
+    EXPECT_EQ(shown[3].status, L"");
+    EXPECT_TRUE(shown[3].retryButton);
+    saveScreenshot("acceleration-failed-step");
+
+    // The retry starts again with a new table.
+    click(window, L"btnretryacc");
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
+    EXPECT_TRUE(rows(window).empty());
+  });
+}
+
+TEST_F(AccelerationPanel, TunnelErrorsFailOnlyTheRunningTunnelStep) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    SendMessageW(window, WM_TUNNEL_ERROR, 0, 8);
+    std::vector<ShownRow> shown = rows(window);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].status, L"NO.PNG");
+    EXPECT_EQ(shown[0].detailClass, L"error");
+    EXPECT_EQ(shown[0].detail, L"") << "an unknown code has no text";
+    EXPECT_TRUE(shown[1].retryButton);
+
+    click(window, L"btnretryacc");
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    SendMessageW(window, WM_TUNNEL_ERROR, 0, 7);
+    shown = rows(window);
+    ASSERT_EQ(shown.size(), 1u) << "a late error changes nothing";
+    EXPECT_EQ(shown[0].status, L"OK.PNG");
+
+    step(window, 0, L"正在与节点建立加速专用通道");
+    SendMessageW(window, WM_TUNNEL_ERROR, 0, 7);
+    EXPECT_EQ(rows(window)[1].detail, tunnelErrorText(7));
+  });
+}
+
+TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFigures) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在检查泓迈网游加速器虚拟网卡状态");
+    step(window, 3, {}, L"检测到重复安装");
+    step(window, 0, L"正在检查系统网络参数状态");
+    step(window, 3, {}, L"需要重新启动计算机");
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    ClientState::instance().accelerating = 1;
+    SendMessageW(window, WM_ROUTES_READY, 0, 0);
+
+    expectView(window, L"none", L"none", L"block");
+    EXPECT_EQ(display(window, L"linkstopacc"), L"block");
+    EXPECT_EQ(display(window, L"btnrungame"), L"block");
+    EXPECT_EQ(display(window, L"acctipline"), L"block");
+    EXPECT_EQ(text(window, L"accstatuswarninfo"), L"需要重新启动计算机\r\n");
+    EXPECT_TRUE(ClientState::instance().monitorToken().starts_with(L"Check"));
+
+    SendMessageW(window, WM_TUNNEL_TRAFFIC, 0, 0);
+    SendMessageW(window, WM_TUNNEL_TRAFFIC, 1000, 500);
+    EXPECT_EQ(text(window, L"accdata_speeddown"), L"7.813千位/秒(KBits/S)");
+    EXPECT_EQ(text(window, L"accdata_speedup"), L"3.906千位/秒(KBits/S)");
+    EXPECT_EQ(text(window, L"accdata_flowdown"), L"1000字节(Bytes)");
+    EXPECT_EQ(text(window, L"accdata_flowup"), L"500字节(Bytes)");
+    EXPECT_EQ(text(window, L"accdata_speedmax"), L"7.813千位/秒(KBits/S)");
+    saveScreenshot("acceleration-traffic-view");
+  });
+}
+
+TEST_F(AccelerationPanel, StopSignalsTheTunnelAndItsEndReturnsToIdle) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE watch = nullptr;
+    DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    ClientState::instance().setStopEvent(stop);
+    ClientState::instance().accelerating = 1;
+    SendMessageW(window, WM_ROUTES_READY, 0, 0);
+
+    click(window, L"linkstopacc");
+    ASSERT_TRUE(waitUntil([&] { return WaitForSingleObject(watch, 0) == WAIT_OBJECT_0; }, 5000));
+    CloseHandle(watch);
+    EXPECT_EQ(ClientState::instance().accelerating, 0);
+    EXPECT_EQ(ClientState::instance().stopEvent(), nullptr);
+    EXPECT_EQ(text(window, L"actiontip"), L"请稍候，正在停止加速……");
+    EXPECT_EQ(display(window, L"actiontip"), L"block");
+    EXPECT_EQ(display(window, L"linkstopacc"), L"none");
+
+    // The worker reports the tunnel's end.
+    SendMessageW(window, WM_TUNNEL_CLOSED, 0, 0);
+    expectView(window, L"block", L"none", L"none");
+    ui_.run([&] { EXPECT_EQ(byId(window, L"accpic").get_style_attribute("foreground-image"), L"url(NOTACC.PNG)"); });
+  });
+}
+
+TEST_F(AccelerationPanel, ATunnelThatEndsBeforeConnectingShowsTheUnexpectedError) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    SendMessageW(window, WM_TUNNEL_CLOSED, 0, 0);
+    const std::vector<ShownRow> shown = rows(window);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].status, L"NO.PNG");
+    EXPECT_EQ(shown[0].detail, kTunnelEndedUnexpectedly);
+    EXPECT_TRUE(shown[1].retryButton);
+    expectView(window, L"none", L"block", L"none");
+  });
+}
+
+}  // namespace
+}  // namespace kestro
