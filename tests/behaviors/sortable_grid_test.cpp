@@ -65,6 +65,22 @@ TEST_F(SortableGrid, TheCurrentRowStaysCurrentAfterTheSort) {
   EXPECT_EQ(order(), "h c a d b");
 }
 
+TEST(SortableGridWithResizer, APressOnAColumnEdgeResizesInsteadOfSorting) {
+  std::string html = kNodes;
+  html.replace(html.find("behavior: sortable-grid"), 23, "behavior: sortable-grid column-resizer");
+  behavior_page page(html);
+  rect header = page.by_id(L"hlat").get_location();
+  point edge{header.right - 2, (header.top + header.bottom) / 2};
+  page.page.doc.mouse(MOUSE_DOWN, edge, MAIN_MOUSE_BUTTON, 0);
+  page.page.doc.mouse(MOUSE_MOVE, {edge.x + 20, edge.y}, MAIN_MOUSE_BUTTON, 0);
+  page.page.doc.mouse(MOUSE_UP, {edge.x + 20, edge.y}, 0, 0);
+  EXPECT_EQ(page.by_id(L"hlat").get_location().width(), header.width() + 20);
+  EXPECT_EQ(page.ids(L"#t>tr"), "h a b c d");
+  EXPECT_TRUE(page.log.take().empty());
+  page.click(L"hlat");
+  EXPECT_EQ(page.ids(L"#t>tr"), "h c a d b");
+}
+
 TEST(RowSorter, KeysAndComparison) {
   behavior_page page(R"(<style>.k { -value: 12 }</style><table id=t>
 <tr id=r1><td value="7">x</td></tr>

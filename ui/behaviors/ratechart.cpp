@@ -32,7 +32,12 @@ void ratechart::clear() {
 
 void ratechart::detached(HELEMENT he) { dom::element(he).set_timer(0); }
 
-void ratechart::attached(HELEMENT he) { dom::element(he).set_timer(kRepaintMs); }
+// A chart attached in a hidden panel waits for VISIBILITY_CHANGED: a hidden
+// chart has nothing to repaint.
+void ratechart::attached(HELEMENT he) {
+  dom::element chart(he);
+  if (chart.is_visible()) chart.set_timer(kRepaintMs);
+}
 
 bool ratechart::handle_timer(HELEMENT he, TIMER_PARAMS&) {
   dom::element(he).update();

@@ -1,0 +1,73 @@
+// The rate chart drawn with GDI into a bitmap, as the main window paints it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "htmlayout/gdi_canvas_win.h"
+#include "ui/behaviors/rate_chart_drawing.h"
+#include "ui/behaviors/ratechart.h"
+
+namespace htmlayout {
+namespace {
+
+class bitmap_surface {
+ public:
+  bitmap_surface(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~bitmap_surface() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  bitmap_surface(const bitmap_surface&) = delete;
+  bitmap_surface& operator=(const bitmap_surface&) = delete;
+
+  HDC dc() const { return dc_; }
+  // 0xRRGGBB of one pixel.
+  uint32_t at(int x, int y) const {
+    GdiFlush();
+    return bits_[y * width_ + x] & 0xFFFFFF;
+  }
+
+ private:
+  int width_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+TEST(RateChartGdi, FrameGridCurvesAndLegendReachTheBitmap) {
+  bitmap_surface surface(600, 200);
+  gdi_canvas gfx;
+  gfx.set_target(surface.dc());
+  std::deque<int64_t> up(ratechart::kSamples, 0), down(ratechart::kSamples, 0);
+  up.back() = 15360;  // three steps of 5120: 75 px up
+  rate_chart_input in;
+  in.area = {0, 0, 600, 200};
+  in.up = &up;
+  in.down = &down;
+  draw_rate_chart(gfx, in);
+
+  EXPECT_EQ(surface.at(76, 100), 0x449B58u);   // frame, 2 px
+  EXPECT_EQ(surface.at(301, 100), 0xFFFFFFu);  // inside the plot
+  EXPECT_EQ(surface.at(300, 100), 0x449B58u);  // vertical grid line at x0 + 225
+  EXPECT_EQ(surface.at(300, 198), 0x0000FFu);  // the down curve lies over the bottom line
+  EXPECT_EQ(surface.at(500, 12), 0xFF0000u);   // legend lines
+  EXPECT_EQ(surface.at(500, 37), 0x0000FFu);
+  int red_above = 0;  // the up curve's last segment climbs to y 123
+  for (int y = 120; y < 198; ++y) red_above += surface.at(519, y) == 0xFF0000u;
+  EXPECT_GT(red_above, 0);
+}
+
+}  // namespace
+}  // namespace htmlayout
