@@ -19,6 +19,7 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "htmlayout/window_host_win.h"
+#include "nodes/latency_report.h"
 #include "nodes/node_ranking.h"
 #include "service/service_exchange.h"
 #include "service/voice_catalogue.h"
@@ -292,6 +293,19 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
     EXPECT_EQ(display(window, L"pgsnode"), L"none");
     saveScreenshot("main-node-panel");
 
+    // An unreachable node sorts after every measured one; a report for a node
+    // without a row changes nothing.
+    PostMessageW(window, WM_NODE_LATENCY, 0, reinterpret_cast<LPARAM>(new LatencyReport{101, -5}));
+    PostMessageW(window, WM_NODE_LATENCY, 0, reinterpret_cast<LPARAM>(new LatencyReport{4242, 12}));
+    EXPECT_TRUE(waitUntil([&] { return text(window, L"latency101") == L"无法连接节点"; }, 5000));
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      EXPECT_EQ(root.find_by_id(L"latency101").get_attribute("value"), L"999");
+      EXPECT_EQ(root.find_by_id(L"op101").get_attribute("title"), L"不可用节点");
+      EXPECT_EQ(root.find_by_id(L"op101").get_attribute("value"), L"0");
+      EXPECT_EQ(root.find_by_id(L"tdop101").get_attribute("value"), L"100");
+    });
+    EXPECT_EQ(ClientState::instance().nodes().at(101).latency, -5);
+
     // Nothing highlighted yet.
     click(window, L"#btnchecknode", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
     answerMessage(window, L"尚未选则任何节点，请从节点列表中选择一个节点作为当前加速节点！", kMessageNoOrOk);
@@ -539,7 +553,7 @@ TEST_F(MainWindow, ExitQuestionClosedByItsOwnButtonExits) {
   EXPECT_EQ(WindowHandles::instance().mainWindow.load(), nullptr);
 }
 
-TEST_F(MainWindow, HidesToTheTrayAndComesBackOnAButtonPress) {
+TEST_F(MainWindow, HidesToTheTrayComesBackOnAButtonPressAndMinimises) {
   runWith([&](HWND window) {
     click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
     // The shell reports the icon's mouse messages: moving over it restores nothing.
@@ -552,6 +566,8 @@ TEST_F(MainWindow, HidesToTheTrayAndComesBackOnAButtonPress) {
     click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
     PostMessageW(window, WM_TRAY_NOTIFY, 102, WM_LBUTTONDOWN);
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
+
+    click(window, L"#btnmin", [&] { return IsIconic(window) != FALSE; });
     PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
