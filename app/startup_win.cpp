@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "accel/routes_win.h"
 #include "app/client_state.h"
 #include "app/ui_entry_win.h"
 #include "app/window_handles.h"
@@ -69,6 +70,8 @@ int runClient(HINSTANCE instance) {
 
   runLoginWindow(instance);
   if (ClientState::instance().loggedIn != 0) runMainWindow(instance);
+  // Whatever way the program ends, the routes it added go with it.
+  removeInstalledRoutes();
   return 0;
 }
 

@@ -4,6 +4,10 @@ set(KESTRO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 if(WIN32)
   file(GLOB program_resources CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/app/res/*.rc ${PROJECT_SOURCE_DIR}/ui/res/*.rc)
+  # windres writes no dependency file: the pages and pictures it embeds are named here.
+  file(GLOB page_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/*.html ${PROJECT_SOURCE_DIR}/ui/res/*.PNG
+       ${PROJECT_SOURCE_DIR}/ui/res/*.GIF)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/ui/res/ui.rc PROPERTIES OBJECT_DEPENDS "${page_files}")
   set(program_modules)
   foreach(lib kestro_ui kestro_diag kestro_accel kestro_nodes kestro_service kestro_htmlayout kestro_app)
     if(TARGET ${lib})
@@ -11,7 +15,7 @@ if(WIN32)
     endif()
   endforeach()
   add_library(kestro_startup STATIC
-    ${PROJECT_SOURCE_DIR}/app/startup_win.cpp ${PROJECT_SOURCE_DIR}/app/window_placeholders_win.cpp)
+    ${PROJECT_SOURCE_DIR}/app/startup_win.cpp)
   target_link_libraries(kestro_startup PUBLIC ${program_modules})
 
   add_executable(Kestro WIN32 ${PROJECT_SOURCE_DIR}/app/main_win.cpp ${program_resources})

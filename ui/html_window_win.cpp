@@ -136,6 +136,18 @@ void HtmlWindow::focusElement(size_t index) {
 bool HtmlWindow::showOwnedMessage(const std::wstring& text) {
   ++openMessages_;
   showMessage(window_, text);
+  return leaveOwnedMessage();
+}
+
+std::optional<int32_t> HtmlWindow::askOwnedQuestion(const std::wstring& text) {
+  ++openMessages_;
+  CMessageWindow question(text, MessageIcon::Question, MessageButtons::YesNo);
+  const int32_t answer = question.run(window_);
+  if (!leaveOwnedMessage()) return std::nullopt;
+  return answer;
+}
+
+bool HtmlWindow::leaveOwnedMessage() {
   --openMessages_;
   if (window_ != nullptr) return true;
   if (freedWithWindow() && openMessages_ == 0) delete this;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,11 +72,17 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   // window was destroyed meanwhile: the caller then returns at once, and the
   // object is freed on the way out.
   bool showOwnedMessage(const std::wstring& text);
+  // The same for a question with Yes and No: the answer (1 Yes, 2 No), or
+  // nothing when this window was destroyed meanwhile.
+  std::optional<int32_t> askOwnedQuestion(const std::wstring& text);
   void setDisplay(size_t index, const wchar_t* display);
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void leaveWindow();
+  // After an owned message: false (and the object freed when it is the last
+  // one open) when the window was destroyed meanwhile.
+  bool leaveOwnedMessage();
   bool registerClass(HINSTANCE instance) const;
   void loadPage();
 

@@ -1,0 +1,115 @@
+// The window the user works in after logging in: the tab view with the
+// acceleration, node, game, voice, diagnosis and traffic panels, the account,
+// network and announcement boxes on the right, the tray icon and the exit
+// question. The node, game and voice panels live in their own files.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "service/catalogue_records.h"
+#include "ui/html_window_win.h"
+#include "ui/main_window_elements.h"
+
+namespace kestro {
+
+// A local date-time as a day count, with whether it was ever set.
+struct LocalDayTime {
+  double days = 0.0;
+  bool valid = false;
+};
+// Now, in local time, as days since 1601-01-01.
+LocalDayTime localNow();
+
+class CMainWindow : public HtmlWindow {
+ public:
+  CMainWindow();
+
+  bool on_event(htmlayout::HELEMENT he, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
+                uintptr_t reason) override;
+
+  int32_t selectedNodeId = 0;
+  int32_t selectedGameId = 0;
+  int32_t selectedVoiceId = 0;
+
+ protected:
+  std::span<const std::wstring_view> elementIds() const override;
+  void created() override;
+  void initialise() override;
+  bool ownsMessage(UINT message) const override;
+  void onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool freedWithWindow() const override { return true; }
+  void destroying() override;
+
+ private:
+  htmlayout::dom::element page(MainElement index) const { return element(index); }
+  void show(MainElement index, const wchar_t* display) { setDisplay(index, display); }
+  void setText(MainElement index, const std::wstring& text);
+  void selectPanel(const wchar_t* panel);
+  bool runCommand(MainElement index);
+  bool runCommandById(const std::wstring& id);
+
+  // Shell, tray and commands.
+  void fillAccountBoxes();
+  void restoreLastChoice();
+  void closeWithConfirmation();
+  void hideToTray();
+  void onTrayNotify(LPARAM mouseMessage);
+  void runGame();
+  void chooseGamePath();
+  void listAnnouncements();
+  void offerAnnouncementRetry();
+  void retryAnnouncements();
+
+  // Node panel.
+  void refreshNodeList();
+  void refreshLatency();
+  void showNodeProgress(bool running);
+  void onNodeProgress(LPARAM record);
+  void buildNodeTable();
+  void markNodeProbing(int32_t nodeId);
+  void showNodeLatency(LPARAM report);
+  void onNodeRefreshDone();
+  void onNodeFetchFailed();
+  void useHighlightedNode();
+  void chooseBestNode();
+  void chooseNode(int32_t nodeId);
+
+  // Game panel.
+  void refreshGameList();
+  void showGameTools(bool shown);
+  void onGameProgress(LPARAM record);
+  void onGameListReady();
+  void onGameFetchFailed();
+  void filterGamesByType(int32_t type);
+  void filterGamesByInitial(wchar_t letter);
+  void filterGamesByText();
+  void showGames(const std::vector<GameRecord>& games);
+  void appendGameEntry(const GameRecord& game);
+  void chooseGame(int32_t gameId);
+
+  // Voice panel.
+  void chooseVoice(int32_t voiceId);
+  void chooseNoVoice();
+
+  NOTIFYICONDATAW trayIcon_ = {};
+  bool inTray_ = false;
+  int32_t nodeListRequested_ = 0;
+  int32_t gameListRequested_ = 0;
+  int32_t nodeListLoaded_ = 0;
+  LocalDayTime nodeListTime_;
+  int32_t gameListLoaded_ = 0;
+  LocalDayTime gameListTime_;
+};
+
+// Stops a running acceleration before the program ends: routes removed, the
+// flags cleared and the tunnel's stop event signalled and closed. Nothing
+// happens when none runs.
+void stopRunningAcceleration();
+
+}  // namespace kestro

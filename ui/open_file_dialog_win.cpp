@@ -1,0 +1,26 @@
+#include "ui/open_file_dialog_win.h"
+
+namespace kestro {
+
+OpenFileSeam& openFileSeam() {
+  static OpenFileSeam seam{&GetOpenFileNameW};
+  return seam;
+}
+
+std::optional<std::wstring> askForExecutable(HWND owner, const std::wstring& title) {
+  // One filter: its name and pattern, each NUL-terminated, then the closing NUL.
+  static constexpr wchar_t kFilter[] = L"可执行文件(*.exe)\0*.exe\0";
+  wchar_t path[MAX_PATH] = {};
+  OPENFILENAMEW request = {};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = owner;
+  request.lpstrFilter = kFilter;
+  request.lpstrFile = path;
+  request.nMaxFile = MAX_PATH;
+  request.lpstrTitle = title.c_str();
+  request.lpstrDefExt = L"exe";
+  if (!openFileSeam().open(&request)) return std::nullopt;
+  return std::wstring(path);
+}
+
+}  // namespace kestro
