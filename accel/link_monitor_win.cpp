@@ -37,7 +37,10 @@ void runLinkMonitor(const std::wstring& token, const std::function<void(uint32_t
     const IcmpHandle icmp;
     float averageMs = 0;
     float loss = 0;
-    const bool probed = probeLinkQuality(state.tunnelGateway(), icmp.get(), averageMs, loss);
+    // Without a gateway from the tunnel there is nothing to measure (an empty
+    // address would become the broadcast address).
+    const std::wstring gateway = state.tunnelGateway();
+    const bool probed = !gateway.empty() && probeLinkQuality(gateway, icmp.get(), averageMs, loss);
     if (probed && linkIsDegraded(averageMs, loss) && state.linkReportShown == 0) {
       const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
       SendMessageW(window, WM_LINK_DEGRADED, static_cast<WPARAM>(static_cast<uint32_t>(averageMs)), lossToReport(loss));

@@ -4,6 +4,10 @@ set(KESTRO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 if(WIN32)
   file(GLOB program_resources CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/app/res/*.rc ${PROJECT_SOURCE_DIR}/ui/res/*.rc)
+  # windres writes no dependency file: the pages and pictures it embeds are named here.
+  file(GLOB page_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/*.html ${PROJECT_SOURCE_DIR}/ui/res/*.PNG
+       ${PROJECT_SOURCE_DIR}/ui/res/*.GIF)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/ui/res/ui.rc PROPERTIES OBJECT_DEPENDS "${page_files}")
   set(program_modules)
   foreach(lib kestro_ui kestro_diag kestro_accel kestro_nodes kestro_service kestro_htmlayout kestro_app)
     if(TARGET ${lib})

@@ -10,6 +10,7 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "service/announcements_worker.h"
+#include "ui/behaviors/page_behaviors.h"
 #include "ui/main_window_texts.h"
 #include "ui/open_file_dialog_win.h"
 #include "ui/shell_open_win.h"
@@ -54,7 +55,10 @@ void stopRunningAcceleration() {
   }
 }
 
-CMainWindow::CMainWindow() : HtmlWindow(kSpec, htmlayout::HANDLE_ALL) {}
+CMainWindow::CMainWindow() : HtmlWindow(kSpec, htmlayout::HANDLE_ALL) {
+  // The page's tab view, node table and rate chart name the program's behaviors.
+  registerPageBehaviors();
+}
 
 std::span<const std::wstring_view> CMainWindow::elementIds() const { return kMainElementIds; }
 

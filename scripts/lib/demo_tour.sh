@@ -1,5 +1,6 @@
 # The scripted tour of scripts/demo on a virtual display: the demo account logs
-# in through the login window by itself, with a screenshot of each step.
+# in through the login window by itself, then the main window shows its node
+# and game panels, with a screenshot of each step.
 # shellcheck shell=bash
 
 # The demo account of the reference service (standins/reference_service/README.md).
@@ -93,8 +94,35 @@ demo_tour() {
     echo "no window after the login" >&2
     return 1
   fi
+  sleep 2
+  shot "$shots" 05-main-window
+
+  # The node tab loads the node list and measures every node's latency.
+  click "$main" 128 51
   sleep 1
-  shot "$shots" 05-logged-in
-  # Closing the window ends the program.
-  close_window "$main"
+  shot "$shots" 06-node-list-loading
+  sleep 12
+  shot "$shots" 07-node-list
+  # A row, then "使用选中节点": the acceleration panel shows the chosen node.
+  click "$main" 269 271
+  click "$main" 143 120
+  sleep 1
+  shot "$shots" 08-node-chosen
+
+  # The game tab: the games of the account, with search and filters.
+  click "$main" 298 51
+  sleep 4
+  shot "$shots" 09-game-list
+
+  # Closing asks first; "是" ends the program.
+  click "$main" 730 9
+  message=$(wait_for_window "泓迈网游加速器提示" 15)
+  if [ -n "$message" ]; then
+    sleep 0.7
+    shot "$shots" 10-exit-question
+    click "$message" 40 182
+    wait_for_window_gone "$main" 15 || close_window "$main"
+  else
+    close_window "$main"
+  fi
 }

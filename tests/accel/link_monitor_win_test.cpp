@@ -107,6 +107,13 @@ TEST_F(LinkMonitor, APageOpenedByHandKeepsABadLinkUnreported) {
   EXPECT_TRUE(reports().empty());
 }
 
+TEST_F(LinkMonitor, WithoutAGatewayNothingIsSent) {
+  ClientState::instance().setTunnelGateway(L"");
+  EXPECT_EQ(run(2).size(), 2u);
+  EXPECT_TRUE(icmp_.calls().empty());
+  EXPECT_TRUE(reports().empty());
+}
+
 TEST_F(LinkMonitor, EndsAtItsWakeUpWhenStoppedOrReplaced) {
   icmp_.script(kGateway, echoes(100, 80));
   ClientState::instance().accelerating = 0;

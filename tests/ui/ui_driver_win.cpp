@@ -41,7 +41,8 @@ std::string shellQuoted(const std::string& text) {
 
 // Closes whatever of the program's windows is left on the UI thread.
 void closeLeftoverWindows() {
-  for (const wchar_t* className : {L"KestroMessageWindow", L"KestroLoginWindow", L"KestroMessageWindow"}) {
+  for (const wchar_t* className :
+       {L"KestroMessageWindow", L"KestroLoginWindow", L"KestroMainWindow", L"KestroMessageWindow"}) {
     if (HWND window = FindWindowW(className, nullptr)) {
       PostMessageW(window, WM_CLOSE, 0, 0);
       waitUntil([&] { return !IsWindow(window); }, 5000);
@@ -229,6 +230,29 @@ std::wstring elementDisplay(const UiThreadCall& ui, HWND window, const wchar_t* 
   std::wstring display;
   ui.run([&] { display = pageElement(window, id).get_style_attribute("display"); });
   return display;
+}
+
+POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector) {
+  POINT centre{-1, -1};
+  ui.run([&] {
+    const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
+    const htmlayout::dom::element found = root.find_first(selector);
+    if (!found.is_valid()) return;
+    const htmlayout::rect box = found.get_location();
+    centre = POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  });
+  return centre;
+}
+
+bool clickElementUntil(const UiThreadCall& ui, HWND window, const wchar_t* selector,
+                       const std::function<bool()>& done) {
+  const POINT centre = elementCentre(ui, window, selector);
+  if (centre.x < 0) return false;
+  return clickUntil(window, centre.x, centre.y, done);
+}
+
+void withPage(const UiThreadCall& ui, HWND window, const std::function<void(const htmlayout::dom::element& root)>& read) {
+  ui.run([&] { read(htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window))); });
 }
 
 HWND focusedWindow(const UiThreadCall& ui) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "htmlayout/dom.h"
+
 namespace kestro::test {
 
 // Runs a shell command line on the Linux side and waits for it; returns its
@@ -52,6 +54,15 @@ class UiThreadCall {
 std::wstring elementText(const UiThreadCall& ui, HWND window, const wchar_t* id);
 bool elementTicked(const UiThreadCall& ui, HWND window, const wchar_t* id);
 std::wstring elementDisplay(const UiThreadCall& ui, HWND window, const wchar_t* id);
+// The middle of the first element matching a CSS selector (such as "#btnclose"
+// or "tr[value=\"104\"]") in client coordinates of `window`; {-1, -1} when
+// there is none.
+POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector);
+// Clicks that element (repeating as clickUntil does) until `done` holds.
+bool clickElementUntil(const UiThreadCall& ui, HWND window, const wchar_t* selector,
+                       const std::function<bool()>& done);
+// Runs `read` on the UI thread with the page root of `window`.
+void withPage(const UiThreadCall& ui, HWND window, const std::function<void(const htmlayout::dom::element& root)>& read);
 // The window that has keyboard focus on the UI thread.
 HWND focusedWindow(const UiThreadCall& ui);
 

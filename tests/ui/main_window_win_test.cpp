@@ -1,0 +1,580 @@
+// The main window as a logged-in user meets it: real clicks on the test
+// display, against the reference service and the nodes' loopback addresses
+// that scripts/test starts.
+// Winsock before windows.h: the stopped-service port is found with a socket.
+#include <winsock2.h>
+
+#include "ui/main_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "app/client_state.h"
+#include "app/deployment.h"
+#include "app/settings_store_win.h"
+#include "app/text_convert.h"
+#include "app/ui_entry_win.h"
+#include "app/window_handles.h"
+#include "app/window_messages.h"
+#include "htmlayout/window_host_win.h"
+#include "nodes/latency_report.h"
+#include "nodes/node_ranking.h"
+#include "service/service_exchange.h"
+#include "service/voice_catalogue.h"
+#include "tests/ui/ui_driver_win.h"
+#include "tests/ui/window_checks_win.h"
+#include "ui/game_filter.h"
+#include "ui/main_window_texts.h"
+#include "ui/open_file_dialog_win.h"
+#include "ui/shell_open_win.h"
+
+namespace kestro {
+namespace {
+
+using namespace kestro::test;
+
+constexpr wchar_t kMainClass[] = L"KestroMainWindow";
+constexpr wchar_t kMessageClass[] = L"KestroMessageWindow";
+// Client positions on the MESSAGE page: "是", and "否" or "确定" in one place, and its close button.
+constexpr POINT kMessageYes{40, 182}, kMessageNoOrOk{332, 182}, kMessageClose{352, 9};
+
+std::optional<DWORD> settingsDword(const wchar_t* name) {
+  RegistryKey key;
+  DWORD value = 0;
+  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::wstring> settingsText(const wchar_t* name) {
+  RegistryKey key;
+  std::wstring value;
+  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
+// Points KESTRO_SERVICE_URL at a loopback port where nothing listens until
+// restore() (or the end of the object).
+class StoppedService {
+ public:
+  StoppedService() : previous_(serviceBaseUrl()) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    int length = sizeof(address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    _putenv_s("KESTRO_SERVICE_URL", ("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/").c_str());
+  }
+  ~StoppedService() { restore(); }
+  void restore() { _putenv_s("KESTRO_SERVICE_URL", toUtf8(previous_).c_str()); }
+
+ private:
+  std::wstring previous_;
+};
+
+struct Opened {
+  std::wstring verb;
+  std::wstring file;
+};
+std::vector<Opened> opened;
+HINSTANCE recordOpen(HWND, const wchar_t* verb, const wchar_t* file, int) {
+  opened.push_back({verb ? verb : L"(default)", file});
+  return reinterpret_cast<HINSTANCE>(33);
+}
+
+std::vector<std::wstring> dialogTitles;
+BOOL answerWithGamePath(OPENFILENAMEW* request) {
+  dialogTitles.push_back(request->lpstrTitle);
+  EXPECT_EQ(std::wstring(request->lpstrFilter, 18), std::wstring(L"可执行文件(*.exe)\0*.exe", 18));
+  EXPECT_STREQ(request->lpstrDefExt, L"exe");
+  EXPECT_EQ(request->nMaxFile, 260u);
+  wcscpy(request->lpstrFile, L"C:\\Games\\DNF\\DNF.exe");
+  return TRUE;
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    deleteSettingsKey();
+    ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
+        << "no reference service at " << toUtf8(serviceBaseUrl())
+        << "; scripts/test starts one (start_services in scripts/lib/common.sh) and sets KESTRO_SERVICE_URL";
+    // What the login leaves for the demo account.
+    ClientState& state = ClientState::instance();
+    state.setUserName(L"kestro");
+    state.setPassword(L"kestro123");
+    state.setAccountType(8);
+    state.setAccountStatus(3);
+    state.setExpireDate(L"2027-06-30");
+    state.setLeaveDays(204);
+    state.setIpAddress(L"127.0.0.1");
+    state.setIpName(L"本机回环地址（演示账户）");
+    state.loggedIn = 1;
+    ASSERT_TRUE(buildVoiceCatalogue());
+    opened.clear();
+    dialogTitles.clear();
+  }
+  void TearDown() override { deleteSettingsKey(); }
+
+  // Runs the main window on this thread while `steps` drive it.
+  void runWith(const std::function<void(HWND)>& steps) {
+    Driver driver([&] {
+      HWND window = waitForVisibleWindow(kMainClass, 20000);
+      ASSERT_NE(window, nullptr) << "the main window never showed";
+      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      steps(window);
+    });
+    runMainWindow(GetModuleHandleW(nullptr));
+  }
+
+  std::wstring text(HWND window, const wchar_t* id) { return elementText(ui_, window, id); }
+  std::wstring display(HWND window, const wchar_t* id) { return elementDisplay(ui_, window, id); }
+
+  // The name of the panel the tab view shows.
+  std::wstring shownPanel(HWND window) {
+    std::wstring name;
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      name = root.find_first(L"#tabview>[name][selected]").get_attribute("name");
+    });
+    return name;
+  }
+
+  size_t childCount(HWND window, const wchar_t* selector) {
+    size_t count = 0;
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      if (const htmlayout::dom::element found = root.find_first(selector); found.is_valid())
+        count = found.children_count();
+    });
+    return count;
+  }
+
+  void click(HWND window, const wchar_t* selector, const std::function<bool()>& done) {
+    ASSERT_TRUE(clickElementUntil(ui_, window, selector, done)) << "clicking " << toUtf8(selector) << " did nothing";
+  }
+
+  void openTab(HWND window, const wchar_t* tab, const wchar_t* panel) {
+    click(window, tab, [&] { return shownPanel(window) == panel; });
+  }
+
+  // Waits for the message window, checks its text and leaves it with `button`.
+  void answerMessage(HWND owner, const std::wstring& expected, POINT button, const std::string& screenshot = {}) {
+    HWND message = waitForVisibleWindow(kMessageClass, 20000);
+    ASSERT_NE(message, nullptr) << "no message window";
+    EXPECT_EQ(text(message, L"txtmessage"), expected);
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    if (!screenshot.empty()) saveScreenshot(screenshot);
+    ASSERT_TRUE(clickUntil(message, button.x, button.y, [&] { return !IsWindow(message); }));
+  }
+
+  // Clicks the node tab and waits until the table is built and every node measured.
+  void loadNodes(HWND window) {
+    openTab(window, L"#nodepanel", L"panel-id2");
+    ASSERT_TRUE(waitUntil([&] { return display(window, L"btnautonode") == L"block"; }, 150000))
+        << "the node list and its latencies never finished";
+  }
+
+  void loadGames(HWND window) {
+    openTab(window, L"#gamepanel", L"panel-id3");
+    ASSERT_TRUE(waitUntil([&] { return display(window, L"txtgamefilter") == L"block"; }, 60000))
+        << "the game list never arrived";
+  }
+
+  std::vector<std::wstring> gameEntryIds(HWND window) {
+    std::vector<std::wstring> ids;
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      for (const auto& link : root.find_first(L"#gamelist").find_all(L"widget")) ids.push_back(link.get_attribute("id"));
+    });
+    return ids;
+  }
+
+  static std::vector<std::wstring> entryIds(const std::vector<GameRecord>& games) {
+    std::vector<std::wstring> ids;
+    for (const GameRecord& game : games) ids.push_back(L"game" + std::to_wstring(game.id));
+    return ids;
+  }
+
+  UiThreadCall ui_;
+};
+
+TEST_F(MainWindow, OpensWithTheAccountBoxesAndTheAnnouncements) {
+  opened.clear();
+  const ShellSeam real = shellSeam();
+  shellSeam().open = &recordOpen;
+  runWith([&](HWND window) {
+    expectCentredAndRounded(window, 750, 489);
+    expectDragStrip(window, {300, 10}, {300, 200});
+    wchar_t title[64] = {};
+    GetWindowTextW(window, title, 64);
+    EXPECT_STREQ(title, L"泓迈网游加速器");
+    EXPECT_EQ(text(window, L"txtexpiredate"), L"2027-06-30");
+    EXPECT_EQ(text(window, L"txtleavedays"), L"204天");
+    EXPECT_EQ(text(window, L"txtaccounttype"), L"国际网游加速服务");
+    EXPECT_EQ(text(window, L"txtaccountstatus"), L"正常付费用户");
+    EXPECT_EQ(text(window, L"txtipaddress"), L"127.0.0.1");
+    EXPECT_EQ(text(window, L"txtipname"), L"本机回环地址（演示账户）");
+    EXPECT_EQ(text(window, L"txtcurrentnode"), L"未选择");
+    EXPECT_EQ(text(window, L"txtcurrentgame"), L"未选择");
+    EXPECT_EQ(text(window, L"txtcurrentvoice"), L"不使用语音加速");
+    EXPECT_EQ(display(window, L"diagstartpage"), L"block");
+    EXPECT_EQ(display(window, L"diagingpage"), L"none");
+    EXPECT_EQ(shownPanel(window), L"panel-id1");
+
+    ASSERT_TRUE(waitUntil([&] { return childCount(window, L"#listserviceannounce") == 6; }, 20000));
+    EXPECT_EQ(display(window, L"loadingannounce"), L"none");
+    // In ascending id, whatever the order of the reply.
+    std::vector<std::wstring> ids;
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      for (const auto& link : root.find_first(L"#listserviceannounce").find_all(L"li>widget")) {
+        ids.push_back(link.get_attribute("id"));
+        EXPECT_EQ(link.get_attribute("class"), L"textlinkgray");
+      }
+    });
+    EXPECT_EQ(ids, (std::vector<std::wstring>{L"linknews55", L"linknews57", L"linknews58", L"linknews60",
+                                              L"linknews61", L"linknews63"}));
+    EXPECT_EQ(text(window, L"linknews55"), L"新增香港国际线路节点，海外游戏延迟大幅降低");
+    saveScreenshot("main-window");
+
+    click(window, L"#linknews61", [&] {
+      size_t count = 0;
+      ui_.run([&] { count = opened.size(); });
+      return count == 1;
+    });
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  shellSeam() = real;
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].verb, L"open");
+  EXPECT_EQ(opened[0].file, webSiteAddress() + L"/Service/viewannounce/id/61.html");
+}
+
+TEST_F(MainWindow, AnnouncementFailureOffersARetryThatLoadsThem) {
+  StoppedService stopped;
+  runWith([&](HWND window) {
+    ASSERT_TRUE(waitUntil([&] { return text(window, L"linkretryannounce") == L"获取服务公告失败，点击重试"; }, 20000));
+    EXPECT_EQ(childCount(window, L"#listserviceannounce"), 0u);
+    saveScreenshot("main-announcements-failed");
+    stopped.restore();
+    click(window, L"#linkretryannounce", [&] { return childCount(window, L"#listserviceannounce") == 6; });
+    EXPECT_EQ(display(window, L"loadingannounce"), L"none");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
+  runWith([&](HWND window) {
+    loadNodes(window);
+    const auto nodes = ClientState::instance().nodes();
+    ASSERT_EQ(nodes.size(), 22u);
+    // A header row and one row per node, each latency measured or failed, none still loading.
+    EXPECT_EQ(childCount(window, L"#nodelist>table"), 23u);
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      const htmlayout::dom::element table = root.find_first(L"#nodelist>table");
+      EXPECT_EQ(table.get_attribute("fixedrows"), L"1");
+      EXPECT_EQ(table.child(0).child(0).text(), L"节点适合度");
+      for (const auto& [id, node] : nodes) {
+        const htmlayout::dom::element latency = root.find_by_id(L"latency" + std::to_wstring(id));
+        EXPECT_EQ(latency.children_count(), 0u) << id;
+        EXPECT_FALSE(latency.text().empty()) << id;
+        EXPECT_EQ(latency.get_attribute("value"), latencyCell(node.latency).value) << id;
+        const htmlayout::dom::element bar = root.find_by_id(L"op" + std::to_wstring(id));
+        EXPECT_EQ(bar.get_attribute("value"), node.scoreText) << id;
+        EXPECT_EQ(bar.get_attribute("title"), node.category) << id;
+        EXPECT_EQ(root.find_by_id(L"tdop" + std::to_wstring(id)).get_attribute("value"), node.restText) << id;
+      }
+    });
+    EXPECT_EQ(display(window, L"linkrefreshnode"), L"none");
+    EXPECT_EQ(display(window, L"linkrefreshlatency"), L"block");
+    EXPECT_EQ(display(window, L"pgsnode"), L"none");
+    saveScreenshot("main-node-panel");
+
+    // An unreachable node sorts after every measured one; a report for a node
+    // without a row changes nothing.
+    PostMessageW(window, WM_NODE_LATENCY, 0, reinterpret_cast<LPARAM>(new LatencyReport{101, -5}));
+    PostMessageW(window, WM_NODE_LATENCY, 0, reinterpret_cast<LPARAM>(new LatencyReport{4242, 12}));
+    EXPECT_TRUE(waitUntil([&] { return text(window, L"latency101") == L"无法连接节点"; }, 5000));
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      EXPECT_EQ(root.find_by_id(L"latency101").get_attribute("value"), L"999");
+      EXPECT_EQ(root.find_by_id(L"op101").get_attribute("title"), L"不可用节点");
+      EXPECT_EQ(root.find_by_id(L"op101").get_attribute("value"), L"0");
+      EXPECT_EQ(root.find_by_id(L"tdop101").get_attribute("value"), L"100");
+    });
+    EXPECT_EQ(ClientState::instance().nodes().at(101).latency, -5);
+
+    // Nothing highlighted yet.
+    click(window, L"#btnchecknode", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"尚未选则任何节点，请从节点列表中选择一个节点作为当前加速节点！", kMessageNoOrOk);
+
+    // A row, then "使用选中节点".
+    click(window, L"tr[value=\"104\"]", [&] {
+      bool current = false;
+      withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+        current = root.find_first(L"tr[value=\"104\"]").get_state(htmlayout::STATE_CURRENT);
+      });
+      return current;
+    });
+    click(window, L"#btnchecknode", [&] { return shownPanel(window) == L"panel-id1"; });
+    EXPECT_EQ(text(window, L"txtcurrentnode"), L"浙江电信1区");
+    EXPECT_EQ(settingsDword(L"NodeId"), 104u);
+    EXPECT_EQ(settingsText(L"NodeName"), L"浙江电信1区");
+
+    // A double click on a row chooses it at once.
+    openTab(window, L"#nodepanel", L"panel-id2");
+    const POINT row = elementCentre(ui_, window, L"tr[value=\"102\"]");
+    ASSERT_GE(row.x, 0);
+    POINT screen = row;
+    ClientToScreen(window, &screen);
+    for (int attempt = 0; attempt < 3 && shownPanel(window) != L"panel-id1"; ++attempt) {
+      runOnLinux("xdotool mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) +
+                 " sleep 0.3 click --repeat 2 --delay 80 1 sleep 0.3");
+      waitUntil([&] { return shownPanel(window) == L"panel-id1"; }, 3000);
+    }
+    EXPECT_EQ(text(window, L"txtcurrentnode"), L"上海联通1区");
+    EXPECT_EQ(settingsDword(L"NodeId"), 102u);
+
+    // "自动选择节点": the best score, ties to the lower id.
+    const int32_t best = chooseBestNode(ClientState::instance().nodes());
+    openTab(window, L"#nodepanel", L"panel-id2");
+    if (best != 0) {
+      click(window, L"#btnautonode", [&] { return shownPanel(window) == L"panel-id1"; });
+      EXPECT_EQ(text(window, L"txtcurrentnode"), ClientState::instance().nodes().at(best).name);
+      EXPECT_EQ(settingsDword(L"NodeId"), static_cast<DWORD>(best));
+      openTab(window, L"#nodepanel", L"panel-id2");
+    }
+
+    // The second visit of the tab starts no fetch; a new list is refused for 30 minutes.
+    EXPECT_EQ(display(window, L"pgsnode"), L"none");
+    ui_.run([&] {
+      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window))
+          .find_by_id(L"linkrefreshnode")
+          .set_style_attribute("display", L"block");
+    });
+    click(window, L"#linkrefreshnode", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"不能频繁进行刷新节点列表操作，还需要30分钟才能进行本操作！", kMessageNoOrOk,
+                  "message-node-refresh-limit");
+    EXPECT_EQ(display(window, L"pgsnode"), L"none");
+
+    // Latency can be measured again at once. On loopback the run may be over
+    // before a look at its progress bar: a mark in a latency cell shows it ran.
+    ui_.run([&] {
+      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window)).find_by_id(L"latency101").set_text(L"?");
+    });
+    click(window, L"#linkrefreshlatency", [&] { return text(window, L"latency101") != L"?"; });
+    EXPECT_TRUE(waitUntil([&] { return display(window, L"btnautonode") == L"block"; }, 150000));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, NodeFetchFailureOffersTheRefreshLink) {
+  StoppedService stopped;
+  runWith([&](HWND window) {
+    openTab(window, L"#nodepanel", L"panel-id2");
+    answerMessage(window, L"网络连接失败，请确认您的网络连接正常后点击“刷新节点列表”重试！", kMessageNoOrOk,
+                  "message-node-fetch-failed");
+    EXPECT_EQ(display(window, L"linkrefreshnode"), L"block");
+    EXPECT_EQ(display(window, L"btnautonode"), L"none");
+    EXPECT_EQ(display(window, L"pgsnode"), L"none");
+    // A failed run stamps no time: the retry is not limited.
+    stopped.restore();
+    click(window, L"#linkrefreshnode", [&] { return display(window, L"linkrefreshnode") == L"none"; });
+    EXPECT_TRUE(waitUntil([&] { return childCount(window, L"#nodelist>table") == 23; }, 30000));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, GameListFiltersAndChoice) {
+  runWith([&](HWND window) {
+    loadGames(window);
+    const auto games = ClientState::instance().games();
+    ASSERT_EQ(games.size(), 33u);
+    EXPECT_EQ(gameEntryIds(window), entryIds(gamesOfType(games, 0)));
+    EXPECT_EQ(display(window, L"linkfiltergame4"), L"block");
+    EXPECT_EQ(display(window, L"linkfiltergame8"), L"block");
+    EXPECT_EQ(display(window, L"linkrefreshgame"), L"none");
+    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+      EXPECT_EQ(root.find_by_id(L"game1001").get_attribute("title"),
+                L"\t缩写：dxcyys\r\n简称：DNF\r\n网址：" + games.at(1001).url + L"\r\n运营商：" + games.at(1001).vendor);
+    });
+    saveScreenshot("main-game-panel");
+
+    click(window, L"#linkfiltergame8", [&] { return gameEntryIds(window) == entryIds(gamesOfType(games, 8)); });
+    click(window, L"#linkfiltergame4", [&] { return gameEntryIds(window) == entryIds(gamesOfType(games, 4)); });
+
+    auto lowered = games;
+    const auto byD = entryIds(gamesByInitial(lowered, L'd'));
+    click(window, L"#filtergame_d", [&] { return gameEntryIds(window) == byD; });
+    EXPECT_EQ(ClientState::instance().games().at(1001).enName, L"dnf");
+
+    ASSERT_TRUE(typeInto(ui_, window, elementCentre(ui_, window, L"#txtgamefilter").x,
+                         elementCentre(ui_, window, L"#txtgamefilter").y, L"txtgamefilter", "QQ"));
+    const auto byText = entryIds(gamesContaining(lowered, L"qq"));
+    // QQ飞车 and QQ炫舞 by their abbreviations, 反恐精英 by its abbreviation fkjyqqgs.
+    ASSERT_EQ(byText, (std::vector<std::wstring>{L"game1009", L"game1010", L"game1028"}));
+    click(window, L"#btnfiltergame", [&] { return gameEntryIds(window) == byText; });
+    saveScreenshot("main-game-search");
+
+    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 33; });
+    click(window, L"#game1003", [&] { return shownPanel(window) == L"panel-id1"; });
+    EXPECT_EQ(text(window, L"txtcurrentgame"), L"穿越火线");
+    EXPECT_EQ(settingsDword(L"GameId"), 1003u);
+    EXPECT_EQ(settingsText(L"GameName"), L"穿越火线");
+
+    // Within 30 minutes the list is not fetched again.
+    openTab(window, L"#gamepanel", L"panel-id3");
+    ui_.run([&] {
+      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window))
+          .find_by_id(L"linkrefreshgame")
+          .set_style_attribute("display", L"block");
+    });
+    click(window, L"#linkrefreshgame", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"不能频繁进行刷新游戏列表操作，还需要30分钟才能进行本操作！", kMessageNoOrOk);
+    EXPECT_EQ(gameEntryIds(window).size(), 33u);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, DomesticAccountGetsNoTypeFilters) {
+  ClientState::instance().setAccountType(4);
+  runWith([&](HWND window) {
+    loadGames(window);
+    EXPECT_EQ(ClientState::instance().games().size(), 19u);
+    EXPECT_EQ(gameEntryIds(window).size(), 19u);
+    EXPECT_EQ(display(window, L"linkfiltergame"), L"block");
+    EXPECT_EQ(display(window, L"linkfiltergame4"), L"none");
+    EXPECT_EQ(display(window, L"linkfiltergame8"), L"none");
+    EXPECT_EQ(text(window, L"txtaccounttype"), L"国内网游加速服务");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, VoiceChoiceAndNoVoice) {
+  runWith([&](HWND window) {
+    click(window, L"#btnselectvoice", [&] { return shownPanel(window) == L"panel-id4"; });
+    saveScreenshot("main-voice-panel");
+    click(window, L"#voice3", [&] { return shownPanel(window) == L"panel-id1"; });
+    EXPECT_EQ(text(window, L"txtcurrentvoice"), L"IS语音");
+    EXPECT_EQ(settingsDword(L"VoiceId"), 3u);
+    EXPECT_EQ(settingsText(L"VoiceName"), L"IS语音");
+
+    openTab(window, L"#voicepanel", L"panel-id4");
+    click(window, L"#btnnovoice", [&] { return shownPanel(window) == L"panel-id1"; });
+    EXPECT_EQ(text(window, L"txtcurrentvoice"), L"不使用语音加速");
+    EXPECT_EQ(settingsDword(L"VoiceId"), std::nullopt);
+    EXPECT_EQ(settingsText(L"VoiceName"), std::nullopt);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, TheLastChoiceComesBackFromTheSettings) {
+  saveNodeSelection(104, L"浙江电信1区");
+  saveGameSelection(1001, L"地下城与勇士");
+  saveVoiceSelection(8, L"网易CC");
+  runWith([&](HWND window) {
+    EXPECT_EQ(text(window, L"txtcurrentnode"), L"浙江电信1区");
+    EXPECT_EQ(text(window, L"txtcurrentgame"), L"地下城与勇士");
+    EXPECT_EQ(text(window, L"txtcurrentvoice"), L"网易CC");
+    ui_.run([&] {
+      const auto* main =
+          dynamic_cast<CMainWindow*>(reinterpret_cast<HtmlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+      ASSERT_NE(main, nullptr);
+      EXPECT_EQ(main->selectedNodeId, 104);
+      EXPECT_EQ(main->selectedGameId, 1001);
+      EXPECT_EQ(main->selectedVoiceId, 8);
+    });
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
+  saveGameSelection(1001, L"地下城与勇士");
+  const ShellSeam realShell = shellSeam();
+  shellSeam().open = &recordOpen;
+  const OpenFileSeam realDialog = openFileSeam();
+  openFileSeam().open = &answerWithGamePath;
+  runWith([&](HWND window) {
+    // The run-game button belongs to the traffic view of a running acceleration.
+    ui_.run([&] {
+      const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
+      root.find_by_id(L"startacccontainer").set_style_attribute("display", L"none");
+      root.find_by_id(L"accstatuscontainer").set_style_attribute("display", L"block");
+    });
+    click(window, L"#btnrungame", [&] { return settingsText(L"Game1001").has_value(); });
+    EXPECT_TRUE(opened.empty()) << "the game was started before its path was known";
+    click(window, L"#btnrungame", [&] {
+      size_t count = 0;
+      ui_.run([&] { count = opened.size(); });
+      return count == 1;
+    });
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  shellSeam() = realShell;
+  openFileSeam() = realDialog;
+  EXPECT_EQ(dialogTitles, std::vector<std::wstring>{L"请选择地下城与勇士运行文件"});
+  EXPECT_EQ(settingsText(L"Game1001"), L"C:\\Games\\DNF\\DNF.exe");
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].verb, L"(default)");
+  EXPECT_EQ(opened[0].file, L"C:\\Games\\DNF\\DNF.exe");
+}
+
+TEST_F(MainWindow, ExitQuestionNoKeepsTheWindowAndYesStopsTheAccelerationAndCloses) {
+  ClientState& state = ClientState::instance();
+  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE watched = nullptr;
+  DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &watched, 0, FALSE, DUPLICATE_SAME_ACCESS);
+  state.setStopEvent(stop);
+  state.accelerating = 1;
+  state.linkReportShown = 1;
+  runWith([&](HWND window) {
+    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageNoOrOk, "message-exit-question");
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window) != FALSE; }, 5000));
+    EXPECT_EQ(state.accelerating, 1);
+    EXPECT_EQ(WaitForSingleObject(watched, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageYes);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
+  });
+  EXPECT_EQ(state.accelerating, 0);
+  EXPECT_EQ(state.linkReportShown, 0);
+  EXPECT_EQ(state.stopEvent(), nullptr);
+  EXPECT_EQ(WaitForSingleObject(watched, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(watched);
+}
+
+TEST_F(MainWindow, ExitQuestionClosedByItsOwnButtonExits) {
+  runWith([&](HWND window) {
+    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
+    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageClose);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
+  });
+  EXPECT_EQ(WindowHandles::instance().mainWindow.load(), nullptr);
+}
+
+TEST_F(MainWindow, HidesToTheTrayComesBackOnAButtonPressAndMinimises) {
+  runWith([&](HWND window) {
+    click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
+    // The shell reports the icon's mouse messages: moving over it restores nothing.
+    PostMessageW(window, WM_TRAY_NOTIFY, 102, WM_MOUSEMOVE);
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(window));
+    PostMessageW(window, WM_TRAY_NOTIFY, 102, WM_RBUTTONDOWN);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
+
+    click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
+    PostMessageW(window, WM_TRAY_NOTIFY, 102, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
+
+    click(window, L"#btnmin", [&] { return IsIconic(window) != FALSE; });
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+}
+
+}  // namespace
+}  // namespace kestro
