@@ -142,10 +142,13 @@ bool CMainWindow::runCommand(MainElement index) {
   switch (index) {
     case BtnClose: closeWithConfirmation(); return true;
     case BtnMin: ShowWindow(window(), SW_MINIMIZE); return true;
+    case BtnFixLsp: repairLsp(); return true;
+    case BtnRemoveDriver: removeAdapterCommand(); return true;
     case BtnRunGame: runGame(); return true;
     case LinkSetGamePath: chooseGamePath(); return true;
     case BtnTray: hideToTray(); return true;
     case BtnNoVoice: chooseNoVoice(); return true;
+    case BtnStartDiag: startDiagnosis(0.0f, 0.0f); return true;
     case LinkRefreshNode: refreshNodeList(); return true;
     case LinkRefreshLatency: refreshLatency(); return true;
     case LinkRefreshGame: refreshGameList(); return true;
@@ -165,8 +168,7 @@ bool CMainWindow::runCommand(MainElement index) {
 // Elements that the panels create at run time, known by their ids.
 bool CMainWindow::runCommandById(const std::wstring& id) {
   if (id == L"btnbackdiag") {
-    show(DiagStartPage, L"block");
-    show(DiagingPage, L"none");
+    showDiagStartView();
     return true;
   }
   if (id == L"linkretryannounce") {
@@ -207,13 +209,16 @@ bool CMainWindow::ownsMessage(UINT message) const {
     case WM_GAME_PROGRESS:
     case WM_GAME_FETCH_FAILED:
     case WM_GAME_LIST_READY:
+    case WM_LINK_DEGRADED:
+    case WM_DIAG_STEP:
+    case WM_DIAG_DONE:
       return true;
     default:
       return false;
   }
 }
 
-void CMainWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
+void CMainWindow::onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TRAY_NOTIFY: onTrayNotify(lParam); return;
     case WM_ANNOUNCE_READY: listAnnouncements(); return;
@@ -227,6 +232,9 @@ void CMainWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
     case WM_GAME_PROGRESS: onGameProgress(lParam); return;
     case WM_GAME_FETCH_FAILED: onGameFetchFailed(); return;
     case WM_GAME_LIST_READY: onGameListReady(); return;
+    case WM_LINK_DEGRADED: onLinkDegraded(wParam, lParam); return;
+    case WM_DIAG_STEP: showDiagStep(lParam); return;
+    case WM_DIAG_DONE: showDiagScore(static_cast<int32_t>(lParam)); return;
     default: return;
   }
 }
