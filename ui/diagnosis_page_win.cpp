@@ -24,9 +24,21 @@ htmlayout::dom::element imageCell(const wchar_t* source) {
   return cell;
 }
 
-htmlayout::dom::element emptyRow(const char* cellTag) {
+// The fixed layout of the table takes its column widths from this row: a
+// narrow arrow, the check's title and explanation, and its verdict picture.
+htmlayout::dom::element headerRow() {
   htmlayout::dom::element row = htmlayout::dom::element::create("tr");
-  for (int i = 0; i < 3; ++i) row.append(htmlayout::dom::element::create(cellTag));
+  for (const wchar_t* width : {L"30px", L"", L"40px"}) {
+    htmlayout::dom::element cell = htmlayout::dom::element::create("th");
+    if (*width != L'\0') cell.set_style_attribute("width", width);
+    row.append(cell);
+  }
+  return row;
+}
+
+htmlayout::dom::element emptyRow() {
+  htmlayout::dom::element row = htmlayout::dom::element::create("tr");
+  for (int i = 0; i < 3; ++i) row.append(htmlayout::dom::element::create("td"));
   return row;
 }
 
@@ -79,7 +91,7 @@ void CMainWindow::startDiagnosis(float latency, float loss) {
   htmlayout::dom::element table = htmlayout::dom::element::create("table");
   table.set_attribute("id", L"diagtable");
   table.set_attribute("fixlayout", L"true");
-  table.append(emptyRow("th"));
+  table.append(headerRow());
   result.append(table);
 
   HANDLE worker = CreateThread(nullptr, 0, &diagnosisWorker, nullptr, 0, nullptr);
@@ -137,7 +149,7 @@ void CMainWindow::showDiagScore(int32_t score) {
 
   htmlayout::dom::element table = page(DiagResult).find_by_id(L"diagtable");
   if (!table.is_valid()) return;
-  htmlayout::dom::element row = emptyRow("td");
+  htmlayout::dom::element row = emptyRow();
   htmlayout::dom::element back = htmlayout::dom::element::create("widget");
   back.set_attribute("id", L"btnbackdiag");
   back.set_style_attribute("behavior", L"button");
