@@ -16,6 +16,23 @@ rect inset(const rect& r, int top, int right, int bottom, int left) {
   return {r.left + left, r.top + top, std::max(r.left + left, r.right - right), std::max(r.top + top, r.bottom - bottom)};
 }
 
+bool is_space(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f'; }
+
+// Layout counts a run of white space as one space; text set at run time may
+// hold tabs and line breaks, which are drawn as that one space too.
+std::wstring collapsed_spaces(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!is_space(text[i])) {
+      out += text[i];
+      continue;
+    }
+    if (i == 0 || !is_space(text[i - 1])) out += L' ';
+  }
+  return out;
+}
+
 class painter {
  public:
   painter(canvas& gfx, const rect& clip) : gfx_(gfx), clip_(clip) {}
@@ -44,8 +61,10 @@ class painter {
       for (const auto& f : el->box.fragments) {
         if (child_base.y + f.y >= clip_.bottom || child_base.y + f.y + f.height <= clip_.top) continue;
         const computed_style& ts = f.owner->style;
+        const std::wstring_view run = std::wstring_view(f.owner->text).substr(f.start, f.count);
+        const bool collapses = ts.white_space == white_space_t::NORMAL && run.find_first_of(L"\t\n\r\f") != run.npos;
         gfx_.draw_text(font_of(ts), child_base.x + f.x, child_base.y + f.baseline,
-                       std::wstring_view(f.owner->text).substr(f.start, f.count), ts.text_color);
+                       collapses ? std::wstring_view(collapsed_spaces(run)) : run, ts.text_color);
       }
     }
     for (HELEMENT c : el->children)

@@ -139,6 +139,13 @@ bool HtmlWindow::showOwnedMessage(const std::wstring& text) {
   return leaveOwnedMessage();
 }
 
+bool HtmlWindow::showOwnedMessage(const std::wstring& text, MessageIcon icon) {
+  ++openMessages_;
+  CMessageWindow message(text, icon, MessageButtons::Ok);
+  message.run(window_);
+  return leaveOwnedMessage();
+}
+
 std::optional<int32_t> HtmlWindow::askOwnedQuestion(const std::wstring& text) {
   ++openMessages_;
   CMessageWindow question(text, MessageIcon::Question, MessageButtons::YesNo);

@@ -18,6 +18,8 @@
 
 namespace kestro {
 
+enum class MessageIcon : int32_t;
+
 struct WindowSpec {
   const wchar_t* className;
   UINT classStyle;
@@ -72,6 +74,8 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   // window was destroyed meanwhile: the caller then returns at once, and the
   // object is freed on the way out.
   bool showOwnedMessage(const std::wstring& text);
+  // The same with another icon (an error, say).
+  bool showOwnedMessage(const std::wstring& text, MessageIcon icon);
   // The same for a question with Yes and No: the answer (1 Yes, 2 No), or
   // nothing when this window was destroyed meanwhile.
   std::optional<int32_t> askOwnedQuestion(const std::wstring& text);

@@ -145,10 +145,13 @@ bool CMainWindow::runCommand(MainElement index) {
   switch (index) {
     case BtnClose: closeWithConfirmation(); return true;
     case BtnMin: ShowWindow(window(), SW_MINIMIZE); return true;
+    case BtnFixLsp: repairLsp(); return true;
+    case BtnRemoveDriver: removeAdapterCommand(); return true;
     case BtnRunGame: runGame(); return true;
     case LinkSetGamePath: chooseGamePath(); return true;
     case BtnTray: hideToTray(); return true;
     case BtnNoVoice: chooseNoVoice(); return true;
+    case BtnStartDiag: startDiagnosis(0.0f, 0.0f); return true;
     case LinkRefreshNode: refreshNodeList(); return true;
     case LinkRefreshLatency: refreshLatency(); return true;
     case LinkRefreshGame: refreshGameList(); return true;
@@ -170,8 +173,7 @@ bool CMainWindow::runCommand(MainElement index) {
 // Elements that the panels create at run time, known by their ids.
 bool CMainWindow::runCommandById(const std::wstring& id) {
   if (id == L"btnbackdiag") {
-    show(DiagStartPage, L"block");
-    show(DiagingPage, L"none");
+    showDiagStartView();
     return true;
   }
   if (id == L"btnretryacc") {
@@ -224,6 +226,9 @@ bool CMainWindow::ownsMessage(UINT message) const {
     case WM_TUNNEL_CLOSED:
     case WM_TUNNEL_TRAFFIC:
     case WM_ACC_STOP:
+    case WM_LINK_DEGRADED:
+    case WM_DIAG_STEP:
+    case WM_DIAG_DONE:
       return true;
     default:
       return false;
@@ -254,6 +259,9 @@ void CMainWindow::onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TUNNEL_CLOSED: onTunnelClosed(); return;
     case WM_TUNNEL_TRAFFIC: onTunnelTraffic(wParam, lParam); return;
     case WM_ACC_STOP: stopAcceleration(); return;
+    case WM_LINK_DEGRADED: onLinkDegraded(wParam, lParam); return;
+    case WM_DIAG_STEP: showDiagStep(lParam); return;
+    case WM_DIAG_DONE: showDiagScore(static_cast<int32_t>(lParam)); return;
     default: return;
   }
 }

@@ -112,6 +112,16 @@ class CMainWindow : public HtmlWindow {
   void stopAcceleration();
   TrafficCounters traffic_;
 
+  // Diagnosis page.
+  void startDiagnosis(float latency, float loss);
+  void onLinkDegraded(WPARAM latency, LPARAM loss);
+  void showDiagStep(LPARAM record);
+  void showDiagScore(int32_t score);
+  void showDiagStartView();
+  void repairLsp();
+  void removeAdapterCommand();
+  int32_t diagnosisRunning = 0;  // from the start of a diagnosis until its score
+
   NOTIFYICONDATAW trayIcon_ = {};
   bool inTray_ = false;
   int32_t nodeListRequested_ = 0;

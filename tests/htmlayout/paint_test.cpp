@@ -68,3 +68,20 @@ TEST(Paint, BehaviorsDrawTheContentLayer) {
 
 }  // namespace
 }  // namespace htmlayout
+
+namespace htmlayout {
+namespace {
+
+TEST(Paint, TabsAndLineBreaksOfTextSetAtRunTimeAreDrawnAsOneSpace) {
+  test::test_page page("<style>html { font-size: 10px }</style><p id=p></p>");
+  dom::element p = page.by_id(L"p");
+  p.set_text(L"found:\r\nname\tfile.exe\r\nend");
+  page.doc.update();
+  std::string drawn;
+  for (const auto& call : paint(page))
+    if (call.rfind("text ", 0) == 0) drawn += call.substr(call.find('"'));
+  EXPECT_EQ(drawn, "\"found:\"\" name\"\" file.exe\"\" end\"");
+}
+
+}  // namespace
+}  // namespace htmlayout
