@@ -13,6 +13,7 @@
 #include "app/client_state.h"
 #include "app/text_convert.h"
 #include "ui/main_window_win.h"
+#include "ui/step_table.h"
 
 namespace kestro {
 
@@ -25,57 +26,10 @@ constexpr wchar_t kChooseNodeFirst[] = L"请先点击上方“选择节点”按
 constexpr wchar_t kChooseGameFirst[] = L"请先点击上方“选择游戏”按钮选择需要加速的游戏！";
 constexpr wchar_t kStopping[] = L"请稍候，正在停止加速……";
 
-Element image(const wchar_t* source) {
-  Element img = Element::create("img");
-  img.set_attribute("src", source);
-  return img;
-}
-
-Element lastRow(const Element& table) {
-  const unsigned count = table.children_count();
-  return count == 0 ? Element() : table.child(count - 1);
-}
-
-// The status picture of a step row (cell 2's image); none for the header and retry rows.
-Element statusImage(const Element& row) {
-  if (!row.is_valid() || row.children_count() < 3) return {};
-  return row.child(2).child(0);
-}
-
-void appendDetail(const Element& row, const wchar_t* kind, const std::wstring& detail) {
-  Element paragraph = Element::create("p", detail);
-  paragraph.set_attribute("class", kind);
-  row.child(1).append(paragraph);
-}
-
-// The detail paragraph under a step's title, if the step has one.
-Element detailOf(const Element& row) {
-  if (row.children_count() <= 2) return {};
-  return row.child(1).find_first(L":root>p");
-}
-
-void appendRetryRow(Element& table) {
-  Element row = Element::create("tr");
-  for (int cell = 0; cell < 3; ++cell) row.append(Element::create("td"));
-  Element retry = Element::create("widget");
-  retry.set_attribute("id", L"btnretryacc");
-  retry.set_style_attribute("behavior", L"button");
-  retry.set_style_attribute("background", L"url(BTNRETRYACC.PNG)");
-  retry.set_style_attribute("cursor", L"pointer");
-  retry.set_style_attribute("width", L"125px");
-  retry.set_style_attribute("height", L"40px");
-  retry.set_style_attribute("margin-left", L"170px");
-  retry.set_style_attribute("margin-top", L"20px");
-  row.child(1).append(retry);
-  table.append(row);
-}
-
 // A step that did not end well: its picture, its detail and the retry button.
 void failLastStep(Element& table, const std::wstring& detail) {
-  const Element row = lastRow(table);
-  if (Element status = statusImage(row); status.is_valid()) status.set_attribute("src", L"NO.PNG");
-  appendDetail(row, L"error", detail);
-  appendRetryRow(table);
+  steptable::markLast(table, L"NO.PNG", L"error", detail);
+  steptable::appendButtonRow(table, L"btnretryacc", L"BTNRETRYACC.PNG");
 }
 
 }  // namespace
@@ -97,13 +51,7 @@ void CMainWindow::startAcceleration() {
   progress.clear();
   show(AccStatusContainer, L"none");
 
-  Element table = Element::create("table");
-  table.set_attribute("id", L"acctable");
-  table.set_attribute("fixlayout", L"true");
-  Element header = Element::create("tr");
-  for (int cell = 0; cell < 3; ++cell) header.append(Element::create("th"));
-  table.append(header);
-  progress.append(table);
+  progress.append(steptable::create(L"acctable"));
 
   auto argument = std::make_unique<AccStartArgument>();
   argument->nodeId = selectedNodeId;
@@ -115,29 +63,18 @@ void CMainWindow::startAcceleration() {
 void CMainWindow::onAccStep(const AccStepRecord& record) {
   Element table = accTable();
   if (!table.is_valid()) return;
-  const Element row = lastRow(table);
   switch (record.state) {
-    case kStepRunning: {
-      Element step = Element::create("tr");
-      Element arrow = Element::create("td");
-      arrow.append(image(L"ARROW.PNG"));
-      Element status = Element::create("td");
-      status.append(image(L"LOADING.GIF"));
-      step.append(arrow);
-      step.append(Element::create("td", record.title));
-      step.append(status);
-      table.append(step);
+    case kStepRunning:
+      steptable::appendStep(table, record.title);
       return;
-    }
     case kStepOk:
-      if (Element status = statusImage(row); status.is_valid()) status.set_attribute("src", L"OK.PNG");
+      steptable::markLast(table, L"OK.PNG");
       return;
     case kStepError:
       failLastStep(table, record.detail);
       return;
     case kStepWarn:
-      if (Element status = statusImage(row); status.is_valid()) status.set_attribute("src", L"WARN.PNG");
-      appendDetail(row, L"warn", record.detail);
+      steptable::markLast(table, L"WARN.PNG", L"warn", record.detail);
       return;
     default:
       return;
@@ -148,7 +85,7 @@ void CMainWindow::onTunnelError(int32_t code) {
   Element table = accTable();
   if (!table.is_valid()) return;
   // Only while the tunnel step still runs; a late error changes nothing.
-  const Element status = statusImage(lastRow(table));
+  const Element status = steptable::lastStatus(table);
   if (!status.is_valid() || status.get_attribute("src") != L"LOADING.GIF") return;
   failLastStep(table, tunnelErrorText(code));
 }
@@ -157,7 +94,7 @@ void CMainWindow::onTunnelConnected() {
   ClientState::instance().accelerating = 1;
   const Element table = accTable();
   if (!table.is_valid()) return;
-  if (Element status = statusImage(lastRow(table)); status.is_valid()) status.set_attribute("src", L"OK.PNG");
+  steptable::markLast(table, L"OK.PNG");
   startRouteInstallation();
 }
 
@@ -193,7 +130,7 @@ void CMainWindow::onRoutesReady() {
   bool warned = false;
   if (const Element table = accTable(); table.is_valid()) {
     for (unsigned index = 0; index < table.children_count(); ++index) {
-      const Element detail = detailOf(table.child(index));
+      const Element detail = steptable::detailOf(table.child(index));
       if (!detail.is_valid()) continue;
       setText(AccStatusWarnInfo, detail.text() + L"\r\n");
       warned = true;
@@ -213,7 +150,7 @@ void CMainWindow::onTunnelClosed() {
   traffic_ = {};
 
   Element table = accTable();
-  const Element status = table.is_valid() ? statusImage(lastRow(table)) : Element();
+  const Element status = table.is_valid() ? steptable::lastStatus(table) : Element();
   if (status.is_valid() && status.get_attribute("src") == L"LOADING.GIF") {
     failLastStep(table, kTunnelEndedUnexpectedly);
     return;

@@ -11,36 +11,11 @@
 #include "ui/diagnosis_page_texts.h"
 #include "ui/main_window_win.h"
 #include "ui/message_window_win.h"
+#include "ui/step_table.h"
 
 namespace kestro {
 
 namespace {
-
-htmlayout::dom::element imageCell(const wchar_t* source) {
-  htmlayout::dom::element cell = htmlayout::dom::element::create("td");
-  htmlayout::dom::element image = htmlayout::dom::element::create("img");
-  image.set_attribute("src", source);
-  cell.append(image);
-  return cell;
-}
-
-// The fixed layout of the table takes its column widths from this row: a
-// narrow arrow, the check's title and explanation, and its verdict picture.
-htmlayout::dom::element headerRow() {
-  htmlayout::dom::element row = htmlayout::dom::element::create("tr");
-  for (const wchar_t* width : {L"30px", L"", L"40px"}) {
-    htmlayout::dom::element cell = htmlayout::dom::element::create("th");
-    if (*width != L'\0') cell.set_style_attribute("width", width);
-    row.append(cell);
-  }
-  return row;
-}
-
-htmlayout::dom::element emptyRow() {
-  htmlayout::dom::element row = htmlayout::dom::element::create("tr");
-  for (int i = 0; i < 3; ++i) row.append(htmlayout::dom::element::create("td"));
-  return row;
-}
 
 // The engine takes the disabled state from the attribute only when a page
 // loads, so a change made later is mirrored into the state here.
@@ -88,11 +63,7 @@ void CMainWindow::startDiagnosis(float latency, float loss) {
     show(DiagingAutoPanel, L"none");
   }
 
-  htmlayout::dom::element table = htmlayout::dom::element::create("table");
-  table.set_attribute("id", L"diagtable");
-  table.set_attribute("fixlayout", L"true");
-  table.append(headerRow());
-  result.append(table);
+  result.append(steptable::create(L"diagtable"));
 
   HANDLE worker = CreateThread(nullptr, 0, &diagnosisWorker, nullptr, 0, nullptr);
   // Without a worker no score would ever come: the page stays open for a new start.
@@ -114,28 +85,13 @@ void CMainWindow::showDiagStep(LPARAM record) {
   if (!table.is_valid()) return;
 
   if (step->status == DiagStatus::running) {
-    htmlayout::dom::element row = htmlayout::dom::element::create("tr");
-    row.append(imageCell(L"ARROW.PNG"));
-    row.append(htmlayout::dom::element::create("td", step->title));
-    row.append(imageCell(L"LOADING.GIF"));
-    table.append(row);
+    steptable::appendStep(table, step->title);
     return;
   }
-  const wchar_t* image = verdictImage(step->status);
-  if (image == nullptr) return;
   // The worker sends each check's start before its verdict, so the verdict
   // belongs to the last row.
-  const unsigned rows = table.children_count();
-  if (rows == 0) return;
-  const htmlayout::dom::element row = table.child(rows - 1);
-  if (row.children_count() < 3) return;
-  if (htmlayout::dom::element picture = row.child(2).child(0); picture.is_valid()) picture.set_attribute("src", image);
-  if (const wchar_t* paragraphClass = verdictParagraphClass(step->status)) {
-    htmlayout::dom::element paragraph = htmlayout::dom::element::create("p", step->detail);
-    paragraph.set_attribute("class", paragraphClass);
-    htmlayout::dom::element title = row.child(1);
-    title.append(paragraph);
-  }
+  if (const wchar_t* image = verdictImage(step->status))
+    steptable::markLast(table, image, verdictParagraphClass(step->status), step->detail);
 }
 
 void CMainWindow::showDiagScore(int32_t score) {
@@ -149,19 +105,7 @@ void CMainWindow::showDiagScore(int32_t score) {
 
   htmlayout::dom::element table = page(DiagResult).find_by_id(L"diagtable");
   if (!table.is_valid()) return;
-  htmlayout::dom::element row = emptyRow();
-  htmlayout::dom::element back = htmlayout::dom::element::create("widget");
-  back.set_attribute("id", L"btnbackdiag");
-  back.set_style_attribute("behavior", L"button");
-  back.set_style_attribute("background", L"url(BTNBACK.PNG)");
-  back.set_style_attribute("cursor", L"pointer");
-  back.set_style_attribute("width", L"125px");
-  back.set_style_attribute("height", L"40px");
-  back.set_style_attribute("margin-left", L"170px");
-  back.set_style_attribute("margin-top", L"20px");
-  htmlayout::dom::element middle = row.child(1);
-  middle.append(back);
-  table.append(row);
+  steptable::appendButtonRow(table, L"btnbackdiag", L"BTNBACK.PNG");
 }
 
 void CMainWindow::showDiagStartView() {

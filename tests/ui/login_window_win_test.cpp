@@ -34,20 +34,6 @@ constexpr POINT kUserNameBox{190, 154}, kPasswordBox{190, 185}, kSaveUserName{12
 
 constexpr wchar_t kLoginClass[] = L"KestroLoginWindow";
 
-std::optional<DWORD> settingsDword(const wchar_t* name) {
-  RegistryKey key;
-  DWORD value = 0;
-  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
-  return value;
-}
-
-std::optional<std::wstring> settingsText(const wchar_t* name) {
-  RegistryKey key;
-  std::wstring value;
-  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
-  return value;
-}
-
 // Points KESTRO_SERVICE_URL elsewhere for the life of the object.
 class ServiceUrl {
  public:

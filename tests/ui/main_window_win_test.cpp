@@ -40,20 +40,6 @@ constexpr wchar_t kMessageClass[] = L"KestroMessageWindow";
 // Client positions on the MESSAGE page: "是", and "否" or "确定" in one place, and its close button.
 constexpr POINT kMessageYes{40, 182}, kMessageNoOrOk{332, 182}, kMessageClose{352, 9};
 
-std::optional<DWORD> settingsDword(const wchar_t* name) {
-  RegistryKey key;
-  DWORD value = 0;
-  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
-  return value;
-}
-
-std::optional<std::wstring> settingsText(const wchar_t* name) {
-  RegistryKey key;
-  std::wstring value;
-  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
-  return value;
-}
-
 // Points KESTRO_SERVICE_URL at a loopback port where nothing listens until
 // restore() (or the end of the object).
 class StoppedService {

@@ -274,4 +274,18 @@ Driver::~Driver() {
 
 void deleteSettingsKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }
 
+std::optional<DWORD> settingsDword(const wchar_t* name) {
+  RegistryKey key;
+  DWORD value = 0;
+  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::wstring> settingsText(const wchar_t* name) {
+  RegistryKey key;
+  std::wstring value;
+  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
 }  // namespace kestro::test

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -82,5 +83,8 @@ class Driver {
 
 // Removes HKCU\Software\Kestro\Settings with everything in it.
 void deleteSettingsKey();
+// A value of that key; nothing when the key or the value is missing or of another type.
+std::optional<DWORD> settingsDword(const wchar_t* name);
+std::optional<std::wstring> settingsText(const wchar_t* name);
 
 }  // namespace kestro::test
