@@ -1,6 +1,6 @@
 # The scripted tour of scripts/demo on a virtual display: the demo account logs
-# in through the login window by itself, then the main window shows its node
-# and game panels, with a screenshot of each step.
+# in through the login window by itself, then the main window shows its node,
+# game, diagnosis and traffic panels, with a screenshot of each step.
 # shellcheck shell=bash
 
 # The demo account of the reference service (standins/reference_service/README.md).
@@ -110,16 +110,28 @@ demo_tour() {
   shot "$shots" 08-node-chosen
 
   # The game tab: the games of the account, with search and filters.
-  click "$main" 298 51
+  click "$main" 218 51
   sleep 4
   shot "$shots" 09-game-list
+
+  # The diagnosis tab: a scored run of the six checks on this machine.
+  click "$main" 394 51
+  sleep 1
+  click "$main" 269 196
+  sleep 15
+  shot "$shots" 10-diagnosis
+
+  # The traffic tab: the 90-second rate chart (empty while nothing is accelerated).
+  click "$main" 481 51
+  sleep 2
+  shot "$shots" 11-rate-chart
 
   # Closing asks first; "是" ends the program.
   click "$main" 730 9
   message=$(wait_for_window "泓迈网游加速器提示" 15)
   if [ -n "$message" ]; then
     sleep 0.7
-    shot "$shots" 10-exit-question
+    shot "$shots" 12-exit-question
     click "$message" 40 182
     wait_for_window_gone "$main" 15 || close_window "$main"
   else

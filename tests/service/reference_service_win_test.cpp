@@ -43,7 +43,7 @@ TEST_F(ReferenceService, DemoAccountLogsInWithItsFields) {
   EXPECT_EQ(state.leaveDays(), 204);
   EXPECT_EQ(state.ipAddress(), L"127.0.0.1");
   EXPECT_EQ(state.ipName(), L"本机回环地址（演示账户）");
-  EXPECT_EQ(state.accountStatus(), 1);
+  EXPECT_EQ(state.accountStatus(), 3);
 }
 
 TEST_F(ReferenceService, PasswordWithFormCharactersLogsIn) {
