@@ -17,13 +17,23 @@ namespace kestro::test {
 
 namespace {
 
+// The folder of the Linux commands' scripts and results, removed (empty) when
+// the test program ends; each command's files go as soon as it has been read.
+class ScratchFolder {
+ public:
+  ScratchFolder() : path_("/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId())) {
+    CreateDirectoryW(hostPath(path_).c_str(), nullptr);
+  }
+  ~ScratchFolder() { RemoveDirectoryW(hostPath(path_).c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 std::string scratchFolder() {
-  static const std::string folder = [] {
-    std::string path = "/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryW(hostPath(path).c_str(), nullptr);
-    return path;
-  }();
-  return folder;
+  static const ScratchFolder folder;
+  return folder.path();
 }
 
 std::string readWholeFile(const std::wstring& path) {
@@ -109,7 +119,9 @@ int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
   const std::wstring done = hostPath(base + ".done");
   if (!waitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms)) return -1;
   if (output != nullptr) *output = readWholeFile(hostPath(base + ".out"));
-  return std::atoi(readWholeFile(done).c_str());
+  const int status = std::atoi(readWholeFile(done).c_str());
+  for (const char* ending : {".sh", ".out", ".done"}) DeleteFileW(hostPath(base + ending).c_str());
+  return status;
 }
 
 bool clickAt(HWND window, int x, int y) {
