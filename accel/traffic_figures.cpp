@@ -1,10 +1,8 @@
 #include "accel/traffic_figures.h"
 
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
 
-#include "app/text_convert.h"
+#include "nodes/number_text.h"
 
 namespace kestro {
 namespace {
@@ -12,15 +10,7 @@ namespace {
 // Three decimals, halves rounded away from zero on every C runtime (glibc's
 // printf rounds 7.8125 to even, Windows' away from zero; the figures must match).
 std::wstring formatted(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, std::round(value * 1000.0) / 1000.0);
-  return fromUtf8(text);
-}
-
-std::wstring whole(int64_t value, const char* unit) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%" PRId64 "%s", value, unit);
-  return fromUtf8(text);
+  return formatNumber(format, std::round(value * 1000.0) / 1000.0);
 }
 
 constexpr int64_t kKilo = 1024;
@@ -54,13 +44,13 @@ TrafficSample addTrafficReport(TrafficCounters& counters, uint32_t downCounter, 
 }
 
 std::wstring rateText(int64_t bitsPerSecond) {
-  if (bitsPerSecond < kKilo) return whole(bitsPerSecond, "位/秒(Bits/S)");
+  if (bitsPerSecond < kKilo) return std::to_wstring(bitsPerSecond) + L"位/秒(Bits/S)";
   if (bitsPerSecond < kMega) return formatted("%.3f千位/秒(KBits/S)", static_cast<double>(bitsPerSecond) / kKilo);
   return formatted("%.3f兆位/秒(MBits/S)", static_cast<double>(bitsPerSecond) / kMega);
 }
 
 std::wstring byteText(int64_t bytes) {
-  if (bytes < kKilo) return whole(bytes, "字节(Bytes)");
+  if (bytes < kKilo) return std::to_wstring(bytes) + L"字节(Bytes)";
   if (bytes < kMega) return formatted("%.3f千字节(KBytes)", static_cast<double>(bytes) / kKilo);
   if (bytes < kGigaFrom) return formatted("%.3f兆字节(MBytes)", static_cast<double>(bytes) / kMega);
   return formatted("%.3f吉字节(GBytes)", static_cast<double>(bytes) / kGiga);
