@@ -21,7 +21,8 @@ struct AccStepRecord {
   int32_t row = 0;
   std::wstring title;
   int32_t state = kStepRunning;
-  std::wstring detail;  // shown under the title for the error and warning states
+  std::wstring detail;   // shown under the title for the error and warning states
+  uint32_t attempt = 0;  // the acceleration attempt reporting (also the message's wParam)
 
   friend bool operator==(const AccStepRecord&, const AccStepRecord&) = default;
 };

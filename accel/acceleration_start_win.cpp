@@ -28,16 +28,18 @@ namespace {
 
 // One record for all of the worker's reports; WM_ACC_STEP is sent, so the next
 // report may rewrite it at once.
-AccStepRecord& beginStep(int32_t row, const wchar_t* title) {
-  static AccStepRecord record;
-  record.row = row;
-  record.title = title;
-  sendAccStep(record, kStepRunning);
-  return record;
+AccStepRecord& beginStep(uint32_t attempt, int32_t row, const wchar_t* title) {
+  // Never destroyed: a worker may still report while the process exits.
+  static AccStepRecord* record = new AccStepRecord;
+  record->attempt = attempt;
+  record->row = row;
+  record->title = title;
+  sendAccStep(*record, kStepRunning);
+  return *record;
 }
 
-bool checkAdapter(std::vector<std::wstring>& adapters) {
-  AccStepRecord& step = beginStep(0, acctext::kTitleAdapter);
+bool checkAdapter(uint32_t attempt, std::vector<std::wstring>& adapters) {
+  AccStepRecord& step = beginStep(attempt, 0, acctext::kTitleAdapter);
   if (findVirtualAdapters(adapters)) {
     if (adapters.size() == 1) {
       sendAccStep(step, kStepOk);
@@ -59,8 +61,8 @@ bool checkAdapter(std::vector<std::wstring>& adapters) {
   return true;
 }
 
-bool checkNetworkParameters(const std::vector<std::wstring>& adapters) {
-  AccStepRecord& step = beginStep(1, acctext::kTitleNetworkParameters);
+bool checkNetworkParameters(uint32_t attempt, const std::vector<std::wstring>& adapters) {
+  AccStepRecord& step = beginStep(attempt, 1, acctext::kTitleNetworkParameters);
   std::wstring message;
   int32_t restartNeeded = 0;
   if (!tuneTcpParameters(adapters, message, restartNeeded)) {
@@ -76,7 +78,7 @@ bool checkNetworkParameters(const std::vector<std::wstring>& adapters) {
 }
 
 bool requestTunnelParams(const AccStartArgument& argument, TunnelParams& params) {
-  AccStepRecord& step = beginStep(2, acctext::kTitleServiceRequest);
+  AccStepRecord& step = beginStep(argument.attempt, 2, acctext::kTitleServiceRequest);
   ServiceReply reply = exchangeWithService(L"%sacc.php", HttpMethod::Post,
                                            {FormField("username", ClientState::instance().userName()),
                                             FormField("nodeid", argument.nodeId), FormField("gameid", argument.gameId),
@@ -94,8 +96,8 @@ bool requestTunnelParams(const AccStartArgument& argument, TunnelParams& params)
   return true;
 }
 
-bool checkClock(const std::wstring& serverTime) {
-  AccStepRecord& step = beginStep(3, acctext::kTitleClock);
+bool checkClock(uint32_t attempt, const std::wstring& serverTime) {
+  AccStepRecord& step = beginStep(attempt, 3, acctext::kTitleClock);
   // An unparseable or missing time stays at day 0, far outside the tolerance.
   DATE serverDate = 0;
   std::wstring text = serverTime;  // the parser's signature takes a mutable text
@@ -111,8 +113,8 @@ bool checkClock(const std::wstring& serverTime) {
   return true;
 }
 
-bool loadTunnelLibrary(TunnelLibrary& library) {
-  AccStepRecord& step = beginStep(4, acctext::kTitleLibrary);
+bool loadTunnelLibrary(uint32_t attempt, TunnelLibrary& library) {
+  AccStepRecord& step = beginStep(attempt, 4, acctext::kTitleLibrary);
   switch (library.load()) {
     case TunnelLibrary::Load::FileMissing:
       sendAccStep(step, kStepError, acctext::kLibraryMissing);
@@ -128,13 +130,18 @@ bool loadTunnelLibrary(TunnelLibrary& library) {
 }
 
 // Step 5: its outcome comes from the tunnel library, never from the worker.
-void runTunnel(TunnelLibrary& library, const TunnelParams& params) {
-  beginStep(5, acctext::kTitleTunnel);
+void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& params) {
+  beginStep(attempt, 5, acctext::kTitleTunnel);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   char eventName[32];
   std::snprintf(eventName, sizeof(eventName), "KestroAcc%d", std::rand() % 1000);
+  // The attempt keeps its own handle; the stop command takes the stored one.
+  // Neither closes the other's, and no other attempt's.
+  const HANDLE own = CreateEventA(nullptr, TRUE, FALSE, eventName);
+  HANDLE shared = nullptr;
+  if (own != nullptr) DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &shared, 0, FALSE, DUPLICATE_SAME_ACCESS);
   ClientState& state = ClientState::instance();
-  state.setStopEvent(CreateEventA(nullptr, TRUE, FALSE, eventName));
+  state.setStopEvent(shared);
 
   const std::string userName = toAnsi(state.userName());
   const std::string password = toAnsi(state.password());
@@ -142,11 +149,12 @@ void runTunnel(TunnelLibrary& library, const TunnelParams& params) {
                         password.c_str(), eventName, params.nodePort);
   library.unload();
 
-  // A tunnel that ended without the stop command leaves its event and its
-  // routes behind; stop takes the event when it runs, so exactly one side closes it.
-  if (HANDLE event = static_cast<HANDLE>(state.takeStopEvent())) CloseHandle(event);
+  // A tunnel that ended without the stop command leaves its stored handle
+  // and its routes behind.
+  if (HANDLE event = static_cast<HANDLE>(state.takeStopEventIf(shared))) CloseHandle(event);
+  if (own != nullptr) CloseHandle(own);
   removeInstalledRoutes();
-  postToMainWindow(WM_TUNNEL_CLOSED);
+  postAttemptReport(WM_TUNNEL_CLOSED, attempt);
 }
 
 DWORD WINAPI accelerationStartThread(void* parameter) {
@@ -158,8 +166,9 @@ DWORD WINAPI accelerationStartThread(void* parameter) {
 }  // namespace
 
 std::function<std::time_t()>& accelerationLocalClock() {
-  static std::function<std::time_t()> clock = [] { return std::time(nullptr); };
-  return clock;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static auto* clock = new std::function<std::time_t()>([] { return std::time(nullptr); });
+  return *clock;
 }
 
 std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter() {
@@ -168,23 +177,44 @@ std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter() {
 }
 
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument) {
+  ClientState::instance().startWorkerRunning = 1;
   HANDLE thread = CreateThread(nullptr, 0, accelerationStartThread, argument.get(), 0, nullptr);
-  if (thread == nullptr) return false;
+  if (thread == nullptr) {
+    ClientState::instance().startWorkerRunning = 0;
+    return false;
+  }
   argument.release();  // the thread owns it now
   CloseHandle(thread);
   return true;
 }
 
-void runAccelerationStart(const AccStartArgument& argument) {
+namespace {
+
+// Whether the worker should go on to its next step.
+bool wanted(uint32_t attempt) {
+  const ClientState& state = ClientState::instance();
+  return state.cancelledAttempt != attempt && state.accelerationAttempt == attempt;
+}
+
+void runSteps(const AccStartArgument& argument) {
+  const uint32_t attempt = argument.attempt;
   std::vector<std::wstring> adapters;
-  if (!checkAdapter(adapters)) return;
-  if (!checkNetworkParameters(adapters)) return;
+  if (!checkAdapter(attempt, adapters) || !wanted(attempt)) return;
+  if (!checkNetworkParameters(attempt, adapters) || !wanted(attempt)) return;
   TunnelParams params;
-  if (!requestTunnelParams(argument, params)) return;
-  if (!checkClock(params.serverTime)) return;
+  if (!requestTunnelParams(argument, params) || !wanted(attempt)) return;
+  if (!checkClock(attempt, params.serverTime) || !wanted(attempt)) return;
   TunnelLibrary library;
-  if (!loadTunnelLibrary(library)) return;
-  runTunnel(library, params);
+  if (!loadTunnelLibrary(attempt, library) || !wanted(attempt)) return;
+  runTunnel(attempt, library, params);
+}
+
+}  // namespace
+
+void runAccelerationStart(const AccStartArgument& argument) {
+  runSteps(argument);
+  ClientState::instance().startWorkerRunning = 0;
+  postAttemptReport(WM_ACC_WORKER_ENDED, argument.attempt);
 }
 
 }  // namespace kestro

@@ -15,18 +15,22 @@ namespace kestro {
 struct AccStartArgument {
   int32_t nodeId = 0;
   int32_t gameId = 0;
-  int32_t voiceId = 0;  // 0: no voice application
+  int32_t voiceId = 0;   // 0: no voice application
+  uint32_t attempt = 0;  // ClientState::accelerationAttempt when the command ran
 };
 
 // Starts the worker on a new thread, which takes ownership of the argument;
-// the thread handle is not kept. False when no thread could be started.
+// the thread handle is not kept. Sets ClientState::startWorkerRunning. False
+// when no thread could be started.
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument);
 
 // What the start command calls: startAccelerationWorker, unless a test of the
 // window puts a recorder in its place.
 std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter();
 
-// The worker's steps on the calling thread.
+// The worker's steps on the calling thread. Between steps it gives up when its
+// attempt was cancelled (exit) or is no longer the current one. Its last act
+// clears ClientState::startWorkerRunning and posts WM_ACC_WORKER_ENDED.
 void runAccelerationStart(const AccStartArgument& argument);
 
 // The local clock of the clock check (the C runtime's time by default); tests

@@ -6,6 +6,7 @@
 
 #include "accel/link_report.h"
 #include "app/client_state.h"
+#include "app/deployment.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "nodes/icmp_handle_win.h"
@@ -41,11 +42,13 @@ void runLinkMonitor(const std::wstring& token, const std::function<void(uint32_t
     // address would become the broadcast address).
     const std::wstring gateway = state.tunnelGateway();
     const bool probed = !gateway.empty() && probeLinkQuality(gateway, icmp.get(), averageMs, loss);
-    if (probed && linkIsDegraded(averageMs, loss) && state.linkReportShown == 0) {
+    // The hundred echoes take seconds: the acceleration measured must still be the current one.
+    const bool stillCurrent = state.accelerating != 0 && state.monitorToken() == token;
+    if (probed && stillCurrent && linkIsDegraded(averageMs, loss) && state.linkReportShown == 0) {
       const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
       SendMessageW(window, WM_LINK_DEGRADED, static_cast<WPARAM>(static_cast<uint32_t>(averageMs)), lossToReport(loss));
     }
-    pause(kLinkMonitorPeriodMs);
+    pause(linkMonitorPeriodMs(kLinkMonitorPeriodMs));
   }
 }
 

@@ -9,12 +9,12 @@ void sendAccStep(AccStepRecord& record, int32_t state, std::wstring detail) {
   record.state = state;
   record.detail = std::move(detail);
   const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
-  SendMessageW(window, WM_ACC_STEP, 0, reinterpret_cast<LPARAM>(&record));
+  SendMessageW(window, WM_ACC_STEP, record.attempt, reinterpret_cast<LPARAM>(&record));
 }
 
-void postToMainWindow(UINT message) {
+void postAttemptReport(UINT message, uint32_t attempt) {
   const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
-  PostMessageW(window, message, 0, 0);
+  PostMessageW(window, message, attempt, 0);
 }
 
 }  // namespace kestro

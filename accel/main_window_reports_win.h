@@ -11,10 +11,11 @@
 
 namespace kestro {
 
-// Rewrites `record` with `state` and `detail` and sends WM_ACC_STEP.
+// Rewrites `record` with `state` and `detail` and sends WM_ACC_STEP (wParam:
+// the record's attempt).
 void sendAccStep(AccStepRecord& record, int32_t state, std::wstring detail = {});
 
-// Posts `message` with wParam 0 and lParam 0.
-void postToMainWindow(UINT message);
+// Posts `message` with wParam the acceleration attempt it belongs to and lParam 0.
+void postAttemptReport(UINT message, uint32_t attempt);
 
 }  // namespace kestro

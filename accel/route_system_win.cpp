@@ -3,15 +3,14 @@
 namespace kestro {
 namespace {
 
-DWORD interfaceEntryFromLoadedLibrary(MIB_IPINTERFACE_ROW* row) {
-  using GetIpInterfaceEntryFn = DWORD(WINAPI*)(MIB_IPINTERFACE_ROW*);
-  HMODULE library = LoadLibraryW(L"Iphlpapi.dll");
-  if (library == nullptr) return 1;
-  const auto entry = reinterpret_cast<GetIpInterfaceEntryFn>(
+using GetIpInterfaceEntryFn = DWORD(WINAPI*)(MIB_IPINTERFACE_ROW*);
+
+// Looked up at run time: Windows XP and Wine have no such export.
+GetIpInterfaceEntryFn interfaceEntryExport() {
+  HMODULE library = GetModuleHandleW(L"iphlpapi.dll");
+  if (library == nullptr) return nullptr;
+  return reinterpret_cast<GetIpInterfaceEntryFn>(
       reinterpret_cast<void*>(GetProcAddress(library, "GetIpInterfaceEntry")));
-  const DWORD result = entry != nullptr ? entry(row) : 1;
-  FreeLibrary(library);
-  return result;
 }
 
 bool majorVersion(DWORD& major) {
@@ -24,10 +23,29 @@ bool majorVersion(DWORD& major) {
 
 }  // namespace
 
+MIB_IPFORWARDROW systemRowOf(const ForwardRow& row) {
+  MIB_IPFORWARDROW out{};
+  out.dwForwardDest = row.forwardDest;
+  out.dwForwardMask = row.forwardMask;
+  out.dwForwardPolicy = row.forwardPolicy;
+  out.dwForwardNextHop = row.forwardNextHop;
+  out.dwForwardIfIndex = row.forwardIfIndex;
+  out.dwForwardType = row.forwardType;
+  out.dwForwardProto = row.forwardProto;
+  out.dwForwardAge = row.forwardAge;
+  out.dwForwardNextHopAS = row.forwardNextHopAS;
+  out.dwForwardMetric1 = row.forwardMetric1;
+  out.dwForwardMetric2 = row.forwardMetric2;
+  out.dwForwardMetric3 = row.forwardMetric3;
+  out.dwForwardMetric4 = row.forwardMetric4;
+  out.dwForwardMetric5 = row.forwardMetric5;
+  return out;
+}
+
 RouteSystem RouteSystem::real() {
   RouteSystem system;
   system.getAdaptersInfo = [](IP_ADAPTER_INFO* buffer, ULONG* size) { return GetAdaptersInfo(buffer, size); };
-  system.getIpInterfaceEntry = interfaceEntryFromLoadedLibrary;
+  if (const GetIpInterfaceEntryFn entry = interfaceEntryExport()) system.getIpInterfaceEntry = entry;
   system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return CreateIpForwardEntry(row); };
   system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return DeleteIpForwardEntry(row); };
   system.windowsMajorVersion = majorVersion;
@@ -35,8 +53,9 @@ RouteSystem RouteSystem::real() {
 }
 
 RouteSystem& routeSystem() {
-  static RouteSystem system = RouteSystem::real();
-  return system;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static RouteSystem* system = new RouteSystem(RouteSystem::real());
+  return *system;
 }
 
 }  // namespace kestro

@@ -11,12 +11,13 @@
 
 #include <functional>
 
+#include "app/route_records.h"
+
 namespace kestro {
 
 struct RouteSystem {
   std::function<DWORD(IP_ADAPTER_INFO* buffer, ULONG* size)> getAdaptersInfo;
-  // Default: loads Iphlpapi.dll for the one call, since Windows XP lacks the
-  // export; 1 when the library or the export is missing.
+  // Empty where IP Helper lacks the export (Windows XP, Wine).
   std::function<DWORD(MIB_IPINTERFACE_ROW* row)> getIpInterfaceEntry;
   std::function<DWORD(MIB_IPFORWARDROW* row)> createIpForwardEntry;
   std::function<DWORD(MIB_IPFORWARDROW* row)> deleteIpForwardEntry;
@@ -28,5 +29,8 @@ struct RouteSystem {
 
 // The table in use, the real one unless a test replaced it.
 RouteSystem& routeSystem();
+
+// A recorded row as the system's record.
+MIB_IPFORWARDROW systemRowOf(const ForwardRow& row);
 
 }  // namespace kestro

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_texts.h"
 #include "accel/main_window_reports_win.h"
+#include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
 #include "accel/route_system_win.h"
 #include "app/client_state.h"
@@ -19,23 +21,10 @@
 namespace kestro {
 namespace {
 
-MIB_IPFORWARDROW toSystemRow(const ForwardRow& row) {
-  MIB_IPFORWARDROW out{};
-  out.dwForwardDest = row.forwardDest;
-  out.dwForwardMask = row.forwardMask;
-  out.dwForwardPolicy = row.forwardPolicy;
-  out.dwForwardNextHop = row.forwardNextHop;
-  out.dwForwardIfIndex = row.forwardIfIndex;
-  out.dwForwardType = row.forwardType;
-  out.dwForwardProto = row.forwardProto;
-  out.dwForwardAge = row.forwardAge;
-  out.dwForwardNextHopAS = row.forwardNextHopAS;
-  out.dwForwardMetric1 = row.forwardMetric1;
-  out.dwForwardMetric2 = row.forwardMetric2;
-  out.dwForwardMetric3 = row.forwardMetric3;
-  out.dwForwardMetric4 = row.forwardMetric4;
-  out.dwForwardMetric5 = row.forwardMetric5;
-  return out;
+// Held while rows are added to or removed from the system's table.
+std::mutex& routeTableLock() {
+  static std::mutex* lock = new std::mutex;  // never destroyed: a late worker may still take it
+  return *lock;
 }
 
 uint32_t dottedAddress(const std::string& text) { return inet_addr(text.c_str()); }
@@ -58,25 +47,30 @@ std::optional<std::vector<AdapterAddressEntry>> adapterAddresses() {
 }
 
 AccStepRecord& routeStepRecord() {
-  static AccStepRecord record;
-  record.row = kRouteStepRow;
-  record.title = acctext::kTitleRoutes;
-  return record;
+  // Never destroyed: the thread may still report while the process exits.
+  static AccStepRecord* record = new AccStepRecord;
+  record->row = kRouteStepRow;
+  record->title = acctext::kTitleRoutes;
+  return *record;
 }
 
-DWORD WINAPI routeInstallationThread(void*) {
-  installRoutes();
+DWORD WINAPI routeInstallationThread(void* attempt) {
+  installRoutes(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attempt)));
   return 0;
 }
 
 }  // namespace
 
-void startRouteInstallation() {
-  if (HANDLE thread = CreateThread(nullptr, 0, routeInstallationThread, nullptr, 0, nullptr)) CloseHandle(thread);
+void startRouteInstallation(uint32_t attempt) {
+  if (HANDLE thread = CreateThread(nullptr, 0, routeInstallationThread, reinterpret_cast<void*>(uintptr_t{attempt}), 0,
+                                   nullptr)) {
+    CloseHandle(thread);
+  }
 }
 
-void installRoutes() {
+void installRoutes(uint32_t attempt) {
   AccStepRecord& record = routeStepRecord();
+  record.attempt = attempt;
   sendAccStep(record, kStepRunning);
 
   ClientState& state = ClientState::instance();
@@ -85,13 +79,13 @@ void installRoutes() {
   const std::string mask = toAnsi(state.adapterMask());
   if (!entries || address.empty() || mask.empty()) {
     sendAccStep(record, kStepError, acctext::kRoutesFailed);
-    postToMainWindow(WM_ACC_STOP);
+    postAttemptReport(WM_ACC_STOP, attempt);
     return;
   }
   const std::optional<uint32_t> interfaceIndex = findAdapterIndex(*entries, address, mask);
   if (!interfaceIndex) {
     sendAccStep(record, kStepError, acctext::kAdapterNotFound);
-    postToMainWindow(WM_ACC_STOP);
+    postAttemptReport(WM_ACC_STOP, attempt);
     return;
   }
   const uint32_t nextHop = dottedAddress(toAnsi(state.tunnelGateway()));
@@ -107,22 +101,24 @@ void installRoutes() {
     if (result == ERROR_SUCCESS || result == ERROR_OBJECT_ALREADY_EXISTS) ++succeeded;
   }
   // A tunnel that ended (or was stopped) while this thread was adding routes
-  // removed only the rows recorded by then; its stop event is gone, so the
-  // rest go too.
-  if (state.stopEvent() == nullptr) removeInstalledRoutes();
+  // removed only the rows recorded by then; its stop event is gone (or a newer
+  // attempt runs), so the rest go too.
+  if (state.stopEvent() == nullptr || state.accelerationAttempt != attempt) removeInstalledRoutes();
   if (succeeded == targets.size()) {
     sendAccStep(record, kStepOk);
   } else {
     sendAccStep(record, kStepWarn, acctext::kSomeRoutesFailed);
   }
-  postToMainWindow(WM_ROUTES_READY);
+  postAttemptReport(WM_ROUTES_READY, attempt);
 }
 
 DWORD addRoute(ForwardRow row) {
   RouteSystem& system = routeSystem();
   DWORD major = 0;
   if (!system.windowsMajorVersion(major)) return 1;
-  if (major > 5) {
+  // Without the interface's own metric (Windows XP, or an IP Helper lacking the
+  // call) the route keeps metric 1.
+  if (major > 5 && system.getIpInterfaceEntry) {
     MIB_IPINTERFACE_ROW interfaceRow{};
     interfaceRow.Family = AF_INET;
     interfaceRow.InterfaceLuid.Value = 0;
@@ -130,16 +126,22 @@ DWORD addRoute(ForwardRow row) {
     if (const DWORD result = system.getIpInterfaceEntry(&interfaceRow); result != ERROR_SUCCESS) return result;
     row.forwardMetric1 = interfaceRow.Metric;
   }
+  // Recorded, journalled and created under the lock that removal takes: a
+  // removal on another thread never runs between the record and the row.
+  const std::lock_guard lock(routeTableLock());
   ClientState::instance().appendInstalledRoute(row);
-  MIB_IPFORWARDROW systemRow = toSystemRow(row);
+  journalRoute(row);
+  MIB_IPFORWARDROW systemRow = systemRowOf(row);
   return system.createIpForwardEntry(&systemRow);
 }
 
 void removeInstalledRoutes() {
   RouteSystem& system = routeSystem();
+  const std::lock_guard lock(routeTableLock());
   for (const ForwardRow& row : ClientState::instance().takeInstalledRoutes()) {
-    MIB_IPFORWARDROW systemRow = toSystemRow(row);
+    MIB_IPFORWARDROW systemRow = systemRowOf(row);
     system.deleteIpForwardEntry(&systemRow);
+    unjournalRoute(row);
   }
 }
 

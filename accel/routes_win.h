@@ -9,16 +9,18 @@
 
 namespace kestro {
 
-// Starts the route installation thread (the main window does this on
-// WM_TUNNEL_CONNECTED); the thread handle is not kept.
-void startRouteInstallation();
+// Starts the route installation thread for an acceleration attempt (the main
+// window does this on WM_TUNNEL_CONNECTED); the thread handle is not kept.
+void startRouteInstallation(uint32_t attempt);
 
 // The thread's work on the calling thread: reports row 6 with WM_ACC_STEP and
 // ends by posting WM_ROUTES_READY, or WM_ACC_STOP when no route could be set.
-// Routes are kept only while the tunnel's stop event is held in ClientState.
-void installRoutes();
+// Routes are kept only while the tunnel's stop event is held in ClientState
+// and `attempt` is still the current acceleration attempt.
+void installRoutes(uint32_t attempt);
 
-// Adds one route: the interface's own metric on Windows after XP, then the row
+// Adds one route: the interface's own metric on Windows after XP where IP
+// Helper has GetIpInterfaceEntry (else metric 1), then the row
 // is recorded and handed to the system. Returns the system's error code, 0 on success.
 DWORD addRoute(ForwardRow row);
 

@@ -9,6 +9,7 @@
 #include "accel/driver_tool.h"
 #include "accel/unique_handle_win.h"
 #include "app/client_state.h"
+#include "app/program_folder_win.h"
 #include "app/registry_key_win.h"
 #include "app/text_convert.h"
 
@@ -64,8 +65,10 @@ std::optional<DriverToolFailure> runDriverTool(const std::wstring& commandLine, 
   PROCESS_INFORMATION process{};
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(L'\0');
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
+  // Run in the program folder, so that the tool's relative INF path resolves there.
+  const std::wstring folder = programFolder();
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return DriverToolFailure::StartTool;
   }
   UniqueHandle processHandle(process.hProcess);
@@ -101,11 +104,15 @@ std::optional<DriverToolFailure> runDriverTool(const std::wstring& commandLine, 
 
 bool runDriverToolOperation(DriverToolOperation operation, std::wstring& message) {
   message.clear();
-  // A 64-bit program runs only on 64-bit Windows, where isWow64 (a 32-bit
-  // process's view) is 0: it takes the x86_64 tool and driver all the same.
-  const bool x86_64 = sizeof(void*) == 8 || ClientState::instance().isWow64 != 0;
+  // The program is 32-bit: under WoW64 it runs on 64-bit Windows and needs
+  // the x86_64 tool and driver.
+  const bool x86_64 = ClientState::instance().isWow64 != 0;
+  // The tool by the program folder's full path, whatever the current directory.
+  const std::wstring line = driverToolCommandLine(operation, x86_64);
+  const size_t space = line.find(L' ');
+  const std::wstring fullLine = L"\"" + programFolder() + line.substr(0, space) + L"\"" + line.substr(space);
   std::string output;
-  if (const auto failure = runDriverTool(driverToolCommandLine(operation, x86_64), output)) {
+  if (const auto failure = runDriverTool(fullLine, output)) {
     message = driverToolFailureText(operation, *failure);
     return false;
   }

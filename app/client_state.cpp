@@ -21,8 +21,9 @@ void replace(std::mutex& mutex, T& field, T value) {
 }  // namespace
 
 ClientState& ClientState::instance() {
-  static ClientState state;
-  return state;
+  // Never destroyed: detached workers may still read it while the process exits.
+  static ClientState* state = new ClientState;
+  return *state;
 }
 
 ClientState::ClientState() : machineGuid_("00000000000000000000") {}

@@ -81,6 +81,21 @@ class ClientState {
   void setStopEvent(EventHandle value) { stopEvent_.store(value); }
   // Clears the stored handle and returns it, so exactly one caller closes it.
   EventHandle takeStopEvent() { return stopEvent_.exchange(nullptr); }
+  // Takes the stored handle only when it is still `mine` (one attempt's own).
+  EventHandle takeStopEventIf(EventHandle mine) {
+    return stopEvent_.compare_exchange_strong(mine, nullptr) ? mine : nullptr;
+  }
+
+  // The acceleration attempt the main window started last (every start and
+  // retry is a new one); reports of earlier attempts change nothing.
+  std::atomic<uint32_t> accelerationAttempt{0};
+  // Set when a start worker is started, cleared by it as its last act: a new
+  // attempt starts only once the previous worker has ended.
+  std::atomic<int32_t> startWorkerRunning{0};
+  // The attempt whose worker should give up before its next step (exit);
+  // kNoAttempt while none should.
+  static constexpr uint32_t kNoAttempt = 0xFFFFFFFF;
+  std::atomic<uint32_t> cancelledAttempt{kNoAttempt};
 
   std::atomic<int32_t> accelerating{0};
   std::atomic<int32_t> linkReportShown{0};

@@ -19,8 +19,18 @@ std::wstring overridable(const char* variable, const wchar_t* builtIn) {
 
 std::wstring serviceBaseUrl() { return overridable("KESTRO_SERVICE_URL", KESTRO_SERVICE_BASE_URL_LITERAL); }
 std::wstring webSiteAddress() { return overridable("KESTRO_WEB_SITE", KESTRO_WEB_SITE_LITERAL); }
-std::wstring probeHostSina() { return KESTRO_PROBE_HOST_1_LITERAL; }
-std::wstring probeHostBaidu() { return KESTRO_PROBE_HOST_2_LITERAL; }
+std::wstring probeHostSina() { return overridable("KESTRO_PROBE_HOST_1", KESTRO_PROBE_HOST_1_LITERAL); }
+std::wstring probeHostBaidu() { return overridable("KESTRO_PROBE_HOST_2", KESTRO_PROBE_HOST_2_LITERAL); }
+
+uint32_t linkMonitorPeriodMs(uint32_t builtIn) {
+  const std::wstring value = overridable("KESTRO_LINK_MONITOR_MS", L"");
+  if (value.empty() || value.size() > 9 ||
+      value.find_first_not_of(L"0123456789") != std::wstring::npos) {
+    return builtIn;
+  }
+  const auto ms = static_cast<uint32_t>(std::stoul(value));
+  return ms > 0 ? ms : builtIn;
+}
 int clientVersion() { return KESTRO_CLIENT_VERSION_NUMBER; }
 
 }  // namespace kestro

@@ -1,10 +1,13 @@
 // Addresses fixed at build time (cmake/deployment.cmake). Development builds
 // point at the reference service on loopback; only a release build carries the
 // production values. In a development build the environment variables
-// KESTRO_SERVICE_URL and KESTRO_WEB_SITE may move the reference service to
-// another loopback port (tests run it on a free port); a release build ignores them.
+// KESTRO_SERVICE_URL and KESTRO_WEB_SITE may move the reference service (tests
+// run it on a free port or in the test world), KESTRO_PROBE_HOST_1 and _2 the
+// diagnosis probe hosts, and KESTRO_LINK_MONITOR_MS shortens the link
+// monitor's period; a release build ignores them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kestro {
@@ -16,6 +19,9 @@ std::wstring webSiteAddress();
 // Host names of the two diagnosis probe targets (the Sina portal and Baidu).
 std::wstring probeHostSina();
 std::wstring probeHostBaidu();
+// The link monitor's period: `builtIn` unless a development build is given a
+// positive whole number of milliseconds.
+uint32_t linkMonitorPeriodMs(uint32_t builtIn);
 // The client version sent at login.
 int clientVersion();
 

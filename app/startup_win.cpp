@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "accel/route_journal_win.h"
 #include "accel/routes_win.h"
 #include "app/client_state.h"
 #include "app/ui_entry_win.h"
@@ -67,6 +68,9 @@ int runClient(HINSTANCE instance) {
   }
   if (!enterProgramFolder()) return 0;
   if (!buildVoiceCatalogue()) return 0;
+  // Rows a crashed or killed run left in the forward table would send the
+  // game's traffic into a tunnel that no longer exists.
+  sweepRouteJournal();
 
   runLoginWindow(instance);
   if (ClientState::instance().loggedIn != 0) runMainWindow(instance);

@@ -3,8 +3,9 @@
 namespace kestro {
 
 WindowHandles& WindowHandles::instance() {
-  static WindowHandles handles;
-  return handles;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static WindowHandles* handles = new WindowHandles;
+  return *handles;
 }
 
 }  // namespace kestro

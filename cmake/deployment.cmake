@@ -20,6 +20,10 @@ set(KESTRO_PROBE_HOST_1 "${_probe1_default}" CACHE STRING "First diagnosis probe
 set(KESTRO_PROBE_HOST_2 "${_probe2_default}" CACHE STRING "Second diagnosis probe host (Baidu)")
 set(KESTRO_CLIENT_VERSION 3001 CACHE STRING "Client version number sent at login")
 
+# The program ships 32-bit only: the service's tunnel library is a 32-bit DLL.
+if(KESTRO_RELEASE AND NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  message(FATAL_ERROR "A release build is 32-bit: use the release preset (mingw-w64 i686)")
+endif()
 if(KESTRO_RELEASE AND (KESTRO_SERVICE_BASE_URL STREQUAL "" OR KESTRO_WEB_SITE STREQUAL ""))
   message(FATAL_ERROR "A release build needs -DKESTRO_SERVICE_BASE_URL=... and -DKESTRO_WEB_SITE=...")
 endif()

@@ -1,20 +1,12 @@
-# Cross-compiles for 64-bit Windows with Debian's mingw-w64 (posix threads).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the same program, stand-ins and tests for 64-bit Windows, for
+# one purpose only: running the Windows tests on a machine that cannot execute
+# 32-bit x86 code at all (some virtual machines lack the CPU's 32-bit code
+# segment, so neither a 32-bit Linux process nor a 32-bit Windows program under
+# Wine can start there). Nothing of this tree ships: the program is 32-bit
+# (mingw-w64-i686.cmake), and the release build refuses any other toolchain.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# No compiler DLLs next to the program: libgcc, libstdc++ and winpthread are linked in.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Tests run through Wine; the wrapper picks the run's own WINEPREFIX.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+# Both driver folders get this tree's 64-bit tool.
+set(KESTRO_X86_64_CXX_COMPILER ${CMAKE_CXX_COMPILER})

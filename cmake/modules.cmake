@@ -3,11 +3,12 @@
 # kestro_module(<name> [DEPS <targets>...] [EXCLUDE <files>...])
 #   Every .cpp of the current folder. Files ending in _win.cpp are Windows-only,
 #   files ending in _posix.cpp are for the native build only.
-# kestro_tests(<name> [DEPS <targets>...] [LABELS <labels>...] [LOCKS <resource>])
+# kestro_tests(<name> [DEPS <targets>...] [LABELS <labels>...] [LOCKS <resource>]
+#              [ENVIRONMENT <NAME=value>...])
 #   Every *_test.cpp of the current folder as one GoogleTest program; *_win_test.cpp
 #   only on Windows. Each test case becomes one CTest test. LOCKS names one shared
 #   things (the settings key, the "Kestro" mutex) that tests of other programs
-#   must not touch at the same time.
+#   must not touch at the same time. ENVIRONMENT is set for each test case.
 
 function(_kestro_platform_filter out)
   set(files ${ARGN})
@@ -32,7 +33,7 @@ function(kestro_module name)
 endfunction()
 
 function(kestro_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LOCKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LOCKS;ENVIRONMENT" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   _kestro_platform_filter(srcs ${srcs})
   if(NOT srcs)
@@ -49,6 +50,9 @@ function(kestro_tests name)
   endif()
   if(ARG_LOCKS)
     list(APPEND props RESOURCE_LOCK "${ARG_LOCKS}")
+  endif()
+  if(ARG_ENVIRONMENT)
+    list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
   endif()
   # Under Wine one start per test case costs about a quarter of a second with a
   # persistent wineserver; discovery runs at test time, not at build time.

@@ -2,8 +2,15 @@
 # components beside it.
 set(KESTRO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 if(WIN32)
-  file(GLOB program_resources CONFIGURE_DEPENDS
-       ${PROJECT_SOURCE_DIR}/app/res/*.rc ${PROJECT_SOURCE_DIR}/ui/res/*.rc)
+  # The program's own resources carry the version of the file VERSION
+  # (cmake/version.cmake): the script and its manifest are configured with it.
+  set(KESTRO_MANIFEST_FILE ${KESTRO_GENERATED_DIR}/app/res/kestro.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/app/res/kestro.manifest.in ${KESTRO_MANIFEST_FILE} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/app/res/kestro.rc.in ${KESTRO_GENERATED_DIR}/app/res/kestro.rc @ONLY)
+  set_source_files_properties(${KESTRO_GENERATED_DIR}/app/res/kestro.rc PROPERTIES
+    OBJECT_DEPENDS "${KESTRO_MANIFEST_FILE};${PROJECT_SOURCE_DIR}/app/res/kestro.ico")
+  file(GLOB program_resources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/*.rc)
+  list(PREPEND program_resources ${KESTRO_GENERATED_DIR}/app/res/kestro.rc)
   # windres writes no dependency file: the pages and pictures it embeds are named here.
   file(GLOB page_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/*.html ${PROJECT_SOURCE_DIR}/ui/res/*.PNG
        ${PROJECT_SOURCE_DIR}/ui/res/*.GIF)

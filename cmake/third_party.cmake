@@ -10,7 +10,9 @@ endif()
 add_library(nlohmann_json_header INTERFACE)
 target_include_directories(nlohmann_json_header SYSTEM INTERFACE ${KESTRO_THIRD_PARTY_INCLUDE})
 
-if(WIN32)
+if(KESTRO_RELEASE)
+  # A release tree builds no tests.
+elseif(WIN32)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)

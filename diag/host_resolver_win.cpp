@@ -7,8 +7,9 @@
 namespace kestro {
 
 HostResolverFunctions& hostResolverFunctions() {
-  static HostResolverFunctions functions;
-  return functions;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static HostResolverFunctions* functions = new HostResolverFunctions;
+  return *functions;
 }
 
 bool resolveHostAddress(const std::wstring& host, std::wstring& address) {

@@ -39,8 +39,9 @@ bool walkProcesses(const SnapshotOwner& snapshot, Visit&& visit) {
 }  // namespace
 
 ProcessSnapshotFunctions& processSnapshotFunctions() {
-  static ProcessSnapshotFunctions functions;
-  return functions;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static ProcessSnapshotFunctions* functions = new ProcessSnapshotFunctions;
+  return *functions;
 }
 
 HANDLE takeProcessSnapshot() { return processSnapshotFunctions().createSnapshot(TH32CS_SNAPPROCESS, 0); }

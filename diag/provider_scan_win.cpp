@@ -53,8 +53,9 @@ std::optional<std::vector<CatalogueEntry>> readCatalogue(const BaseProviderList&
 }  // namespace
 
 WinsockCatalogueFunctions& winsockCatalogueFunctions() {
-  static WinsockCatalogueFunctions functions;
-  return functions;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static WinsockCatalogueFunctions* functions = new WinsockCatalogueFunctions;
+  return *functions;
 }
 
 bool listForeignProviders(const BaseProviderList& base, bool& found, std::wstring& listing) {

@@ -25,8 +25,17 @@ void collect(HELEMENT el, std::vector<HELEMENT>& out) {
   for (HELEMENT c : el->children) collect(c, out);
 }
 
-// Tab and Shift+Tab in a box move to the next or previous box of the page.
+// Tab and Shift+Tab in a box move to the next or previous box of the page;
+// Enter and Esc reach the page as key events of the box's element, so that a
+// window can act on them (a single-line EDIT control would only beep).
 LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+    // Through the page's window, whose procedure guards the page while the
+    // handler runs (it may open a message and the window may close meanwhile).
+    SendMessageW(GetParent(hwnd), WM_KEYDOWN, wp, lp);
+    return 0;
+  }
+  if (msg == WM_CHAR && (wp == L'\r' || wp == 0x1B)) return 0;
   if (msg == WM_KEYDOWN && wp == VK_TAB) {
     HWND parent = GetParent(hwnd);
     std::vector<HWND> boxes;

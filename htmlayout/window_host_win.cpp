@@ -66,6 +66,13 @@ class window_host : public document_host {
 
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled);
 
+  // Calls of the window procedure under way. A page handler can run a nested
+  // message loop (a message window) in which this window is destroyed: the
+  // host then outlives the calls below it, touches no window state once
+  // `destroyed`, and goes when the outermost call returns.
+  int calls = 0;
+  bool destroyed = false;
+
  private:
   void paint();
   bool mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel = 0);
@@ -167,6 +174,7 @@ bool window_host::mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel) {
   }
   HELEMENT before = doc_.hover();
   bool consumed = doc_.mouse(cmd, p, buttons, alt_state(), wheel);
+  if (destroyed) return consumed;
   if (doc_.hover() != before) update_tooltip();
   edits_.sync();
   return consumed;
@@ -261,7 +269,7 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
     case WM_COMMAND:
       if (edits_.command(wp, lp)) {
         *handled = TRUE;
-        doc_.process_posted();
+        if (!destroyed) doc_.process_posted();
       }
       return 0;
     default: return 0;
@@ -279,8 +287,10 @@ LRESULT HTMLayoutProcND(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, BOOL*
     auto& all = hosts();
     auto it = all.find(hwnd);
     if (it != all.end()) {
-      std::unique_ptr<window_host> gone = std::move(it->second);
+      window_host* gone = it->second.release();
       all.erase(it);
+      if (gone->calls > 0) gone->destroyed = true;
+      else delete gone;
     }
     return 0;
   }
@@ -289,7 +299,11 @@ LRESULT HTMLayoutProcND(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, BOOL*
     return 0;
   }
   window_host* host = host_of(hwnd, false);
-  return host ? host->handle(msg, wparam, lparam, handled) : 0;
+  if (!host) return 0;
+  ++host->calls;
+  const LRESULT result = host->handle(msg, wparam, lparam, handled);
+  if (--host->calls == 0 && host->destroyed) delete host;
+  return result;
 }
 
 void HTMLayoutSetCallback(HWND hwnd, host_callback cb, void* param) {

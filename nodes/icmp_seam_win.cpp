@@ -3,8 +3,9 @@
 namespace kestro {
 
 IcmpFunctions& icmpFunctions() {
-  static IcmpFunctions functions;
-  return functions;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static IcmpFunctions* functions = new IcmpFunctions;
+  return *functions;
 }
 
 }  // namespace kestro

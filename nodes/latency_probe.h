@@ -19,6 +19,11 @@ namespace kestro {
 // kLatencyUnreachable (-5) when none of the three was answered. Blocks up to 3 s.
 int32_t probeNodeLatency(const std::wstring& address, HANDLE icmp);
 
+// One echo request of the three-echo probe, with a reply buffer of its own
+// (so several may be under way at once on one handle); unanswered when the
+// buffer cannot be had.
+EchoOutcome sendNodeEcho(const std::wstring& address, HANDLE icmp);
+
 // Sends 100 echoes to `address` and writes the average echo time of the
 // answered ones (1000.0 ms when none was answered) and the fraction lost.
 // False, with nothing written, when the handle is invalid. Blocks up to 100 s.

@@ -14,17 +14,24 @@ namespace {
 
 constexpr char kPayload[] = "Data Buffer";  // sent with its zero byte: 12 bytes
 // Room for one echo reply record, the returned payload and the 8 bytes of an
-// ICMP error message, as IcmpSendEcho2 requires: 48 bytes where pointers are 32
-// bits wide. A 64-bit build's reply record is 12 bytes longer, and a 48-byte
-// buffer there makes every request fail with IP_GENERAL_FAILURE.
-constexpr DWORD kReplyBufferSize = sizeof(ICMP_ECHO_REPLY) + sizeof(kPayload) + 8;
-static_assert(sizeof(void*) != 4 || kReplyBufferSize == 48);
+// ICMP error message, as IcmpSendEcho2 requires.
+// ICMP_ECHO_REPLY is 28 bytes in the program; the 64-bit test tree
+// (cmake/mingw-w64-x86_64.cmake) has the larger 64-bit record.
+#ifdef _WIN64
+constexpr DWORD kReplyBufferSize = 60;
+#else
+constexpr DWORD kReplyBufferSize = 48;
+#endif
+static_assert(sizeof(ICMP_ECHO_REPLY) + sizeof(kPayload) + 8 == kReplyBufferSize);
 constexpr DWORD kEchoTimeoutMs = 1000;
 constexpr size_t kNodeEchoes = 3;
 constexpr size_t kLinkEchoes = 100;
 
-// One request, waiting for its reply or the time-out.
+// One request, waiting for its reply or the time-out. The all-ones address
+// (what inet_addr makes of text that is not dotted IPv4, and the limited
+// broadcast address) is never sent to: it counts as an unanswered request.
 EchoOutcome sendEcho(HANDLE icmp, IPAddr destination, std::byte* reply) {
+  if (destination == INADDR_NONE) return {};
   char payload[sizeof(kPayload)];
   std::copy(std::begin(kPayload), std::end(kPayload), payload);
   const DWORD replies = icmpFunctions().sendEcho2(icmp, nullptr, nullptr, nullptr, destination, payload,
@@ -36,8 +43,6 @@ EchoOutcome sendEcho(HANDLE icmp, IPAddr destination, std::byte* reply) {
   return {true, echo->RoundTripTime};
 }
 
-// inet_addr turns text that is not dotted IPv4 into the all-ones address,
-// whose requests then fail like any other unanswered echo.
 IPAddr destinationOf(const std::wstring& address) { return inet_addr(toAnsi(address).c_str()); }
 
 std::unique_ptr<std::byte[]> replyBuffer() {
@@ -45,6 +50,12 @@ std::unique_ptr<std::byte[]> replyBuffer() {
 }
 
 }  // namespace
+
+EchoOutcome sendNodeEcho(const std::wstring& address, HANDLE icmp) {
+  const std::unique_ptr<std::byte[]> reply = replyBuffer();
+  if (!reply) return {};
+  return sendEcho(icmp, destinationOf(address), reply.get());
+}
 
 int32_t probeNodeLatency(const std::wstring& address, HANDLE icmp) {
   if (icmp == INVALID_HANDLE_VALUE || icmp == nullptr) return kLatencyInvalidHandle;

@@ -1,7 +1,10 @@
 #include "nodes/node_ranking.h"
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 #include "nodes/echo_tally.h"
-#include "nodes/number_text.h"
 
 namespace kestro {
 namespace {
@@ -23,10 +26,27 @@ double latencyPoints(int32_t latency) {
   return 0.0;
 }
 
+// A load is a fraction; one outside [0, 1] (or NaN) in a reply is held at
+// the nearer end (NaN counts as idle). The load is clamped rather than the
+// score so that each part keeps its share: a negative load cannot lift a slow
+// node's latency points into a better category.
+float usableLoad(float load) { return load > 0.0f ? std::min(load, 1.0f) : 0.0f; }
+
+// A score from 0 to 100 as "%.0f" prints it with glibc and with mingw-w64's
+// own printf: to the nearest whole number, a half to the even one (62.5 gives
+// "62", 37.5 gives "38"). Written out so as not to hang on a C library whose
+// printf rounds halves away from zero (msvcrt's).
+std::wstring wholeText(float score) {
+  const float whole = std::floor(score);
+  const float fraction = score - whole;  // exact for floats of this size
+  const bool up = fraction > 0.5f || (fraction == 0.5f && std::fmod(whole, 2.0f) != 0.0f);
+  return std::to_wstring(static_cast<int32_t>(whole) + (up ? 1 : 0));
+}
+
 void writeScore(NodeRecord& node, float score) {
-  node.score = truncatedToInt32(score);
-  node.scoreText = formatNumber("%.0f", score);
-  node.restText = formatNumber("%.0f", 100.0f - score);
+  node.score = static_cast<int32_t>(score);
+  node.scoreText = wholeText(score);
+  node.restText = wholeText(100.0f - score);
 }
 
 }  // namespace
@@ -40,8 +60,9 @@ void rankNode(NodeRecord& node, int32_t latency) {
     return;
   }
   const bool latencyKnown = latency >= 0;
+  const float load = usableLoad(node.load);
   float score = 0.0f;
-  if (node.load < kOverloaded) score = (1.0f - node.load) * (latencyKnown ? 20.0f : 100.0f);
+  if (load < kOverloaded) score = (1.0f - load) * (latencyKnown ? 20.0f : 100.0f);
   if (!latencyKnown) {
     writeScore(node, score);
     node.category = kLoadOnly;

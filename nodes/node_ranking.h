@@ -1,6 +1,7 @@
 // Suitability of a node from 0 to 100: up to 20 points from its load and up to
 // 80 from its measured latency, or up to 100 from the load alone when the
-// latency probe failed for a reason other than no reply.
+// latency probe failed for a reason other than no reply. A load outside 0 to 1
+// counts as the nearer end, so every score stays within 0 to 100.
 #pragma once
 
 #include <cstdint>

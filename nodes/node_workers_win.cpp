@@ -7,31 +7,53 @@
 #include "nodes/node_catalogue.h"
 #include "nodes/node_messages_win.h"
 #include "nodes/node_progress.h"
-#include "service/progress_ring.h"
+#include "nodes/parallel_probe.h"
+#include "service/progress_post_win.h"
 
 namespace kestro {
 namespace {
 
-// Each worker's progress records, static and its own. The window reads a
-// record when the message arrives, so successive messages use successive
-// slots rather than rewriting one record that may still be read.
-ProgressRing<64> fetchProgress;
-ProgressRing<64> refreshProgress;
+void postNodeProgress(int32_t percent, std::wstring text) {
+  postProgress(WindowHandles::instance().mainWindow, WM_NODE_PROGRESS, percent, std::move(text));
+}
 
-void postProgress(ProgressRing<64>& ring, int32_t percent, std::wstring text) {
-  postToMainWindow(WM_NODE_PROGRESS, reinterpret_cast<LPARAM>(ring.next(percent, std::move(text))));
+std::vector<ProbeTarget> targetsOf(const std::map<int32_t, NodeRecord>& nodes) {
+  std::vector<ProbeTarget> targets;
+  for (const auto& [id, node] : nodes) targets.push_back({id, node.ip});
+  return targets;
+}
+
+// Probes every node at once. Each node's report follows its start; progress
+// shows the share of nodes done and the name of the node started last.
+void probeCatalogue(const std::map<int32_t, NodeRecord>& nodes, bool announceProbing,
+                    int32_t (*percent)(size_t done, size_t count), size_t count) {
+  const IcmpHandle icmp;
+  const std::vector<ProbeTarget> targets = targetsOf(nodes);
+  std::vector<const NodeRecord*> records;
+  for (const auto& entry : nodes) records.push_back(&entry.second);
+  size_t done = 0;
+  const ProbeEvents events{
+      [&](size_t index) {
+        if (announceProbing) postToMainWindow(WM_NODE_PROBING, static_cast<LPARAM>(targets[index].id));
+        postNodeProgress(percent(done, count), probingText(records[index]->name));
+      },
+      [&](size_t index, int32_t latency) {
+        postLatencyReport(targets[index].id, latency);
+        ++done;
+      }};
+  probeNodesInParallel(targets, icmp.get(), events);
 }
 
 }  // namespace
 
 void runNodeFetchWorker() {
-  postProgress(fetchProgress, 5, L"正在获取加速节点列表");
+  postNodeProgress(5, L"正在获取加速节点列表");
   const ServiceReply reply = exchangeWithService(L"%snode.php", HttpMethod::Get, {}, ReplyShape::Array);
   if (!reply.ok()) {
     postToMainWindow(WM_NODE_FETCH_FAILED, 0);
     return;
   }
-  postProgress(fetchProgress, 15, L"正在解析加速节点列表");
+  postNodeProgress(15, L"正在解析加速节点列表");
   // A member of the wrong type shows only while the records are read.
   const std::optional<std::map<int32_t, NodeRecord>> nodes = nodeCatalogueFrom(reply);
   if (!nodes) {
@@ -41,29 +63,16 @@ void runNodeFetchWorker() {
   ClientState::instance().setNodes(*nodes);
   postToMainWindow(WM_NODE_LIST_READY, 0);
 
-  const IcmpHandle icmp;
-  const size_t count = reply.size();  // reply elements, duplicates included
-  size_t index = 0;
-  for (const auto& [id, node] : *nodes) {
-    postProgress(fetchProgress, fetchProbeProgress(index, count), probingText(node.name));
-    postLatencyReport(id, probeNodeLatency(node.ip, icmp.get()));
-    ++index;
-  }
+  // Progress counts reply elements, duplicates included.
+  probeCatalogue(*nodes, false, fetchProbeProgress, reply.size());
   postToMainWindow(WM_NODE_REFRESH_DONE, 0);
 }
 
 void runLatencyRefreshWorker() {
   postToMainWindow(WM_NODE_PROBING, 0);
-  const IcmpHandle icmp;
   // Only id, name and ip are read; ranking on the window thread changes none of them.
   const std::map<int32_t, NodeRecord> nodes = ClientState::instance().nodes();
-  size_t index = 0;
-  for (const auto& [id, node] : nodes) {
-    postToMainWindow(WM_NODE_PROBING, static_cast<LPARAM>(id));
-    postProgress(refreshProgress, refreshProbeProgress(index, nodes.size()), probingText(node.name));
-    postLatencyReport(id, probeNodeLatency(node.ip, icmp.get()));
-    ++index;
-  }
+  probeCatalogue(nodes, true, refreshProbeProgress, nodes.size());
   postToMainWindow(WM_NODE_REFRESH_DONE, 0);
 }
 

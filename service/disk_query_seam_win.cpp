@@ -15,8 +15,9 @@ DiskQuerySeam realDiskQuerySeam() {
 }
 
 DiskQuerySeam& diskQuerySeam() {
-  static DiskQuerySeam seam = realDiskQuerySeam();
-  return seam;
+  // Never destroyed: detached workers may still use it while the process exits.
+  static DiskQuerySeam* seam = new DiskQuerySeam(realDiskQuerySeam());
+  return *seam;
 }
 
 }  // namespace kestro

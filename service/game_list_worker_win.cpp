@@ -6,19 +6,17 @@
 
 #include "app/client_state.h"
 #include "app/window_messages.h"
-#include "service/progress_ring.h"
+#include "service/progress_post_win.h"
 #include "service/service_exchange.h"
 #include "service/window_post_win.h"
 
 namespace kestro {
 namespace {
 
-ProgressRing<64> gameProgress;
-
 void report(UINT message, LPARAM lParam = 0) { postToWindow(WindowHandles::instance().mainWindow, message, lParam); }
 
 void progress(int32_t percent, std::wstring text) {
-  report(WM_GAME_PROGRESS, reinterpret_cast<LPARAM>(gameProgress.next(percent, std::move(text))));
+  postProgress(WindowHandles::instance().mainWindow, WM_GAME_PROGRESS, percent, std::move(text));
 }
 
 }  // namespace

@@ -63,24 +63,33 @@ bool HttpClient::navigate(std::wstring_view url, const RequestOptions& options) 
     if (!location) return fail();
     const auto next = resolveLocation(url_, fromAnsi(*location), options.port);
     if (!next) return fail();
-    if (headers_.is("Connection", "close") || !sameServer(*next, url_)) transport_->close();
     url_ = *next;
   }
 }
 
 bool HttpClient::exchange(const RequestOptions& options) {
-  status_ = -1;
-  body_.clear();
-  headers_.clear();
-  return ensureConnected(options) && sendRequest(options) && readResponse(options);
+  const bool reused = transport_->isConnected() && sameServer(connectedTo_, url_);
+  if (!reused && !connect(options)) return false;
+  const Attempt first = attempt(options);
+  // A server may close a kept connection at any moment after its last answer;
+  // a request it never answered is safe to send again if it carries no form.
+  if (first == Attempt::Unanswered && reused && options.body.empty())
+    return connect(options) && attempt(options) == Attempt::Answered;
+  return first == Attempt::Answered;
 }
 
-bool HttpClient::ensureConnected(const RequestOptions& options) {
-  if (transport_->isConnected() && sameServer(connectedTo_, url_)) return true;
+bool HttpClient::connect(const RequestOptions& options) {
   transport_->close();
   if (!transport_->connect(url_.host, url_.port, options.timeoutMs)) return false;
   connectedTo_ = url_;
   return true;
+}
+
+HttpClient::Attempt HttpClient::attempt(const RequestOptions& options) {
+  status_ = -1;
+  body_.clear();
+  headers_.clear();
+  return sendRequest(options) ? readResponse(options) : Attempt::Unanswered;
 }
 
 bool HttpClient::sendRequest(const RequestOptions& options) {
@@ -95,24 +104,26 @@ bool HttpClient::sendRequest(const RequestOptions& options) {
   return true;
 }
 
-bool HttpClient::readResponse(const RequestOptions& options) {
+HttpClient::Attempt HttpClient::readResponse(const RequestOptions& options) {
   HttpResponseReader reader(options.readBlockSize);
   std::vector<char> buffer;
+  bool anyByte = false;
   while (reader.state() == HttpResponseReader::State::Header || reader.state() == HttpResponseReader::State::Body) {
     buffer.resize(reader.receiveSize());
     const int64_t received = transport_->receive(buffer.data(), buffer.size(), options.timeoutMs);
     if (received < 0) {
       reader.receiveFailed();
     } else {
+      anyByte = anyByte || received > 0;
       reader.feed(std::string_view(buffer.data(), static_cast<size_t>(received)));
     }
   }
-  if (reader.state() != HttpResponseReader::State::Complete) return false;
+  if (reader.state() != HttpResponseReader::State::Complete) return anyByte ? Attempt::Broken : Attempt::Unanswered;
   status_ = reader.status();
   headers_ = reader.headers();
   body_ = reader.takeBody();
-  if (headers_.is("Connection", "close") || reader.hasTrailingBytes() || reader.endedByClose()) transport_->close();
-  return true;
+  if (!reader.keepsConnection()) transport_->close();
+  return Attempt::Answered;
 }
 
 }  // namespace kestro

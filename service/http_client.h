@@ -33,7 +33,11 @@ class HttpClient {
   // True when the request was sent, a whole response was read and (with
   // kRequestProcessStatus) its status was accepted: 200 to 206, 304, 305, or a
   // followed redirect. A redirect of a request that carries a body fails: the
-  // form is never sent on to another address, nor silently dropped. On false
+  // form is never sent on to another address, nor silently dropped. A
+  // redirect goes on the same connection only while the server keeps it open
+  // (HttpResponseReader::keepsConnection). When a kept connection gives no byte
+  // of answer to a request without a body (the server closed it in the
+  // meantime), the request is sent once more on a new connection. On false
   // the connection is closed.
   bool navigate(std::wstring_view url, const RequestOptions& options);
 
@@ -46,10 +50,14 @@ class HttpClient {
   const HttpUrl& currentUrl() const { return url_; }
 
  private:
+  // How one request on one connection went.
+  enum class Attempt { Answered, Unanswered, Broken };  // Broken: part of an answer, then a failure
+
   bool exchange(const RequestOptions& options);
-  bool ensureConnected(const RequestOptions& options);
+  bool connect(const RequestOptions& options);
+  Attempt attempt(const RequestOptions& options);
   bool sendRequest(const RequestOptions& options);
-  bool readResponse(const RequestOptions& options);
+  Attempt readResponse(const RequestOptions& options);
   bool fail();
 
   std::unique_ptr<HttpTransport> transport_;

@@ -15,13 +15,26 @@ int hexValue(char c) {
   return -1;
 }
 
-// A whole decimal Content-Length, white space around it allowed.
+// A Content-Length: decimal digits (from_chars refuses a value beyond 64
+// bits, however many leading zeros). Repeated headers, or a list in one, are
+// one length when every item is the same number.
 bool parseLength(std::string_view text, uint64_t& out) {
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  if (text.empty() || text.size() > 18) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return error == std::errc() && end == text.data() + text.size();
+  bool first = true;
+  for (const std::string_view item : listItems(text)) {
+    uint64_t length = 0;
+    const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), length);
+    if (error != std::errc() || end != item.data() + item.size()) return false;
+    if (!first && length != out) return false;
+    out = length;
+    first = false;
+  }
+  return true;
+}
+
+// HTTP/1.1 (or a later 1.x) keeps the connection open unless told otherwise;
+// HTTP/1.0, or a version we do not know, closes it after the response.
+bool persistentByDefault(std::string_view statusLine) {
+  return statusLine.starts_with("HTTP/1.") && statusLine.size() > 7 && statusLine[7] >= '1' && statusLine[7] <= '9';
 }
 
 }  // namespace
@@ -96,11 +109,14 @@ HttpResponseReader::State HttpResponseReader::feedEmpty() {
 }
 
 HttpResponseReader::State HttpResponseReader::receiveFailed() {
-  if (state_ == State::Body && framing_ == Framing::UntilClose) {
-    state_ = State::Complete;
-    return state_;
-  }
+  // A time-out or a reset may come anywhere in a body read until the close:
+  // what arrived is not known to be all of it.
   return state_ == State::Complete ? state_ : fail();
+}
+
+bool HttpResponseReader::keepsConnection() const {
+  return state_ == State::Complete && persistentVersion_ && !trailingBytes_ && !endedByClose() &&
+         !headers_.hasToken("Connection", "close");
 }
 
 HttpResponseReader::State HttpResponseReader::scanHeader() {
@@ -139,6 +155,7 @@ bool HttpResponseReader::parseHeaderBlock(std::string_view block) {
   size_t lineEnd = block.find("\r\n");
   status_ = parseStatusLine(block.substr(0, lineEnd));
   if (status_ < 0) return false;
+  persistentVersion_ = persistentByDefault(block.substr(0, lineEnd));
   while (lineEnd != std::string_view::npos) {
     const size_t start = lineEnd + 2;
     lineEnd = block.find("\r\n", start);
@@ -200,7 +217,8 @@ HttpResponseReader::State HttpResponseReader::readChunked(std::string_view bytes
       case ChunkStep::Size: {
         const int digit = hexValue(c);
         if (digit >= 0) {
-          if (++chunkDigits_ > kMaxChunkSizeDigits) return fail();
+          // Leading zeros are allowed, but not without end.
+          if (++chunkDigits_ > kMaxChunkSizeLine) return fail();
           const uint64_t size = (static_cast<uint64_t>(chunkLeft_) << 4) | static_cast<uint64_t>(digit);
           if (size > 0x7FFFFFFFu) return fail();
           chunkLeft_ = static_cast<uint32_t>(size);

@@ -16,7 +16,8 @@ namespace kestro {
 
 inline constexpr size_t kMaxHeaderBytes = 64 * 1024;         // all header lines, interim and trailers included
 inline constexpr size_t kMaxBodyBytes = 16 * 1024 * 1024;    // the (decoded) body
-inline constexpr size_t kMaxChunkSizeDigits = 8;             // and the size must fit a signed 32-bit integer
+inline constexpr size_t kMaxChunkSizeLine = 1024;            // hex digits of a chunk size, leading zeros included;
+                                                             // the size itself must fit a signed 32-bit integer
 inline constexpr size_t kHeaderReceiveSize = 2048;           // receives while headers or chunks are read
 inline constexpr int kMaxEmptyReceives = 5;                  // the fifth empty receive in a row fails
 inline constexpr size_t kMaxHeaderFieldBytes = 1023;         // longer names or values are skipped
@@ -32,8 +33,8 @@ class HttpResponseReader {
   // A receive that returned no bytes: the end of a body read until the close,
   // otherwise tolerated up to kMaxEmptyReceives in a row.
   State feedEmpty();
-  // A receive that failed or timed out: the end of a body read until the
-  // close, otherwise the end of the exchange.
+  // A receive that failed or timed out: the end of the exchange, even of a
+  // body read until the close (only the orderly close of feedEmpty ends one).
   State receiveFailed();
 
   State state() const { return state_; }
@@ -44,12 +45,14 @@ class HttpResponseReader {
   const HttpHeaders& headers() const { return headers_; }
   const std::string& body() const { return body_; }
   std::string takeBody() { return std::move(body_); }
-  // Bytes that arrived after the complete response (the connection is not
-  // fit for another exchange then).
+  // Bytes that arrived after the complete response.
   bool hasTrailingBytes() const { return trailingBytes_; }
-  // The body ended with the peer's close (or a failed receive): the
-  // connection is spent.
+  // The body ended with the peer's orderly close.
   bool endedByClose() const { return state_ == State::Complete && framing_ == Framing::UntilClose && !bodyless(status_); }
+  // The connection is fit for another exchange: the response is complete and
+  // nothing has spent the connection (an HTTP/1.0 status line, "close" in
+  // Connection, bytes after the response, a body ended by the close).
+  bool keepsConnection() const;
 
  private:
   enum class Framing { Length, Chunked, UntilClose };
@@ -69,6 +72,7 @@ class HttpResponseReader {
   Framing framing_ = Framing::UntilClose;
   ChunkStep chunkStep_ = ChunkStep::Size;
   int status_ = -1;
+  bool persistentVersion_ = false;  // HTTP/1.1 or a later 1.x
   HttpHeaders headers_;
   std::string pending_;        // header bytes not yet scanned, then the trailer line being read
   size_t headerBytes_ = 0;     // header bytes accepted so far

@@ -1,6 +1,6 @@
 #include "service/json_reply.h"
 
-#include <cmath>
+#include <charconv>
 #include <limits>
 
 #include <nlohmann/json.hpp>
@@ -39,6 +39,80 @@ bool nestingWithinCap(std::string_view text) {
   return true;
 }
 
+// The conversions of a member that is present and not null; nothing where it
+// does not convert. nlohmann keeps a JSON integer as unsigned when it is not
+// negative, as signed when it is, and refuses a number beyond a double's range.
+
+std::optional<int32_t> asInteger(const nlohmann::json& value) {
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  switch (value.type()) {
+    case nlohmann::json::value_t::number_unsigned: {
+      const auto number = value.get<uint64_t>();
+      if (number <= static_cast<uint64_t>(kMax)) return static_cast<int32_t>(number);
+      return std::nullopt;
+    }
+    case nlohmann::json::value_t::number_integer: {
+      const auto number = value.get<int64_t>();
+      if (number >= kMin && number <= kMax) return static_cast<int32_t>(number);
+      return std::nullopt;
+    }
+    case nlohmann::json::value_t::number_float: {
+      // The real itself must lie in the range: 2147483647.5 does not fit.
+      const double number = value.get<double>();
+      if (number >= static_cast<double>(kMin) && number <= static_cast<double>(kMax))
+        return static_cast<int32_t>(number);
+      return std::nullopt;
+    }
+    case nlohmann::json::value_t::boolean:
+      return value.get<bool>() ? 1 : 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<bool> asBoolean(const nlohmann::json& value) {
+  switch (value.type()) {
+    case nlohmann::json::value_t::boolean:
+      return value.get<bool>();
+    case nlohmann::json::value_t::number_unsigned:
+    case nlohmann::json::value_t::number_integer:
+    case nlohmann::json::value_t::number_float:
+      return value.get<double>() != 0.0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<double> asFloating(const nlohmann::json& value) {
+  if (value.is_number()) return value.get<double>();
+  if (value.is_boolean()) return value.get<bool>() ? 1.0 : 0.0;
+  return std::nullopt;
+}
+
+// A real as text is the shortest that reads back as the same double
+// (std::to_chars: fixed or exponent form, whichever is shorter: "3.9", "2",
+// "1e+21"), the same on every platform and in every locale, where jsoncpp's
+// "%.17g" would give "3.8999999999999999".
+std::optional<std::string> asText(const nlohmann::json& value) {
+  switch (value.type()) {
+    case nlohmann::json::value_t::string:
+      return value.get<std::string>();
+    case nlohmann::json::value_t::boolean:
+      return value.get<bool>() ? "true" : "false";
+    case nlohmann::json::value_t::number_unsigned:
+      return std::to_string(value.get<uint64_t>());
+    case nlohmann::json::value_t::number_integer:
+      return std::to_string(value.get<int64_t>());
+    case nlohmann::json::value_t::number_float: {
+      char buffer[32];  // the longest is 24 characters, "-2.2250738585072014e-308"
+      return std::string(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value.get<double>()).ptr);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
 const nlohmann::json& emptyObject() {
   static const nlohmann::json empty = nlohmann::json::object();
   return empty;
@@ -59,48 +133,22 @@ void JsonObjectReader::fault() const {
 
 bool JsonObjectReader::has(std::string_view name) const { return member(name) != nullptr; }
 
-int32_t JsonObjectReader::integer(std::string_view name) const {
+template <class T>
+T JsonObjectReader::read(std::string_view name, std::optional<T> (*convert)(const nlohmann::json&)) const {
   const nlohmann::json* value = member(name);
-  if (value == nullptr) return 0;
-  if (value->is_number_unsigned()) {
-    const auto number = value->get<uint64_t>();
-    if (number <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return static_cast<int32_t>(number);
-  } else if (value->is_number_integer()) {
-    const auto number = value->get<int64_t>();
-    if (number >= std::numeric_limits<int32_t>::min() && number <= std::numeric_limits<int32_t>::max())
-      return static_cast<int32_t>(number);
-  } else if (value->is_number_float()) {
-    // A number written with a fraction is still a number: its integer part.
-    const double number = value->get<double>();
-    if (std::isfinite(number) && number > -2147483649.0 && number < 2147483648.0) return static_cast<int32_t>(number);
-  }
+  if (value == nullptr) return T{};
+  if (std::optional<T> converted = convert(*value)) return *std::move(converted);
   fault();
-  return 0;
+  return T{};
 }
 
-bool JsonObjectReader::boolean(std::string_view name) const {
-  const nlohmann::json* value = member(name);
-  if (value == nullptr) return false;
-  if (value->is_boolean()) return value->get<bool>();
-  fault();
-  return false;
-}
+int32_t JsonObjectReader::integer(std::string_view name) const { return read(name, asInteger); }
 
-double JsonObjectReader::floating(std::string_view name) const {
-  const nlohmann::json* value = member(name);
-  if (value == nullptr) return 0.0;
-  if (value->is_number()) return value->get<double>();
-  fault();
-  return 0.0;
-}
+bool JsonObjectReader::boolean(std::string_view name) const { return read(name, asBoolean); }
 
-std::wstring JsonObjectReader::text(std::string_view name) const {
-  const nlohmann::json* value = member(name);
-  if (value == nullptr) return {};
-  if (value->is_string()) return fromUtf8(value->get_ref<const std::string&>());
-  fault();
-  return {};
-}
+double JsonObjectReader::floating(std::string_view name) const { return read(name, asFloating); }
+
+std::wstring JsonObjectReader::text(std::string_view name) const { return fromUtf8(read(name, asText)); }
 
 std::vector<JsonObjectReader> JsonObjectReader::objects(std::string_view name) const {
   std::vector<JsonObjectReader> out;

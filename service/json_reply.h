@@ -1,12 +1,21 @@
 // The service's JSON replies, read the way every endpoint needs them: members by
-// name as integer, boolean, floating point or text. A missing (or null) member
-// reads as 0, false, 0.0 or empty text. A member of another JSON type marks the
-// whole reply malformed (failure class C), as does a root of the wrong shape.
+// name as integer, boolean, floating point or text, converted as jsoncpp's
+// asInt, asBool, asDouble and asString convert them (the service has always
+// been read that way):
+//   - a missing or null member reads as 0, false, 0.0 or empty text;
+//   - numbers and booleans convert among themselves: non-zero is true, true is
+//     1, a real converts to an integer by truncation when it lies in range;
+//   - numbers and booleans convert to text: decimal digits, "true", "false";
+//   - text converts to nothing else.
+// A member that does not convert (text where a number or boolean is expected,
+// an array or object where a single value is, a number out of range) marks
+// the whole reply malformed (failure class C), as does a root of the wrong shape.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,12 +39,11 @@ class JsonObjectReader {
  public:
   JsonObjectReader() = default;
 
-  // A JSON number in the signed 32-bit range (a fraction is dropped).
+  // In the signed 32-bit range; a real's fraction is dropped.
   int32_t integer(std::string_view name) const;
   bool boolean(std::string_view name) const;
-  // Any JSON number.
   double floating(std::string_view name) const;
-  // A JSON string, UTF-8 decoded.
+  // A JSON string UTF-8 decoded, or a number or boolean as text.
   std::wstring text(std::string_view name) const;
   // The objects of an array member, such as acc.php's "routeip". A missing
   // member gives none; an element that is not an object is a type fault.
@@ -47,6 +55,10 @@ class JsonObjectReader {
   JsonObjectReader(std::shared_ptr<detail::JsonReplyState> state, const nlohmann::json* node)
       : state_(std::move(state)), node_(node) {}
   const nlohmann::json* member(std::string_view name) const;
+  // The member through `convert`: the default when it is missing or null, and
+  // the default and a fault when it does not convert.
+  template <class T>
+  T read(std::string_view name, std::optional<T> (*convert)(const nlohmann::json&)) const;
   void fault() const;
 
   std::shared_ptr<detail::JsonReplyState> state_;
@@ -62,7 +74,7 @@ class JsonReply {
   static JsonReply parse(std::string_view body, ReplyShape shape);
 
   // False when the body was not JSON, had the wrong shape, or a member read so
-  // far had the wrong type.
+  // far did not convert.
   bool valid() const;
 
   // The root of an object reply (an empty object when not valid).

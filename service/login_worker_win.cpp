@@ -6,19 +6,16 @@
 #include "app/deployment.h"
 #include "app/window_messages.h"
 #include "service/machine_identifier.h"
-#include "service/progress_ring.h"
+#include "service/progress_post_win.h"
 #include "service/window_post_win.h"
 
 namespace kestro {
 namespace {
 
-ProgressRing<8> loginProgress;
-
 void report(UINT message) { postToWindow(WindowHandles::instance().loginWindow, message); }
 
 void progress(int32_t percent, const wchar_t* text) {
-  postToWindow(WindowHandles::instance().loginWindow, WM_LOGIN_PROGRESS,
-               reinterpret_cast<LPARAM>(loginProgress.next(percent, text)));
+  postProgress(WindowHandles::instance().loginWindow, WM_LOGIN_PROGRESS, percent, text);
 }
 
 // The account as the reply states it, stored only once all of it was read.

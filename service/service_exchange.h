@@ -7,7 +7,7 @@
 //   reply.applyErrorMember();                     // acc.php only: class D
 //   if (!reply.ok()) show(reply.message());
 //   for (const JsonObjectReader& route : reply.object().objects("routeip")) ...
-//   if (!reply.ok()) ...                          // a member read with the wrong type is class C
+//   if (!reply.ok()) ...                          // a member that did not convert is class C
 //
 // Array replies (node.php, game.php, announce.php) are read with size() and element(i).
 #pragma once
@@ -25,8 +25,8 @@ enum class ServiceFailure {
   None,
   Connect,  // A: not completed (resolve, connect, send, receive, refused status)
   Status,   // B: completed, but the status is not 200
-  Parse,    // C: the body is not JSON of the expected shape, or a member has the wrong type
-  Refused,  // D: acc.php's "error" member is a non-empty text
+  Parse,    // C: the body is not JSON of the expected shape, or a member does not convert
+  Refused,  // D: acc.php's "error" member reads as a non-empty text
 };
 
 enum class HttpMethod { Get, Post };
@@ -57,7 +57,7 @@ class ServiceReply {
   ServiceReply() = default;
   ServiceReply(ServiceFailure failure, JsonReply json) : failure_(failure), json_(std::move(json)) {}
 
-  // The class of the exchange so far: a member read with the wrong type after
+  // The class of the exchange so far: a member that did not convert after
   // the exchange turns None into Parse.
   ServiceFailure failure() const;
   bool ok() const { return failure() == ServiceFailure::None; }
@@ -68,8 +68,9 @@ class ServiceReply {
   size_t size() const { return json_.size(); }
   JsonObjectReader element(size_t index) const { return json_.element(index); }
 
-  // acc.php's convention: a non-empty "error" text makes the reply class D with
-  // that text as its message (an "error" of another type is class C).
+  // acc.php's convention: an "error" that reads as non-empty text (a number or
+  // boolean reads as one) makes the reply class D with that text as its
+  // message; an array or object there is class C.
   void applyErrorMember();
 
   // What the user is shown for the failure: the fixed texts of A, B and C, or

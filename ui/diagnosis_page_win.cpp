@@ -44,10 +44,8 @@ void CMainWindow::startDiagnosis(float latency, float loss) {
   selectPanel(L"panel-id5");
 
   if (!IsWindowVisible(window())) {
-    if (inTray_) Shell_NotifyIconW(NIM_DELETE, &trayIcon_);
-    inTray_ = false;
     EnableWindow(window(), TRUE);
-    ShowWindow(window(), SW_SHOW);
+    ShowWindow(window(), SW_SHOW);  // the tray icon goes as the window shows
   }
   SetForegroundWindow(window());
 
@@ -75,6 +73,8 @@ void CMainWindow::startDiagnosis(float latency, float loss) {
 }
 
 void CMainWindow::onLinkDegraded(WPARAM latency, LPARAM loss) {
+  // A report measured before the acceleration ended changes nothing now.
+  if (ClientState::instance().accelerating == 0) return;
   startDiagnosis(static_cast<float>(static_cast<uint32_t>(latency)), lossFromLinkReport(loss));
 }
 

@@ -4,6 +4,7 @@
 #include "app/settings_store_win.h"
 #include "app/window_messages.h"
 #include "service/game_list_worker.h"
+#include "service/progress_post_win.h"
 #include "ui/game_filter.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
@@ -43,7 +44,7 @@ void CMainWindow::refreshGameList() {
 }
 
 void CMainWindow::onGameProgress(LPARAM record) {
-  const auto* progress = reinterpret_cast<const ProgressRecord*>(record);
+  const auto progress = adoptProgress(record);
   if (progress == nullptr) return;
   if (!progress->text.empty()) setText(TxtGameProgress, progress->text);
   htmlayout::dom::element bar = page(PgsGame);

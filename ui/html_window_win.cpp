@@ -4,6 +4,7 @@
 
 #include "htmlayout/window_host_win.h"
 #include "ui/message_window_win.h"
+#include "ui/page_query_win.h"
 #include "ui/resource_lookup_win.h"
 
 namespace kestro {
@@ -98,10 +99,10 @@ bool HtmlWindow::create(HINSTANCE instance) {
 
 void HtmlWindow::loadPage() {
   const auto page = findProgramResource(spec_.page);
-  // A missing page leaves the window empty but shown.
-  if (!page) return;
-  htmlayout::HTMLayoutLoadHtml(window_, page->data(), page->size());
-  const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window_));
+  if (page) htmlayout::HTMLayoutLoadHtml(window_, page->data(), page->size());
+  // A missing page leaves the window empty but working: every id keeps a null
+  // element, on which every operation does nothing.
+  const htmlayout::dom::element root(page ? htmlayout::HTMLayoutGetRootElement(window_) : nullptr);
   elements_.bind(root, elementIds());
   htmlayout::HTMLayoutWindowAttachEventHandler(window_, this, htmlayout::HANDLE_ALL);
   initialise();
@@ -175,6 +176,11 @@ LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam,
       return hitTest(window, lParam);
     case WM_ERASEBKGND:
       return 1;
+    case WM_COPYDATA:
+      if (answerPageQuery(window, reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+        return TRUE;
+      }
+      break;
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
@@ -183,9 +189,10 @@ LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam,
         self->destroying();
         self->leaveWindow();
         // Still inside one of its own messages: freed when that returns.
+        const bool endsLoop = self->endsMessageLoop();
         if (self->freedWithWindow() && self->openMessages_ == 0) delete self;
+        if (endsLoop) PostQuitMessage(0);
       }
-      PostQuitMessage(0);
       return 0;
     default:
       break;
@@ -196,12 +203,24 @@ LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam,
     if (self != nullptr && self->ownsMessage(message)) self->onWindowMessage(message, wParam, lParam);
     return 1;
   }
+  if (self != nullptr && self->onSystemMessage(message, wParam, lParam)) return 0;
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void runMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void runMessageLoop(HWND window) {
+  MSG message;
+  while (IsWindow(window)) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+    if (got <= 0) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

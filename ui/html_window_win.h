@@ -61,9 +61,15 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   // Window messages of this window from workers; answered with 1.
   virtual bool ownsMessage(UINT) const { return false; }
   virtual void onWindowMessage(UINT, WPARAM, LPARAM) {}
+  // Any other message the page did not take; true when it is handled (0 is
+  // answered), false to let the default handling go on.
+  virtual bool onSystemMessage(UINT, WPARAM, LPARAM) { return false; }
   // Login and main windows are created on the heap and freed with the window.
   virtual bool freedWithWindow() const = 0;
   virtual void destroying() {}
+  // The login and main windows end the thread's message loop when they go; a
+  // message window's loop ends with its window instead (runMessageLoop(HWND)).
+  virtual bool endsMessageLoop() const { return true; }
 
   const htmlayout::dom::element& element(size_t index) const { return elements_[index]; }
   // The index of `target` among the bound elements, or elementIds().size().
@@ -99,5 +105,9 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
 
 // GetMessageW for every window of the thread until WM_QUIT.
 void runMessageLoop();
+// The same until `window` is gone, or until WM_QUIT, which is then posted
+// again for the loop outside: a nested loop (a message window's) ends with
+// its own window, whatever else closes meanwhile.
+void runMessageLoop(HWND window);
 
 }  // namespace kestro

@@ -7,6 +7,7 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "service/login_worker.h"
+#include "service/progress_post_win.h"
 #include "ui/shell_open_win.h"
 
 namespace kestro {
@@ -52,7 +53,7 @@ std::wstring patcherPath() {
 
 }  // namespace
 
-CLoginWindow::CLoginWindow() : HtmlWindow(kSpec, htmlayout::HANDLE_BEHAVIOR_EVENT) {}
+CLoginWindow::CLoginWindow() : HtmlWindow(kSpec, htmlayout::HANDLE_BEHAVIOR_EVENT | htmlayout::HANDLE_KEY) {}
 
 std::span<const std::wstring_view> CLoginWindow::elementIds() const { return kIds; }
 
@@ -100,6 +101,7 @@ void CLoginWindow::saveRememberedFields() {
 
 // Either the two buttons or the login progress, in the same place.
 void CLoginWindow::showForm(bool form) {
+  formShown_ = form;
   setDisplay(BtnLogin, form ? L"inline" : L"none");
   setDisplay(BtnHomePage, form ? L"inline" : L"none");
   setDisplay(PgsLogin, form ? L"none" : L"block");
@@ -118,6 +120,15 @@ bool CLoginWindow::on_event(htmlayout::HELEMENT, htmlayout::HELEMENT target, htm
     case BtnLogin: logIn(); return true;
     default: return false;
   }
+}
+
+// Enter in either box logs in as the login button does, while the form shows.
+bool CLoginWindow::handle_key(htmlayout::HELEMENT, htmlayout::KEY_PARAMS& params) {
+  if (params.cmd != htmlayout::KEY_DOWN || params.key_code != VK_RETURN) return false;
+  const size_t box = boundIndex(params.target);
+  if (box != TxtUserName && box != TxtPassword) return false;
+  if (formShown_) logIn();
+  return true;
 }
 
 void CLoginWindow::logIn() {
@@ -153,7 +164,7 @@ bool CLoginWindow::ownsMessage(UINT message) const {
 void CLoginWindow::onWindowMessage(UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_LOGIN_PROGRESS: {
-      const auto* progress = reinterpret_cast<const ProgressRecord*>(lParam);
+      const auto progress = adoptProgress(lParam);
       if (progress == nullptr) return;
       if (!progress->text.empty()) {
         htmlayout::dom::element line = element(TxtPgs);

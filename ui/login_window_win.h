@@ -14,6 +14,7 @@ class CLoginWindow : public HtmlWindow {
 
   bool on_event(htmlayout::HELEMENT he, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
                 uintptr_t reason) override;
+  bool handle_key(htmlayout::HELEMENT he, htmlayout::KEY_PARAMS& params) override;
 
  protected:
   std::span<const std::wstring_view> elementIds() const override;
@@ -27,6 +28,7 @@ class CLoginWindow : public HtmlWindow {
  private:
   void logIn();
   void showForm(bool form);
+  bool formShown_ = true;
   void loadRememberedFields();
   void saveRememberedFields();
   bool isTicked(size_t index) const;

@@ -77,6 +77,9 @@ enum MainElement : size_t {
   LinkSetGamePath,
   ActionTip,
   TxtAccountStatus,
+  AccDataLatency,
+  AccDataLoss,
+  AccLostNote,
   MainElementCount,
 };
 
@@ -98,8 +101,9 @@ inline constexpr std::wstring_view kMainElementIds[] = {
     L"btnfixlsp",        L"btnremovedriver",    L"acctipline",        L"accdata_speedup",
     L"accdata_speeddown", L"accdata_speedmax",  L"accdata_flowup",    L"accdata_flowdown",
     L"btnrungame",       L"linksetgamepath",    L"actiontip",         L"txtaccountstatus",
+    L"accdata_latency",  L"accdata_loss",       L"acclostnote",
 };
 static_assert(std::size(kMainElementIds) == MainElementCount);
-static_assert(MainElementCount == 68);
+static_assert(MainElementCount == 71);
 
 }  // namespace kestro

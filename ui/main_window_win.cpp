@@ -7,6 +7,7 @@
 #include "app/deployment.h"
 #include "app/settings_store_win.h"
 #include "app/ui_entry_win.h"
+#include "ui/tray_icon_win.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "service/announcements_worker.h"
@@ -23,6 +24,11 @@ constexpr WindowSpec kSpec = {L"KestroMainWindow", CS_HREDRAW | CS_VREDRAW | CS_
                               L"泓迈网游加速器", SW_SHOW};
 
 constexpr wchar_t kExitQuestion[] = L"是否退出泓迈网游加速器？";
+// How long "是" waits for a start worker between its steps: each step is at
+// most one exchange with the service (10 s) or one driver tool run, and the
+// worker gives up before the next; five seconds cover all but a dead service,
+// after which the process ends all the same.
+constexpr DWORD kExitWaitMs = 5000;
 constexpr wchar_t kLoadingAnnouncements[] = L"正在获取服务公告";
 constexpr wchar_t kAnnouncementsFailed[] = L"获取服务公告失败，点击重试";
 
@@ -69,7 +75,7 @@ void CMainWindow::destroying() {
   WindowHandle self = window();
   WindowHandles::instance().mainWindow.compare_exchange_strong(self, nullptr);
   // The icon would otherwise stay in the notification area after the program.
-  if (inTray_) Shell_NotifyIconW(NIM_DELETE, &trayIcon_);
+  if (inTray_) notifyIconCall()(NIM_DELETE, &trayIcon_);
   inTray_ = false;
   // Routes of this program never outlive its window.
   removeInstalledRoutes();
@@ -113,6 +119,14 @@ void CMainWindow::restoreLastChoice() {
   if (!saved.nodeName.empty()) setText(TxtCurrentNode, saved.nodeName);
   if (!saved.gameName.empty()) setText(TxtCurrentGame, saved.gameName);
   if (!saved.voiceName.empty()) setText(TxtCurrentVoice, saved.voiceName);
+}
+
+// Enter in the game search box searches, as its button does.
+bool CMainWindow::handle_key(htmlayout::HELEMENT, htmlayout::KEY_PARAMS& params) {
+  if (params.cmd != htmlayout::KEY_DOWN || params.key_code != VK_RETURN) return false;
+  if (boundIndex(params.target) != TxtGameFilter) return false;
+  filterGamesByText();
+  return true;
 }
 
 bool CMainWindow::on_event(htmlayout::HELEMENT, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
@@ -225,6 +239,9 @@ bool CMainWindow::ownsMessage(UINT message) const {
     case WM_ROUTES_READY:
     case WM_TUNNEL_CLOSED:
     case WM_TUNNEL_TRAFFIC:
+    case WM_ACC_WORKER_ENDED:
+    case WM_ACC_STOP_OVERDUE:
+    case WM_LINK_QUALITY:
     case WM_ACC_STOP:
     case WM_LINK_DEGRADED:
     case WM_DIAG_STEP:
@@ -255,10 +272,15 @@ void CMainWindow::onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TUNNEL_ERROR: onTunnelError(static_cast<int32_t>(lParam)); return;
     case WM_TUNNEL_CONNECTED: onTunnelConnected(); return;
     case WM_TUNNEL_INFO: onTunnelInfo(wParam, lParam); return;
-    case WM_ROUTES_READY: onRoutesReady(); return;
-    case WM_TUNNEL_CLOSED: onTunnelClosed(); return;
+    case WM_ROUTES_READY: onRoutesReady(wParam); return;
+    case WM_TUNNEL_CLOSED: onTunnelClosed(wParam); return;
+    case WM_ACC_WORKER_ENDED: onAccWorkerEnded(); return;
+    case WM_ACC_STOP_OVERDUE: onStopOverdue(wParam); return;
     case WM_TUNNEL_TRAFFIC: onTunnelTraffic(wParam, lParam); return;
-    case WM_ACC_STOP: stopAcceleration(); return;
+    case WM_LINK_QUALITY: onLinkQuality(static_cast<uint32_t>(wParam), lParam); return;
+    case WM_ACC_STOP:
+      if (isCurrentAttempt(wParam)) stopAcceleration();
+      return;
     case WM_LINK_DEGRADED: onLinkDegraded(wParam, lParam); return;
     case WM_DIAG_STEP: showDiagStep(lParam); return;
     case WM_DIAG_DONE: showDiagScore(static_cast<int32_t>(lParam)); return;
@@ -271,7 +293,27 @@ void CMainWindow::closeWithConfirmation() {
   // "是" and the question's own close button both answer Yes.
   if (!answer || *answer != 1) return;
   stopAcceleration();
+  endStartWorkerForExit();
   PostMessageW(window(), WM_CLOSE, 0, 0);
+}
+
+void CMainWindow::endStartWorkerForExit() {
+  ClientState& state = ClientState::instance();
+  if (state.startWorkerRunning == 0) return;
+  state.cancelledAttempt = state.accelerationAttempt.load();
+  // A tunnel still connecting has its stop event but no acceleration yet.
+  if (HANDLE event = static_cast<HANDLE>(state.takeStopEvent())) {
+    SetEvent(event);
+    CloseHandle(event);
+  }
+  // Sent reports are handled while waiting, so the worker never blocks on the window.
+  const ULONGLONG deadline = GetTickCount64() + kExitWaitMs;
+  while (state.startWorkerRunning != 0 && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  removeInstalledRoutes();
 }
 
 void CMainWindow::runGame() {

@@ -34,6 +34,7 @@ class CMainWindow : public HtmlWindow {
 
   bool on_event(htmlayout::HELEMENT he, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
                 uintptr_t reason) override;
+  bool handle_key(htmlayout::HELEMENT he, htmlayout::KEY_PARAMS& params) override;
 
   int32_t selectedNodeId = 0;
   int32_t selectedGameId = 0;
@@ -62,6 +63,7 @@ class CMainWindow : public HtmlWindow {
   void closeWithConfirmation();
   void hideToTray();
   void onTrayNotify(LPARAM mouseMessage);
+  bool onSystemMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void runGame();
   void chooseGamePath();
   void listAnnouncements();
@@ -102,15 +104,29 @@ class CMainWindow : public HtmlWindow {
   // Acceleration panel: progress, traffic and stop.
   htmlayout::dom::element accTable() const;
   void startAcceleration();
+  void onAccWorkerEnded();
+  bool isCurrentAttempt(WPARAM attempt) const;
   void onAccStep(const AccStepRecord& record);
   void onTunnelError(int32_t code);
   void onTunnelConnected();
   void onTunnelInfo(WPARAM kind, LPARAM text);
-  void onRoutesReady();
-  void onTunnelClosed();
+  void onRoutesReady(WPARAM attempt);
+  void onTunnelClosed(WPARAM attempt);
+  void onStopOverdue(WPARAM attempt);
+  void showIdleView();
+  // Before the window goes: the start worker is told to stop and given a
+  // bounded time to end (its step reports are answered meanwhile).
+  void endStartWorkerForExit();
   void onTunnelTraffic(WPARAM received, LPARAM sent);
+  void onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths);
+  void showTrayTip(const std::wstring& tip);
+  // A balloon on the notification icon while the window is hidden there.
+  void showTrayBalloon(const wchar_t* title, const wchar_t* text);
   void stopAcceleration();
   TrafficCounters traffic_;
+  bool pendingStart_ = false;  // a start waits for the previous worker's end
+  bool stopping_ = false;      // the stop command ran; the tunnel has not closed yet
+  uint32_t closedAttempt_ = 0;  // the attempt the page last returned to idle from
 
   // Diagnosis page.
   void startDiagnosis(float latency, float loss);
@@ -124,6 +140,8 @@ class CMainWindow : public HtmlWindow {
 
   NOTIFYICONDATAW trayIcon_ = {};
   bool inTray_ = false;
+  // The icon's tip while accelerating (state and latency); empty: the program's name.
+  std::wstring trayTip_;
   int32_t nodeListRequested_ = 0;
   int32_t gameListRequested_ = 0;
   int32_t nodeListLoaded_ = 0;

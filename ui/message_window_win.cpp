@@ -23,7 +23,7 @@ const wchar_t* iconPicture(int32_t icon) {
 }  // namespace
 
 CMessageWindow::CMessageWindow(std::wstring text, int32_t icon, int32_t buttons)
-    : HtmlWindow(kSpec, htmlayout::HANDLE_BEHAVIOR_EVENT), text_(std::move(text)), icon_(icon), buttons_(buttons) {}
+    : HtmlWindow(kSpec, htmlayout::HANDLE_BEHAVIOR_EVENT | htmlayout::HANDLE_KEY), text_(std::move(text)), icon_(icon), buttons_(buttons) {}
 
 std::span<const std::wstring_view> CMessageWindow::elementIds() const { return kIds; }
 
@@ -50,9 +50,9 @@ void CMessageWindow::initialise() {
 int32_t CMessageWindow::run(HWND owner) {
   if (owner != nullptr) EnableWindow(owner, FALSE);
   if (create(GetModuleHandleW(nullptr))) {
-    runMessageLoop();
-    // The loop also ends when the owner is destroyed meanwhile; the message
-    // goes with it, and the quit it posts ends the loop the owner ran in.
+    runMessageLoop(window());
+    // The loop also ends when the owner is destroyed meanwhile (its quit is
+    // passed on to the loop the owner ran in): the message goes with it.
     if (window() != nullptr) DestroyWindow(window());
   }
   if (owner != nullptr) {
@@ -70,12 +70,29 @@ bool CMessageWindow::on_event(htmlayout::HELEMENT, htmlayout::HELEMENT target, h
     case BtnOk: answer_ = kAnswerOk; break;
     case BtnYes: answer_ = kAnswerYes; break;
     case BtnNo: answer_ = kAnswerNo; break;
-    case BtnClose:
-      // The close button agrees: OK in OK mode, Yes in Yes/No mode.
-      if (buttons_ == static_cast<int32_t>(MessageButtons::Ok)) answer_ = kAnswerOk;
-      else if (buttons_ == static_cast<int32_t>(MessageButtons::YesNo)) answer_ = kAnswerYes;
-      break;
+    case BtnClose: answer_ = closeAnswer(); break;
     default: return false;
+  }
+  PostMessageW(window(), WM_CLOSE, 0, 0);
+  return true;
+}
+
+// The close button agrees: OK in OK mode, Yes in Yes/No mode.
+int32_t CMessageWindow::closeAnswer() const {
+  return buttons_ == static_cast<int32_t>(MessageButtons::Ok) ? kAnswerOk
+         : buttons_ == static_cast<int32_t>(MessageButtons::YesNo) ? kAnswerYes
+                                                                  : answer_;
+}
+
+// Enter answers as the default button (OK, or Yes), Esc as the close button.
+bool CMessageWindow::handle_key(htmlayout::HELEMENT, htmlayout::KEY_PARAMS& params) {
+  if (params.cmd != htmlayout::KEY_DOWN) return false;
+  if (params.key_code == VK_RETURN) {
+    answer_ = buttons_ == static_cast<int32_t>(MessageButtons::YesNo) ? kAnswerYes : kAnswerOk;
+  } else if (params.key_code == VK_ESCAPE) {
+    answer_ = closeAnswer();
+  } else {
+    return false;
   }
   PostMessageW(window(), WM_CLOSE, 0, 0);
   return true;

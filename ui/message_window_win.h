@@ -33,11 +33,14 @@ class CMessageWindow : public HtmlWindow {
 
   bool on_event(htmlayout::HELEMENT he, htmlayout::HELEMENT target, htmlayout::BEHAVIOR_EVENTS type,
                 uintptr_t reason) override;
+  bool handle_key(htmlayout::HELEMENT he, htmlayout::KEY_PARAMS& params) override;
 
  protected:
   std::span<const std::wstring_view> elementIds() const override;
   void initialise() override;
   bool freedWithWindow() const override { return false; }
+  int32_t closeAnswer() const;
+  bool endsMessageLoop() const override { return false; }
 
  private:
   std::wstring text_;

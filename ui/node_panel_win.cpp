@@ -6,6 +6,7 @@
 #include "nodes/latency_report.h"
 #include "nodes/node_ranking.h"
 #include "nodes/node_workers.h"
+#include "service/progress_post_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
 
@@ -100,7 +101,7 @@ void CMainWindow::refreshLatency() {
 }
 
 void CMainWindow::onNodeProgress(LPARAM record) {
-  const auto* progress = reinterpret_cast<const ProgressRecord*>(record);
+  const auto progress = adoptProgress(record);
   if (progress == nullptr) return;
   if (!progress->text.empty()) setText(TxtNodeProgress, progress->text);
   htmlayout::dom::element bar = page(PgsNode);

@@ -19,7 +19,12 @@ std::optional<std::wstring> askForExecutable(HWND owner, const std::wstring& tit
   request.nMaxFile = MAX_PATH;
   request.lpstrTitle = title.c_str();
   request.lpstrDefExt = L"exe";
-  if (!openFileSeam().open(&request)) return std::nullopt;
+  // The dialog may leave the current directory wherever the user browsed.
+  wchar_t current[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+  const bool chosen = openFileSeam().open(&request) != FALSE;
+  if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(current);
+  if (!chosen) return std::nullopt;
   return std::wstring(path);
 }
 

@@ -11,7 +11,7 @@
 
 namespace kestro {
 
-using OpenFileCall = BOOL (*)(OPENFILENAMEW* request);
+using OpenFileCall = BOOL(WINAPI*)(OPENFILENAMEW* request);
 
 struct OpenFileSeam {
   OpenFileCall open;

@@ -79,7 +79,7 @@ int wmain() {
   std::vector<double> install, remove;
   for (int round = 0; round < kRounds; ++round) {
     const auto start = std::chrono::steady_clock::now();
-    installRoutes();
+    installRoutes(0);
     const auto installed = std::chrono::steady_clock::now();
     removeInstalledRoutes();
     const auto removed = std::chrono::steady_clock::now();

@@ -13,6 +13,7 @@
 
 #include "accel/acceleration_start_win.h"
 #include "app/client_state.h"
+#include "app/program_folder_win.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 
@@ -62,6 +63,7 @@ int wmain() {
   HWND window = CreateWindowW(L"KestroTunnelConnectBench", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   WindowHandles::instance().mainWindow = window;
   SetCurrentDirectoryW(windowsPath(KESTRO_DIST_DIR).c_str());
+  kestro::programFolderOverride() = windowsPath(KESTRO_DIST_DIR);
   ClientState& state = ClientState::instance();
   state.isWow64 = 1;
   state.setUserName(L"kestro");

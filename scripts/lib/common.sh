@@ -4,26 +4,47 @@
 KESTRO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Everything the builds, tests and demo need, all from Debian 12's packages.
+# The program is 32-bit: i686 compilers, and wine32 from the i386 architecture
+# so that Wine runs it under WoW64. The x86_64 compiler builds the one 64-bit
+# file, the x86_64 driver tool. NSIS's makensis builds the installer.
 KESTRO_PACKAGES=(
   cmake ninja-build g++ git
-  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-  wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+  mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
   libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcpp-httplib-dev
   clang libclang-rt-14-dev
+  iproute2 util-linux python3
+  nsis
 )
+
+source "$KESTRO_ROOT/scripts/lib/machine.sh"
+
+# windows_test_tree: the tree whose programs run under Wine here: "windows"
+# (the 32-bit program) or, where 32-bit code cannot run, "windows-x64".
+windows_test_tree() {
+  if machine_runs_32bit_code; then echo windows; else echo windows-x64; fi
+}
 
 log() { printf '\n== %s\n' "$*"; }
 
 ensure_packages() {
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  local updated=""
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "adding the i386 architecture (wine32)"
+    $sudo dpkg --add-architecture i386
+    $sudo apt-get update -qq
+    updated=1
+  fi
   local missing=()
   for p in "${KESTRO_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     log "installing ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
+    [ -n "$updated" ] || $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 }

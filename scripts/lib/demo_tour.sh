@@ -1,6 +1,9 @@
 # The scripted tour of scripts/demo on a virtual display: the demo account logs
-# in through the login window by itself, then the main window shows its node,
-# game, diagnosis and traffic panels, with a screenshot of each step.
+# in through the login window by itself, refreshes the node latencies, takes
+# the best node, a game and a voice application, accelerates (the traffic
+# view with its rates and chart), stops, and runs a diagnosis, with a
+# screenshot of each step. Elements are found by selector through the
+# program's page query (kestro-page-query, development builds).
 # shellcheck shell=bash
 
 # The demo account of the reference service (standins/reference_service/README.md).
@@ -54,6 +57,47 @@ shot() {
   echo "saved $1/$2.png"
 }
 
+PAGE_QUERY="$KESTRO_ROOT/build/$(windows_test_tree)/tests/e2e/kestro-page-query.exe"
+
+# page_query CLASS SELECTOR: "text TAB left TAB top TAB right TAB bottom TAB
+# visible" of each match in the first visible window of CLASS.
+page_query() {
+  "$KESTRO_ROOT/scripts/wine-run" "$PAGE_QUERY" "$1" "$2" 2>/dev/null | tr -d '\r' || true
+}
+
+# page_text CLASS SELECTOR: the text of the first match.
+page_text() { page_query "$1" "$2" | head -1 | cut -f1; }
+
+# page_visible CLASS SELECTOR: succeeds when the first match is shown.
+page_visible() { [ "$(page_query "$1" "$2" | head -1 | cut -f6)" = 1 ]; }
+
+# click_element CLASS SELECTOR: a real click in the middle of the first match.
+click_element() {
+  local box
+  box=$(page_query "$1" "$2" | awk -F'\t' '$6 == 1 { print int(($2 + $4) / 2), int(($3 + $5) / 2); exit }')
+  if [ -z "$box" ]; then
+    echo "no visible element $2 in $1" >&2
+    return 1
+  fi
+  # shellcheck disable=SC2086
+  xdotool mousemove 4 4 sleep 0.2 mousemove $box sleep 0.2 click 1 sleep 0.4
+}
+
+# wait_until SECONDS COMMAND...: polls the command twice a second.
+wait_until() {
+  local seconds=$1; shift
+  for _ in $(seq $((seconds * 2))); do
+    "$@" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+latencies_measured() {
+  ! page_visible KestroMainWindow "#pgsnode" && [ -n "$(page_text KestroMainWindow "#latency104")" ]
+}
+has_text() { [ -n "$(page_text "$1" "$2")" ]; }
+
 demo_tour() {
   local shots=$1 login message main
   login=$(wait_for_window "泓迈网游加速器" 60)
@@ -97,41 +141,71 @@ demo_tour() {
   sleep 2
   shot "$shots" 05-main-window
 
-  # The node tab loads the node list and measures every node's latency.
-  click "$main" 128 51
+  # The node tab loads the node list and measures every node's latency; the
+  # dead nodes of the test world show as unreachable.
+  click_element KestroMainWindow "#nodepanel"
   sleep 1
   shot "$shots" 06-node-list-loading
-  sleep 12
-  shot "$shots" 07-node-list
-  # A row, then "使用选中节点": the acceleration panel shows the chosen node.
-  click "$main" 269 271
-  click "$main" 143 120
+  wait_until 120 latencies_measured || echo "the latency refresh did not finish" >&2
+  sleep 0.5
+  shot "$shots" 07-node-latencies
+  # The automatic choice: the acceleration panel shows the best node.
+  click_element KestroMainWindow "#btnautonode"
   sleep 1
-  shot "$shots" 08-node-chosen
+  shot "$shots" 08-best-node
 
-  # The game tab: the games of the account, with search and filters.
-  click "$main" 218 51
-  sleep 4
+  # The game tab: the games of the account; the first one is taken.
+  click_element KestroMainWindow "#gamepanel"
+  wait_until 20 has_text KestroMainWindow "#game1001"
+  sleep 0.5
   shot "$shots" 09-game-list
+  click_element KestroMainWindow "#game1001"
+  # A voice application.
+  click_element KestroMainWindow "#voicepanel"
+  sleep 0.5
+  shot "$shots" 10-voice-list
+  click_element KestroMainWindow "#voice1"
+  sleep 0.5
+  shot "$shots" 11-ready-to-start
 
-  # The diagnosis tab: a scored run of the six checks on this machine.
-  click "$main" 394 51
+  # Start: each step of the progress table turns to done, then the traffic view.
+  click_element KestroMainWindow "#btnstartacc"
   sleep 1
-  click "$main" 269 196
-  sleep 15
-  shot "$shots" 10-diagnosis
+  shot "$shots" 12-starting
+  if wait_until 60 page_visible KestroMainWindow "#accstatuscontainer"; then
+    sleep 3
+    shot "$shots" 13-traffic-running
+    # The rate chart after a quarter of a minute of traffic: both curves.
+    sleep 14
+    click_element KestroMainWindow ".strip>[panel=panel-id6]"
+    sleep 1.5
+    shot "$shots" 14-traffic-chart
+    click_element KestroMainWindow ".strip>[panel=panel-id1]"
+    sleep 0.5
+    click_element KestroMainWindow "#linkstopacc"
+    wait_until 20 page_visible KestroMainWindow "#startacccontainer" || echo "the stop did not finish" >&2
+    sleep 0.5
+    shot "$shots" 15-stopped
+  else
+    echo "the acceleration did not reach the traffic view" >&2
+    shot "$shots" 13-acceleration-failed
+  fi
 
-  # The traffic tab: the 90-second rate chart (empty while nothing is accelerated).
-  click "$main" 481 51
-  sleep 2
-  shot "$shots" 11-rate-chart
+  # The diagnosis tab: a scored run of the six checks; the slow probe host of
+  # the test world gets the latency warning with its figures.
+  click_element KestroMainWindow ".strip>[panel=panel-id5]"
+  sleep 0.5
+  click_element KestroMainWindow "#btnstartdiag"
+  wait_until 150 has_text KestroMainWindow "#manualscore" || echo "the diagnosis did not finish" >&2
+  sleep 0.5
+  shot "$shots" 16-diagnosis
 
   # Closing asks first; "是" ends the program.
   click "$main" 730 9
   message=$(wait_for_window "泓迈网游加速器提示" 15)
   if [ -n "$message" ]; then
     sleep 0.7
-    shot "$shots" 12-exit-question
+    shot "$shots" 17-exit-question
     click "$message" 40 182
     wait_for_window_gone "$main" 15 || close_window "$main"
   else

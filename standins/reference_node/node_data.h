@@ -13,7 +13,7 @@ namespace kestro::refnode {
 inline constexpr uint16_t kDefaultNodePort = 7000;
 
 struct NodeEndpoint {
-  std::string address;  // dotted IPv4 on loopback
+  std::string address;  // dotted IPv4 on loopback or in the test world
   uint16_t port = kDefaultNodePort;
 };
 

@@ -1,8 +1,9 @@
-// kestro-reference-service <port> [data.json]
+// kestro-reference-service <port> [data.json [address]]
 // Serves login.php, node.php, game.php, acc.php and announce.php on
-// 127.0.0.1:<port> from the data file, plus plain pages for the web site's
-// links. Port 0 takes a free port. SIGTERM ends it. Prints "listening on 127.0.0.1:<port>" once
-// it accepts connections, then one line per request: method, path, form fields.
+// <address>:<port> (127.0.0.1 unless given; the test world gives its own) from
+// the data file, plus plain pages for the web site's links. Port 0 takes a
+// free port. SIGTERM ends it. Prints "listening on <address>:<port>" once it
+// accepts connections, then one line per request: method, path, form fields.
 #include <httplib.h>
 
 #include <cstdio>
@@ -56,8 +57,8 @@ void sitePage(httplib::Response& response, const std::string& title) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::cerr << "usage: kestro-reference-service <port> [data.json]\n";
+  if (argc < 2 || argc > 4) {
+    std::cerr << "usage: kestro-reference-service <port> [data.json [address]]\n";
     return 2;
   }
   char* end = nullptr;
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
-  const auto loaded = kestro::reference::loadReferenceData(argc == 3 ? argv[2] : KESTRO_REFERENCE_DATA, error);
+  const auto loaded = kestro::reference::loadReferenceData(argc >= 3 ? argv[2] : KESTRO_REFERENCE_DATA, error);
   if (!loaded) {
     std::cerr << error << '\n';
     return 1;
@@ -108,17 +109,18 @@ int main(int argc, char** argv) {
     sitePage(response, title);
   });
 
+  const std::string address = argc == 4 ? argv[3] : "127.0.0.1";
   int bound = static_cast<int>(port);
   if (port == 0) {
-    bound = server.bind_to_any_port("127.0.0.1");
-  } else if (!server.bind_to_port("127.0.0.1", bound)) {
+    bound = server.bind_to_any_port(address);
+  } else if (!server.bind_to_port(address, bound)) {
     bound = -1;
   }
   if (bound <= 0) {
-    std::cerr << "cannot listen on 127.0.0.1:" << port << '\n';
+    std::cerr << "cannot listen on " << address << ":" << port << '\n';
     return 1;
   }
-  std::cout << "listening on 127.0.0.1:" << bound << std::endl;
+  std::cout << "listening on " << address << ":" << bound << std::endl;
   server.listen_after_bind();
   return 0;
 }

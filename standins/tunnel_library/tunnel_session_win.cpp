@@ -120,7 +120,8 @@ void postInfo(HWND window, int kind, const std::string& text) {
 }
 
 // Counts what the node streams, sends a keep-alive and reports the totals once
-// a second, until the stop event fires or the node closes the connection.
+// a second, until the stop event fires, the node closes the connection or the
+// node has sent nothing for the silence time-out (the path to it is gone).
 void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t received) {
   WSAEVENT network = WSACreateEvent();
   WSAEventSelect(connection, network, FD_READ | FD_CLOSE);
@@ -130,6 +131,7 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
   char keepAlive[kKeepAliveBytes];
   std::memset(keepAlive, 'k', sizeof(keepAlive));
   ULONGLONG nextReport = GetTickCount64() + 1000;
+  ULONGLONG lastHeard = GetTickCount64();
   bool open = true;
   while (open) {
     const ULONGLONG now = GetTickCount64();
@@ -143,6 +145,7 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
         const int got = recv(connection, buffer, sizeof(buffer), 0);
         if (got > 0) {
           received += static_cast<uint32_t>(got);
+          lastHeard = GetTickCount64();
           continue;
         }
         if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) open = false;
@@ -155,6 +158,7 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
       if (out > 0) sent += static_cast<uint32_t>(out);
       PostMessageA(settings.window, kestro::WM_TUNNEL_TRAFFIC, received, static_cast<LPARAM>(sent));
       nextReport += 1000;
+      if (GetTickCount64() - lastHeard > settings.silenceTimeoutMs) open = false;
     }
   }
   WSACloseEvent(network);

@@ -1,5 +1,5 @@
-// One tunnel of the stand-in library: connect to the reference node on
-// loopback, authenticate, report the addresses and the connection, then the
+// One tunnel of the stand-in library: connect to the reference node,
+// authenticate, report the addresses and the connection, then the
 // traffic once per second until the stop event is signalled or the node hangs up.
 #pragma once
 
@@ -16,11 +16,13 @@ struct TunnelSettings {
   std::string userName;
   std::string password;
   HANDLE stopEvent = nullptr;
-  // From Viadex.ini: the addresses the tunnel reports, and how long to try the node.
+  // From Viadex.ini: the addresses the tunnel reports, how long to try the
+  // node, and how long a node may stay silent before the tunnel ends.
   std::string gateway;
   std::string adapterAddress;
   std::string adapterMask;
   DWORD connectTimeoutMs = 20000;
+  DWORD silenceTimeoutMs = 8000;
 };
 
 // Returns when the tunnel has ended; failures were posted as WM_TUNNEL_ERROR.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "accel/acc_step_record.h"
+#include "app/program_folder_win.h"
 #include "accel/route_rows.h"
 #include "accel/virtual_adapter_win.h"
 #include "accel/tcp_tuning_win.h"
@@ -242,14 +243,19 @@ class MainWindowRecorder {
 
 // ---- The program folder.
 
-// Makes `folder` the current directory for the life of the object.
+// Makes `folder` the program folder (and the current directory) for the life
+// of the object, as if the program had been started from there.
 class CurrentFolder {
  public:
   explicit CurrentFolder(const std::wstring& folder) {
     GetCurrentDirectoryW(MAX_PATH, previous_);
     EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str())) << toUtf8(folder);
+    programFolderOverride() = folder;
   }
-  ~CurrentFolder() { SetCurrentDirectoryW(previous_); }
+  ~CurrentFolder() {
+    SetCurrentDirectoryW(previous_);
+    programFolderOverride().clear();
+  }
   CurrentFolder(const CurrentFolder&) = delete;
   CurrentFolder& operator=(const CurrentFolder&) = delete;
 
@@ -289,5 +295,22 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+// The value names of the route journal (HKLM\\Software\\Kestro\\RouteJournal).
+inline std::vector<std::wstring> routeJournalEntries() {
+  std::vector<std::wstring> entries;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kestro\\RouteJournal", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return entries;
+  }
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[128];
+    DWORD length = 128;
+    if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    entries.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  return entries;
+}
 
 }  // namespace kestro::test

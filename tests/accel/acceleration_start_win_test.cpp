@@ -139,7 +139,7 @@ TEST_F(AccelerationStart, SixStepsUpToARunningTunnelThenStop) {
     if (entry.message == WM_TUNNEL_INFO) infos.push_back(std::to_wstring(entry.wParam) + L":" + entry.detail);
     if (entry.message != WM_ACC_STEP) order.push_back(entry.message);
   }
-  EXPECT_EQ(infos, (std::vector<std::wstring>{L"1:10.77.0.1", L"2:10.77.0.2", L"3:255.255.255.0"}));
+  EXPECT_EQ(infos, (std::vector<std::wstring>{L"1:203.0.113.249", L"2:203.0.113.250", L"3:255.255.255.248"}));
   EXPECT_EQ(order, (std::vector<UINT>{WM_TUNNEL_INFO, WM_TUNNEL_INFO, WM_TUNNEL_INFO, WM_TUNNEL_CONNECTED,
                                       WM_TUNNEL_TRAFFIC}));
   const auto& traffic = window.recorder().entries().back();
@@ -202,7 +202,11 @@ TEST_F(AccelerationStart, TheServiceRefusalIsShownVerbatimAndEndsTheRun) {
   EXPECT_EQ(lastStep().row, 2);
   EXPECT_EQ(lastStep().state, kStepError);
   EXPECT_EQ(lastStep().detail, L"您的账户已经过期，请续费后再使用 & 重试");
-  EXPECT_EQ(window.recorder().messages().size(), window.steps().size());  // nothing but step reports
+  // Nothing but step reports, and the worker's end as its last act.
+  ASSERT_TRUE(window.pumpUntilMessage(WM_ACC_WORKER_ENDED, 5000));
+  ASSERT_EQ(window.recorder().messages().size(), window.steps().size() + 1);
+  EXPECT_EQ(window.recorder().messages().back(), WM_ACC_WORKER_ENDED);
+  EXPECT_EQ(ClientState::instance().startWorkerRunning, 0);
 }
 
 TEST_F(AccelerationStart, TheServiceOutOfReachOrMalformed) {
@@ -313,7 +317,7 @@ TEST_F(AccelerationStart, ARejectedUserGetsErrorThreeAndTheEventIsClosed) {
 TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
   tunedAdapter();
   test::ScriptedRouteTable table;
-  table.adapters = {{12, "10.77.0.2", "255.255.255.0"}};
+  table.adapters = {{12, "203.0.113.250", "255.255.255.248"}};
   test::LoopbackTunnelNode node("kestro", "abc123");
   test::LoopbackHttpServer service(accReply(node.port(), kTwoRoutes, serviceTime(kNow)));
   useService(service);
@@ -327,7 +331,7 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
     if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
     if (entry.wParam == 3) state.setAdapterMask(entry.detail);
   }
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   ASSERT_EQ(state.installedRoutes().size(), 2u);
 

@@ -35,14 +35,23 @@ TEST(ReferenceNode, AccountsKeyedByName) {
 }
 
 TEST(ReferenceNode, RefusesDataItCannotServeSafely) {
-  const char* bad[] = {"", "[]", R"({"accounts":[]})", R"({"nodes":[{"nodeip":"192.0.2.1"}]})",
-                       R"({"nodes":[{"nodeip":"127.0.0.2","nodeport":70000}]})"};
+  // Only loopback and the test world's documentation networks are served.
+  const char* bad[] = {"", "[]", R"({"accounts":[]})", R"({"nodes":[{"nodeip":"10.0.0.1"}]})",
+                       R"({"nodes":[{"nodeip":"198.51.10.1"}]})", R"({"nodes":[{"nodeip":"127.0.0.2","nodeport":70000}]})"};
   for (const char* text : bad) {
     NodeData data;
     std::string error;
     EXPECT_FALSE(parseNodeData(text, data, error)) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+TEST(ReferenceNode, ServesTheTestWorldsAddresses) {
+  NodeData data;
+  std::string error;
+  ASSERT_TRUE(parseNodeData(R"({"nodes":[{"nodeip":"198.51.100.11"},{"nodeip":"203.0.113.9"}]})", data, error))
+      << error;
+  EXPECT_EQ(data.endpoints.size(), 2u);
 }
 
 TEST(ReferenceNode, Handshake) {

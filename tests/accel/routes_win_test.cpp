@@ -51,7 +51,7 @@ class Routes : public ::testing::Test {
 };
 
 TEST_F(Routes, EveryFieldOfEveryRow) {
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports(), (std::vector<std::pair<int32_t, std::wstring>>{{kStepRunning, L""}, {kStepOk, L""}}));
   EXPECT_EQ(window.count(WM_ACC_STOP), 0);
@@ -90,22 +90,32 @@ TEST_F(Routes, EveryFieldOfEveryRow) {
 
 TEST_F(Routes, WindowsXpKeepsMetricOne) {
   table.majorVersion = 5;
-  installRoutes();
+  installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   for (const auto& row : table.created) EXPECT_EQ(row.dwForwardMetric1, 1u);
   EXPECT_TRUE(table.interfaceQueries.empty());
 }
 
+TEST_F(Routes, AnIpHelperWithoutTheInterfaceCallKeepsMetricOne) {
+  // Wine's IP Helper has no GetIpInterfaceEntry: the routes still go in.
+  routeSystem().getIpInterfaceEntry = nullptr;
+  installRoutes(0);
+  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_EQ(table.created.size(), 4u);
+  for (const auto& row : table.created) EXPECT_EQ(row.dwForwardMetric1, 1u);
+  EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
+}
+
 TEST_F(Routes, ARouteAlreadyPresentCountsAsAdded) {
   table.createResults[address("198.51.100.0")] = ERROR_OBJECT_ALREADY_EXISTS;
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
 }
 
 TEST_F(Routes, ARefusedRouteWarnsAndTheAccelerationGoesOn) {
   table.createResults[address("192.0.2.0")] = ERROR_ACCESS_DENIED;
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepWarn, acctext::kSomeRoutesFailed}));
   EXPECT_EQ(window.count(WM_ACC_STOP), 0);
@@ -115,7 +125,7 @@ TEST_F(Routes, ARefusedRouteWarnsAndTheAccelerationGoesOn) {
 
 TEST_F(Routes, AnInterfaceLookupFailureAddsNothingForThatRoute) {
   table.interfaceResult = ERROR_NOT_FOUND;
-  installRoutes();
+  installRoutes(0);
   EXPECT_TRUE(table.created.empty());
   EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
   EXPECT_EQ(reports().back().first, kStepWarn);
@@ -123,7 +133,7 @@ TEST_F(Routes, AnInterfaceLookupFailureAddsNothingForThatRoute) {
 
 TEST_F(Routes, NoTargetsIsAllDone) {
   ClientState::instance().setRouteTargets({});
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
   EXPECT_TRUE(table.created.empty());
@@ -131,7 +141,7 @@ TEST_F(Routes, NoTargetsIsAllDone) {
 
 TEST_F(Routes, AnAddressNoAdapterCarriesStopsTheAcceleration) {
   ClientState::instance().setAdapterAddress(L"10.77.0.99");
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ACC_STOP, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepError, acctext::kAdapterNotFound}));
   EXPECT_EQ(window.count(WM_ROUTES_READY), 0);
@@ -140,10 +150,10 @@ TEST_F(Routes, AnAddressNoAdapterCarriesStopsTheAcceleration) {
 
 TEST_F(Routes, NoAdapterInformationOrNoAddressFails) {
   table.adaptersInfoResult = ERROR_NOT_SUPPORTED;
-  installRoutes();
+  installRoutes(0);
   ClientState::instance().setAdapterMask(L"");
   table.adaptersInfoResult = ERROR_SUCCESS;
-  installRoutes();
+  installRoutes(0);
   ASSERT_TRUE(window.recorder().pumpUntil([](const auto& entries) { return entries.size() >= 6; }, 5000));
   EXPECT_EQ(reports(), (std::vector<std::pair<int32_t, std::wstring>>{{kStepRunning, L""},
                                                                       {kStepError, acctext::kRoutesFailed},
@@ -154,7 +164,7 @@ TEST_F(Routes, NoAdapterInformationOrNoAddressFails) {
 }
 
 TEST_F(Routes, RemovalDeletesEveryRecordedRowOnce) {
-  installRoutes();
+  installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   removeInstalledRoutes();
   ASSERT_EQ(table.deleted.size(), 4u);
@@ -166,16 +176,16 @@ TEST_F(Routes, RemovalDeletesEveryRecordedRowOnce) {
 
 TEST_F(Routes, RoutesAddedAfterTheTunnelEndedAreRemoved) {
   CloseHandle(static_cast<HANDLE>(ClientState::instance().takeStopEvent()));
-  installRoutes();
+  installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   EXPECT_EQ(table.deleted.size(), 4u);
   EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
 }
 
 TEST_F(Routes, ANewInstallationRemovesTheRoutesOfTheLastOne) {
-  installRoutes();
+  installRoutes(0);
   ClientState::instance().setRouteTargets({{L"203.0.113.9", 32}});
-  installRoutes();
+  installRoutes(0);
   EXPECT_EQ(table.deleted.size(), 4u);
   EXPECT_EQ(ClientState::instance().installedRoutes().size(), 1u);
 }

@@ -5,6 +5,9 @@
 #include <thread>
 
 #include "accel/tunnel_interface.h"
+#include "accel/tunnel_library_win.h"
+#include "accel/virtual_adapter_win.h"
+#include "app/client_state.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/accel/loopback_tunnel_node_win.h"
 
@@ -118,6 +121,28 @@ TEST_F(TunnelLibraryStandIn, CountsGrowEverySecondUntilTheEventIsSignalled) {
   EXPECT_GT(counters[1].first, counters[0].first);
   EXPECT_EQ(counters[1].second, 2 * counters[0].second);  // one keep-alive a second
   EXPECT_EQ(window.count(WM_TUNNEL_ERROR), 0);
+}
+
+}  // namespace
+}  // namespace kestro
+
+namespace kestro {
+namespace {
+
+// An open-file dialog may leave the current directory anywhere: the library
+// is still loaded from the program folder, and the driver tool run from there.
+TEST(AccelerationLifecycle, TheComponentsComeFromTheProgramFolderWhateverTheCurrentDirectory) {
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  test::CurrentFolder program(test::distFolder());
+  ASSERT_TRUE(SetCurrentDirectoryW(windows));
+  TunnelLibrary library;
+  EXPECT_EQ(library.load(), TunnelLibrary::Load::Loaded);
+  library.unload();
+  ClientState::instance().isWow64 = 1;
+  std::wstring message;
+  EXPECT_TRUE(installVirtualAdapterDriver(message)) << toUtf8(message);
+  EXPECT_TRUE(removeVirtualAdapters(message)) << toUtf8(message);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(TunnelParams, EmptyAndMissingMembers) {
 
 TEST(TunnelParams, AMemberOfTheWrongTypeMakesTheReplyMalformed) {
   for (const char* body : {R"({"nodeport":"7001"})", R"({"routeip":[{"ipaddr":"1.2.3.4","ipmask":"24"}]})",
-                           R"({"routeip":[5]})", R"({"servertime":20261208})"}) {
+                           R"({"routeip":[5]})", R"({"servertime":[20261208]})"}) {
     ServiceReply reply = interpretServiceReply(true, 200, body, ReplyShape::Object);
     readTunnelParams(reply.object());
     EXPECT_EQ(reply.failure(), ServiceFailure::Parse) << body;

@@ -81,14 +81,24 @@ TEST_F(VirtualAdapter, AMissingToolFailsWhenStarting) {
   EXPECT_EQ(message, driverToolFailureText(DriverToolOperation::Remove, DriverToolFailure::StartTool));
 }
 
-TEST_F(VirtualAdapter, TheSixtyFourBitProgramTakesTheX86_64ToolWhateverIsWow64Says) {
-  // A 64-bit process is never WOW64; the program folder carries only the x86_64 tool.
-  ClientState::instance().isWow64 = 0;
-  test::CurrentFolder folder(test::distFolder());
-  std::wstring message;
-  EXPECT_TRUE(installVirtualAdapterDriver(message)) << toUtf8(message);
-  std::vector<std::wstring> found;
-  EXPECT_TRUE(findVirtualAdapters(found));
+TEST_F(VirtualAdapter, EachWindowsTakesTheToolOfItsOwnArchitecture) {
+  // isWow64 picks the folder: a tool that is only a stand-in for the other
+  // folder's prints no success sentence, so the wrong choice fails.
+  for (const bool wow64 : {true, false}) {
+    SCOPED_TRACE(wow64 ? "64-bit Windows" : "32-bit Windows");
+    test::ScratchFolder program(wow64 ? L"kestro-x86_64-tool" : L"kestro-i386-tool");
+    const std::wstring wanted = wow64 ? L"Driver\\x86_64\\" : L"Driver\\i386\\";
+    const std::wstring other = wow64 ? L"Driver\\i386\\" : L"Driver\\x86_64\\";
+    program.copyFromProgramFolder(wanted + L"Vnicctl.exe");
+    program.copyFromProgramFolder(wanted + L"Kestro.inf");
+    program.copyFromProgramFolder(L"Patcher.exe", other + L"Vnicctl.exe");
+    program.copyFromProgramFolder(wanted + L"Kestro.inf", other + L"Kestro.inf");
+    ClientState::instance().isWow64 = wow64 ? 1 : 0;
+    test::CurrentFolder folder(program.path());
+    std::wstring message;
+    EXPECT_TRUE(installVirtualAdapterDriver(message)) << toUtf8(message);
+    EXPECT_TRUE(removeVirtualAdapters(message)) << toUtf8(message);
+  }
 }
 
 TEST_F(VirtualAdapter, AToolWithoutTheSuccessSentenceMeansNoRights) {

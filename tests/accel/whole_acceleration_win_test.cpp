@@ -22,7 +22,7 @@ TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) {
       << "KESTRO_SERVICE_URL is not set: run through scripts/test, which starts the reference service and node";
 
   test::ScriptedRouteTable table;
-  table.adapters = {{9, "10.77.0.2", "255.255.255.0"}};
+  table.adapters = {{9, "203.0.113.250", "255.255.255.248"}};
   test::MainWindowRecorder window;
   ClientState& state = ClientState::instance();
   state.isWow64 = 1;
@@ -52,7 +52,7 @@ TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) {
       if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
       if (entry.wParam == 3) state.setAdapterMask(entry.detail);
     }
-    installRoutes();
+    installRoutes(0);
     EXPECT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
     EXPECT_FALSE(state.routeTargets().empty());
     EXPECT_EQ(table.created.size(), state.routeTargets().size());

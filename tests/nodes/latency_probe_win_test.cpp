@@ -47,13 +47,16 @@ TEST(LatencyProbe, ThreeEchoResults) {
   }
 }
 
-TEST(LatencyProbe, AddressThatIsNotDottedIpv4GoesToAllOnesAndFails) {
-  ScriptedIcmp icmp;  // unscripted destinations time out
+TEST(LatencyProbe, AnAddressThatIsNotDottedIpv4FailsWithoutAnEcho) {
+  // inet_addr makes the all-ones broadcast address of such text: nothing is sent there.
+  ScriptedIcmp icmp;
   const IcmpHandle handle;
   EXPECT_EQ(probeNodeLatency(L"node-7.invalid", handle.get()), -5);
-  const auto calls = icmp.calls();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].destination, INADDR_NONE);
+  EXPECT_EQ(probeNodeLatency(L"255.255.255.255", handle.get()), -5);
+  float average = 0, loss = 0;
+  EXPECT_TRUE(probeLinkQuality(L"node-7.invalid", handle.get(), average, loss));
+  EXPECT_EQ(loss, 1.0f);
+  EXPECT_TRUE(icmp.calls().empty());
 }
 
 TEST(LatencyProbe, InvalidHandle) {

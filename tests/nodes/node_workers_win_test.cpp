@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <thread>
 
 #include "app/client_state.h"
+#include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "nodes/latency_report.h"
+#include "service/progress_post_win.h"
 #include "tests/support/loopback_http_server_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
 #include "tests/support/message_recorder_win.h"
@@ -29,7 +32,7 @@ using test::ScriptedIcmp;
 std::wstring describe(UINT message, LPARAM lParam) {
   switch (message) {
     case WM_NODE_PROGRESS: {
-      const auto* record = reinterpret_cast<const ProgressRecord*>(lParam);
+      const auto record = adoptProgress(lParam);
       return L"progress " + std::to_wstring(record->percent) + L" " + record->text;
     }
     case WM_NODE_LATENCY: {
@@ -48,6 +51,39 @@ std::wstring fetching() { return L"progress 5 正在获取加速节点列表"; }
 std::wstring parsing() { return L"progress 15 正在解析加速节点列表"; }
 std::wstring probing(int percent, const std::wstring& name) {
   return L"progress " + std::to_wstring(percent) + L" 正在测试本机到" + name + L"节点之间网络延时";
+}
+// A node's progress line whatever its percentage (see byNode).
+std::wstring probing(const std::wstring& name) { return L"progress * 正在测试本机到" + name + L"节点之间网络延时"; }
+
+// Every node is probed at once, so their lines interleave: this keeps the
+// lines before the first node's and after the last node's where they are and
+// gathers each node's lines, in their own order, by ascending id. A progress
+// line (its percentage starred) belongs to the node it names.
+std::vector<std::wstring> byNode(const std::vector<std::wstring>& lines, const std::map<std::wstring, int>& ids) {
+  std::vector<std::wstring> before, after;
+  std::map<int, std::vector<std::wstring>> nodes;
+  for (const std::wstring& line : lines) {
+    int node = 0;
+    std::wstring shown = line;
+    if (line.starts_with(L"probing ") || line.starts_with(L"latency ")) {
+      node = std::stoi(line.substr(8));
+    } else if (line.starts_with(L"progress ")) {
+      for (const auto& [name, id] : ids) {
+        if (line == probing(std::stoi(line.substr(9)), name)) {
+          node = id;
+          shown = probing(name);
+        }
+      }
+    }
+    if (node != 0) {
+      nodes[node].push_back(shown);
+    } else {
+      (nodes.empty() ? before : after).push_back(shown);
+    }
+  }
+  for (const auto& [id, own] : nodes) before.insert(before.end(), own.begin(), own.end());
+  before.insert(before.end(), after.begin(), after.end());
+  return before;
 }
 
 class NodeWorkers : public ::testing::Test {
@@ -108,12 +144,19 @@ TEST_F(NodeWorkers, FetchReplacesTheCatalogueAndProbesEveryNode) {
 
   const std::vector<std::wstring> expected = {
       fetching(), parsing(), L"ready",
-      // Four reply elements: 30 + i x 17.5.
-      probing(30, L"三号"), L"latency 3 30",
-      probing(47, L"五号"), L"latency 5 -5",
-      probing(65, L"七号"), L"latency 7 353",
+      probing(L"三号"), L"latency 3 30",
+      probing(L"五号"), L"latency 5 -5",
+      probing(L"七号"), L"latency 7 353",
       L"done"};
-  EXPECT_EQ(run(runNodeFetchWorker), expected);
+  const std::vector<std::wstring> lines = run(runNodeFetchWorker);
+  EXPECT_EQ(byNode(lines, {{L"三号", 3}, {L"五号", 5}, {L"七号", 7}}), expected);
+  // Four reply elements: 30 + done x 17.5, for the share of nodes done when a probe starts.
+  for (const std::wstring& line : lines) {
+    if (line.starts_with(L"progress ") && line != fetching() && line != parsing()) {
+      const int percent = std::stoi(line.substr(9));
+      EXPECT_TRUE(percent == 30 || percent == 47 || percent == 65) << toUtf8(line);
+    }
+  }
 
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -189,6 +232,7 @@ TEST_F(NodeWorkers, FetchWithoutAnIcmpHandleReportsTheHandleErrorForEveryNode) {
   useService(server.baseUrl());
   ScriptedIcmp icmp;
   icmp.failOpen();
+  // Without a handle nothing waits: the nodes go one after the other.
   const std::vector<std::wstring> expected = {fetching(), parsing(), L"ready", probing(30, L"甲"), L"latency 1 -1",
                                               probing(65, L"乙"), L"latency 2 -1", L"done"};
   EXPECT_EQ(run(runNodeFetchWorker), expected);
@@ -205,7 +249,7 @@ std::map<int32_t, NodeRecord> catalogue(std::initializer_list<std::tuple<int32_t
   return nodes;
 }
 
-TEST_F(NodeWorkers, RefreshProbesEveryNodeInAscendingId) {
+TEST_F(NodeWorkers, RefreshProbesEveryNodeAtOnce) {
   ClientState::instance().setNodes(catalogue({{40, L"丁", L"127.0.0.40"},
                                               {10, L"甲", L"127.0.0.10"},
                                               {30, L"丙", L"node-30.invalid"},
@@ -217,15 +261,17 @@ TEST_F(NodeWorkers, RefreshProbesEveryNodeInAscendingId) {
 
   const std::vector<std::wstring> expected = {
       L"probing 0",
-      L"probing 10", probing(0, L"甲"), L"latency 10 12",
-      L"probing 20", probing(25, L"乙"), L"latency 20 30",
-      L"probing 30", probing(50, L"丙"), L"latency 30 -5",
-      L"probing 40", probing(75, L"丁"), L"latency 40 669",
+      L"probing 10", probing(L"甲"), L"latency 10 12",
+      L"probing 20", probing(L"乙"), L"latency 20 30",
+      L"probing 30", probing(L"丙"), L"latency 30 -5",
+      L"probing 40", probing(L"丁"), L"latency 40 669",
       L"done"};
-  EXPECT_EQ(run(runLatencyRefreshWorker), expected);
+  EXPECT_EQ(byNode(run(runLatencyRefreshWorker), {{L"甲", 10}, {L"乙", 20}, {L"丙", 30}, {L"丁", 40}}), expected);
+  // Text that is not dotted IPv4 is never sent (it would be the all-ones
+  // broadcast address): three echoes for each of the other three nodes.
   const auto calls = icmp.calls();
-  ASSERT_EQ(calls.size(), 12u);
-  EXPECT_EQ(calls[6].destination, INADDR_NONE) << "text that is not dotted IPv4";
+  ASSERT_EQ(calls.size(), 9u);
+  for (const auto& call : calls) EXPECT_NE(call.destination, INADDR_NONE);
   EXPECT_EQ(icmp.opened(), 1);
   EXPECT_EQ(icmp.closed(), 1);
 }

@@ -17,7 +17,7 @@
 namespace kestro::test {
 
 struct ScriptedEcho {
-  enum class Kind { Reply, TimeOut, ErrorStatus, RealEcho };
+  enum class Kind { Reply, TimeOut, ErrorStatus, RealEcho, Held };
   Kind kind = Kind::TimeOut;
   ULONG roundTripMs = 0;
 
@@ -27,6 +27,8 @@ struct ScriptedEcho {
   static ScriptedEcho errorStatus() { return {Kind::ErrorStatus, 0}; }
   // The real IcmpSendEcho2 answers.
   static ScriptedEcho realEcho() { return {Kind::RealEcho, 0}; }
+  // A reply that takes `ms` to arrive: the call blocks that long.
+  static ScriptedEcho held(ULONG ms) { return {Kind::Held, ms}; }
 };
 
 // What one IcmpSendEcho2 call asked for.
@@ -37,6 +39,8 @@ struct EchoCall {
   DWORD timeoutMs = 0;
   bool withOptions = false;
   bool withEvent = false;
+  ULONGLONG sentAt = 0;      // GetTickCount64 when the call began
+  ULONGLONG answeredAt = 0;  // and when it returned (held echoes only)
 };
 
 // The completion routine's type differs between SDKs (PIO_APC_ROUTINE or FARPROC).
@@ -76,6 +80,8 @@ class ScriptedIcmp {
     return calls_;
   }
   int opened() const { return opened_; }
+  // The most calls that were under way at once.
+  int mostInFlight() const { return mostInFlight_; }
   int closed() const { return closed_; }
 
   inline static const HANDLE kHandle = reinterpret_cast<HANDLE>(0x4C1C);
@@ -113,10 +119,12 @@ class ScriptedIcmp {
                                 PIP_OPTION_INFORMATION options, LPVOID reply, DWORD replySize, DWORD timeoutMs) {
     ScriptedIcmp& self = *current();
     ScriptedEcho echo;
+    size_t call = 0;
     {
       std::lock_guard lock(self.mutex_);
+      call = self.calls_.size();
       self.calls_.push_back({destination, std::string(static_cast<const char*>(request), requestSize), replySize,
-                             timeoutMs, options != nullptr, event != nullptr || apc != nullptr});
+                             timeoutMs, options != nullptr, event != nullptr || apc != nullptr, GetTickCount64()});
       auto found = self.scripts_.find(destination);
       if (found != self.scripts_.end() && !found->second.echoes.empty()) {
         Script& script = found->second;
@@ -129,6 +137,16 @@ class ScriptedIcmp {
       return 0;
     }
     switch (echo.kind) {
+      case ScriptedEcho::Kind::Held: {
+        const int now = ++self.inFlight_;
+        for (int most = self.mostInFlight_; now > most && !self.mostInFlight_.compare_exchange_weak(most, now);) {
+        }
+        Sleep(echo.roundTripMs);
+        --self.inFlight_;
+        std::lock_guard lock(self.mutex_);
+        self.calls_[call].answeredAt = GetTickCount64();
+        break;
+      }
       case ScriptedEcho::Kind::RealEcho:
         return self.saved_.sendEcho2(self.real_, event, apc, apcContext, destination, request, requestSize, options,
                                      reply, replySize, timeoutMs);
@@ -142,7 +160,7 @@ class ScriptedIcmp {
     auto* answer = static_cast<ICMP_ECHO_REPLY*>(reply);
     *answer = ICMP_ECHO_REPLY{};
     answer->Address = destination;
-    answer->Status = echo.kind == ScriptedEcho::Kind::Reply ? IP_SUCCESS : IP_DEST_HOST_UNREACHABLE;
+    answer->Status = echo.kind == ScriptedEcho::Kind::ErrorStatus ? IP_DEST_HOST_UNREACHABLE : IP_SUCCESS;
     answer->RoundTripTime = echo.roundTripMs;
     return 1;
   }
@@ -154,6 +172,8 @@ class ScriptedIcmp {
   std::atomic<bool> failOpen_{false};
   std::atomic<int> opened_{0};
   std::atomic<int> closed_{0};
+  std::atomic<int> inFlight_{0};
+  std::atomic<int> mostInFlight_{0};
   HANDLE real_ = INVALID_HANDLE_VALUE;
 };
 

@@ -47,6 +47,26 @@ TEST(GameListWorker, SeventeenGamesProgressFrom15To95) {
   EXPECT_EQ(ClientState::instance().games().size(), 17u);
 }
 
+// Hundreds of progress messages wait in the queue while the window is busy:
+// each still shows the text its worker wrote, in order.
+TEST(ProgressHandOff, SixHundredGamesFetchedWhileTheWindowIsBusy) {
+  std::string body = "[";
+  for (int i = 0; i < 600; ++i) body += (i ? "," : "") + gameJson(1000 + i, "游戏" + std::to_string(i));
+  body += "]";
+  ScriptedServer server({answer(200, body)});
+  ServiceUrlOverride url(server.url(L"/"));
+  const WorkerRun run = runWorker(runGameListWorker, ReportTo::MainWindow, kGameFinals, true);
+  ASSERT_EQ(run.messages.back(), WM_GAME_LIST_READY);
+  ASSERT_EQ(run.progress.size(), 602u);
+  EXPECT_EQ(run.progress[0], L"5 正在获取支持加速的游戏列表");
+  EXPECT_EQ(run.progress[1], L"15 正在解析支持加速的游戏列表");
+  for (int i = 0; i < 600; ++i) {
+    const std::wstring& shown = run.progress[2 + i];
+    ASSERT_TRUE(shown.ends_with(L" 正在添加游戏" + std::to_wstring(i))) << i;
+    EXPECT_EQ(std::stoi(shown), gameProgressPercent(i, 600)) << i;
+  }
+}
+
 TEST(GameListWorker, RecordFieldsAndFirstOfTwoEqualIds) {
   setPreviousGames();
   const WorkerRun run =

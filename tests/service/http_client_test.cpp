@@ -10,12 +10,13 @@ namespace kestro {
 namespace {
 
 // A connection that replays scripted replies: one script per connect, each
-// entry one receive (an empty entry is an empty receive). It records the
-// hosts connected to and every byte sent.
+// entry one receive (an empty entry is an empty receive, the peer's orderly
+// close); past its end a receive fails, as on a reset or a time-out. It
+// records the hosts connected to and the bytes sent on each connection.
 struct ScriptedTransport : HttpTransport {
   struct Log {
     std::vector<std::wstring> connects;
-    std::string sent;
+    std::vector<std::string> sent;  // one entry per connection
     int closes = 0;
   };
   ScriptedTransport(Log& log, std::deque<std::deque<std::string>> scripts) : log(log), scripts(std::move(scripts)) {}
@@ -23,6 +24,7 @@ struct ScriptedTransport : HttpTransport {
   bool isConnected() const override { return connected; }
   bool connect(const std::wstring& host, uint16_t port, uint32_t) override {
     log.connects.push_back(host + L":" + std::to_wstring(port));
+    log.sent.emplace_back();
     if (scripts.empty()) return false;
     current = std::move(scripts.front());
     scripts.pop_front();
@@ -30,8 +32,9 @@ struct ScriptedTransport : HttpTransport {
     return true;
   }
   bool send(const char* data, size_t size, uint32_t) override {
-    log.sent.append(data, size);
-    return connected;
+    if (!connected) return false;
+    log.sent.back().append(data, size);
+    return true;
   }
   int64_t receive(char* buffer, size_t capacity, uint32_t) override {
     if (!connected || current.empty()) return -1;
@@ -70,6 +73,9 @@ Outcome navigateWith(std::deque<std::deque<std::string>> scripts, const std::wst
   return run;
 }
 
+// The bytes of one GET of `path` on the default test server.
+std::string getOf(const std::wstring& path) { return buildRequestHead(HttpUrl{L"127.0.0.1", 8080, path, L""}, {}); }
+
 TEST(HttpClient, RequestBytesOfAFormPost) {
   RequestOptions options;
   options.method = L"POST";
@@ -92,7 +98,8 @@ TEST(HttpClient, BodyIsSentInBlocksAfterTheHead) {
   options.body = std::string(10000, 'f');
   const Outcome run = navigateWith({{"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}}, L"http://h/", options);
   EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.log.sent.substr(run.log.sent.size() - 10000), options.body);
+  ASSERT_EQ(run.log.sent.size(), 1u);
+  EXPECT_EQ(run.log.sent[0].substr(run.log.sent[0].size() - 10000), options.body);
 }
 
 TEST(HttpClient, StatusProcessing) {
@@ -114,30 +121,76 @@ TEST(HttpClient, RedirectToAnotherHostReconnects) {
   EXPECT_EQ(run.status, 200);
   EXPECT_EQ(run.body, "done");
   EXPECT_EQ(run.log.connects, (std::vector<std::wstring>{L"127.0.0.1:8080", L"127.0.0.2:9000"}));
-  EXPECT_NE(run.log.sent.find("GET /x HTTP/1.1\r\n"), std::string::npos);
+  EXPECT_EQ(run.log.sent[1], buildRequestHead(HttpUrl{L"127.0.0.2", 9000, L"/x", L""}, {}));
 }
 
 TEST(HttpClient, RedirectOnTheSameHostReusesTheConnection) {
   const Outcome run = navigateWith({{"HTTP/1.1 301 Moved\r\nLocation: next.php\r\nContent-Length: 0\r\n\r\n",
                                  "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}});
   EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.log.connects.size(), 1u);
-  EXPECT_NE(run.log.sent.find("GET /a/next.php HTTP/1.1\r\n"), std::string::npos);
+  EXPECT_EQ(run.log.sent, (std::vector<std::string>{getOf(L"/a/login.php") + getOf(L"/a/next.php")}));
 }
 
-TEST(HttpClient, RedirectWithConnectionCloseConnectsAgain) {
-  const Outcome run = navigateWith({{"HTTP/1.1 303 See\r\nLocation: /b\r\nConnection: close\r\nContent-Length: 0\r\n\r\n"},
-                                {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
-  EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.log.connects.size(), 2u);
+TEST(HttpClient, RedirectAfterTheServerClosedGoesOnANewConnection) {
+  struct Row {
+    const char* name;
+    std::deque<std::string> first;   // the first connection's receives
+    std::vector<std::string> sent;   // what went on each connection
+  };
+  const std::string login = getOf(L"/a/login.php");
+  const std::string next = getOf(L"/b");
+  const Row rows[] = {
+      {"HTTP/1.0 closes after its response", {"HTTP/1.0 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n"},
+       {login, next}},
+      {"HTTP/1.0 body read until the close", {"HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\nmoved", ""}, {login, next}},
+      {"Connection: close on HTTP/1.1",
+       {"HTTP/1.1 302 Found\r\nLocation: /b\r\nConnection: close\r\nContent-Length: 0\r\n\r\n"}, {login, next}},
+      {"close in a Connection list",
+       {"HTTP/1.1 301 Moved\r\nLocation: /b\r\nConnection: Keep-Alive, Close\r\nContent-Length: 0\r\n\r\n"},
+       {login, next}},
+      {"303 with Connection: close",
+       {"HTTP/1.1 303 See\r\nLocation: /b\r\nConnection: close\r\nContent-Length: 0\r\n\r\n"}, {login, next}},
+      {"kept-alive 302, then the server closes", {"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n", ""},
+       {login + next, next}},
+      {"kept-alive 302, then a reset", {"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n"},
+       {login + next, next}},
+  };
+  for (const Row& row : rows) {
+    const Outcome run = navigateWith({row.first, {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}});
+    EXPECT_TRUE(run.ok) << row.name;
+    EXPECT_EQ(run.status, 200) << row.name;
+    EXPECT_EQ(run.body, "ok") << row.name;
+    EXPECT_EQ(run.log.connects, (std::vector<std::wstring>{L"127.0.0.1:8080", L"127.0.0.1:8080"})) << row.name;
+    EXPECT_EQ(run.log.sent, row.sent) << row.name;
+  }
 }
 
-TEST(HttpClient, RedirectAfterABodyReadUntilCloseConnectsAgain) {
-  const Outcome run = navigateWith({{"HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\nmoved", ""},
-                                    {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}});
-  EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.body, "ok");
-  EXPECT_EQ(run.log.connects.size(), 2u);
+TEST(HttpClient, OnlyAnUnansweredRequestOnAKeptConnectionIsSentAgain) {
+  const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n";
+  struct Row {
+    const char* name;
+    std::deque<std::deque<std::string>> scripts;
+    size_t connects;
+  } rows[] = {
+      {"a new connection that closes is not retried", {{""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1},
+      {"part of an answer is not retried",
+       {{redirect, "HTTP/1.1 200 OK\r\nContent-Le"}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1},
+      {"the second connection is the last", {{redirect, ""}, {""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 2},
+  };
+  for (const auto& row : rows) {
+    const Outcome run = navigateWith(row.scripts);
+    EXPECT_FALSE(run.ok) << row.name;
+    EXPECT_EQ(run.log.connects.size(), row.connects) << row.name;
+  }
+}
+
+TEST(HttpClient, BodyReadUntilCloseEndsOnlyWithAnOrderlyClose) {
+  const Outcome closed = navigateWith({{"HTTP/1.0 200 OK\r\n\r\nall ", "of it", ""}});
+  EXPECT_TRUE(closed.ok);
+  EXPECT_EQ(closed.body, "all of it");
+  const Outcome broken = navigateWith({{"HTTP/1.0 200 OK\r\n\r\nall ", "of it"}});
+  EXPECT_FALSE(broken.ok) << "a reset or a time-out is not the end of the body";
+  EXPECT_EQ(broken.body, "");
 }
 
 TEST(HttpClient, RedirectChainIsBounded) {

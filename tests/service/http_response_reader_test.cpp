@@ -65,9 +65,20 @@ INSTANTIATE_TEST_SUITE_P(
              State::Failed, 0, ""},
         Case{"ChunkSizeNotHex", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n",
              State::Failed, 0, ""},
-        Case{"ChunkSizeNineDigits", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n000000001\r\nx\r\n0\r\n\r\n",
+        Case{"ChunkSizeWithLeadingZeros",
+             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n000000001\r\nx\r\n0002\r\nyz\r\n00000\r\n\r\n",
+             State::Complete, 200, "xyz"},
+        Case{"ChunkSizeZerosUpToTheLineCap",
+             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(kMaxChunkSizeLine - 1, '0') +
+                 "1\r\nx\r\n0\r\n\r\n",
+             State::Complete, 200, "x"},
+        Case{"ChunkSizeZerosPastTheLineCap",
+             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(kMaxChunkSizeLine, '0') +
+                 "1\r\nx\r\n0\r\n\r\n",
              State::Failed, 0, ""},
         Case{"ChunkSizeAboveInt32", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n80000000\r\nx",
+             State::Failed, 0, ""},
+        Case{"ChunkSizeAboveInt32AfterZeros", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0000080000000\r\nx",
              State::Failed, 0, ""},
         Case{"ChunkWithoutCrLf", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabX\r\n0\r\n\r\n",
              State::Failed, 0, ""},
@@ -75,6 +86,19 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"StatusWithoutNumber", "HTTP/1.1 OK\r\n\r\n", State::Failed, 0, ""},
         Case{"BadLength", "HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n", State::Failed, 0, ""},
         Case{"LengthOverCap", "HTTP/1.1 200 OK\r\nContent-Length: 16777217\r\n\r\n", State::Failed, 0, ""},
+        Case{"LengthRepeatedAlike", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-length: 3\r\n\r\nabcdef",
+             State::Complete, 200, "abc"},
+        Case{"LengthListedAlike", "HTTP/1.1 200 OK\r\nContent-Length: 3 , 3,3\r\n\r\nabc", State::Complete, 200, "abc"},
+        Case{"LengthRepeatedDiffering", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd",
+             State::Failed, 0, ""},
+        Case{"LengthListedDiffering", "HTTP/1.1 200 OK\r\nContent-Length: 3, 4\r\n\r\nabcd", State::Failed, 0, ""},
+        Case{"LengthSameNumberWrittenTwoWays", "HTTP/1.1 200 OK\r\nContent-Length: 3, 03\r\n\r\nabc", State::Complete, 200,
+             "abc"},
+        Case{"LengthWithAnEmptyItem", "HTTP/1.1 200 OK\r\nContent-Length: 3,\r\n\r\nabc", State::Failed, 0, ""},
+        Case{"LengthWithLeadingZeros", "HTTP/1.1 200 OK\r\nContent-Length: " + std::string(30, '0') + "2\r\n\r\nok",
+             State::Complete, 200, "ok"},
+        Case{"LengthBeyond64Bits", "HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551616\r\n\r\n", State::Failed, 0,
+             ""},
         Case{"NoContent", "HTTP/1.1 204 No Content\r\n\r\n", State::Complete, 204, ""},
         Case{"FiveEmptyReceivesInHeader", "HTTP/1.1 200 OK\r\n", State::Failed, 0, "", 5},
         Case{"FourEmptyReceivesTolerated", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n", State::Body, 0, "", 4}),
@@ -167,12 +191,43 @@ TEST(HttpResponseReader, BytesAfterTheResponseAreNoticed) {
   EXPECT_TRUE(reader.hasTrailingBytes());
 }
 
-TEST(HttpResponseReader, FailedReceiveEndsOnlyABodyReadUntilClose) {
-  HttpResponseReader untilClose = readAll("HTTP/1.0 200 OK\r\n\r\nabc");
-  EXPECT_EQ(untilClose.receiveFailed(), State::Complete);
-  EXPECT_EQ(untilClose.body(), "abc");
+TEST(HttpResponseReader, OnlyAnOrderlyCloseEndsABodyReadUntilClose) {
+  HttpResponseReader closed = readAll("HTTP/1.0 200 OK\r\n\r\nabc");
+  EXPECT_EQ(closed.feedEmpty(), State::Complete);
+  EXPECT_EQ(closed.body(), "abc");
+  EXPECT_TRUE(closed.endedByClose());
+  // A time-out and a reset look the same to the reader: a failed receive.
+  HttpResponseReader broken = readAll("HTTP/1.0 200 OK\r\n\r\nabc");
+  EXPECT_EQ(broken.receiveFailed(), State::Failed);
+  EXPECT_EQ(broken.body(), "");
   HttpResponseReader withLength = readAll("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc");
   EXPECT_EQ(withLength.receiveFailed(), State::Failed);
+}
+
+TEST(HttpResponseReader, WhetherTheConnectionIsKept) {
+  struct Row {
+    const char* name;
+    std::string wire;
+    int empties;
+    bool kept;
+  } rows[] = {
+      {"HTTP/1.1 with a length", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", 0, true},
+      {"HTTP/1.1 chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", 0, true},
+      {"HTTP/1.1 keep-alive", "HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nContent-Length: 0\r\n\r\n", 0, true},
+      {"HTTP/1.1 after an HTTP/1.0 interim", "HTTP/1.0 100 Go\r\n\r\nHTTP/1.1 204 None\r\n\r\n", 0, true},
+      {"HTTP/1.0 with a length", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", 0, false},
+      {"HTTP/1.0 keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nContent-Length: 0\r\n\r\n", 0, false},
+      {"no version", "ICY 200 OK\r\nContent-Length: 0\r\n\r\n", 0, false},
+      {"Connection: close", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 0, false},
+      {"close in a list", "HTTP/1.1 200 OK\r\nConnection: TE,\tCLOSE \r\nContent-Length: 0\r\n\r\n", 0, false},
+      {"close in a repeated header",
+       "HTTP/1.1 200 OK\r\nConnection: TE\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 0, false},
+      {"bytes after the response", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nokEXTRA", 0, false},
+      {"body ended by the close", "HTTP/1.1 200 OK\r\n\r\nall", 1, false},
+      {"incomplete", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nok", 0, false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(readAll(row.wire, 1 << 20, row.empties).keepsConnection(), row.kept) << row.name;
 }
 
 TEST(HttpStatusLine, NumberAfterFirstWhiteSpace) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace kestro {
 namespace {
@@ -26,25 +27,127 @@ TEST(JsonReply, MembersByNameWithDefaults) {
   EXPECT_TRUE(reply.valid());
 }
 
-TEST(JsonReply, WrongMemberTypeMakesTheReplyMalformed) {
-  struct Row {
-    const char* body;
-    void (*read)(const JsonObjectReader&);
-  } rows[] = {
-      {R"({"v":"12"})", [](const JsonObjectReader& j) { j.integer("v"); }},
-      {R"({"v":4294967296})", [](const JsonObjectReader& j) { j.integer("v"); }},
-      {R"({"v":1})", [](const JsonObjectReader& j) { j.boolean("v"); }},
-      {R"({"v":"0.5"})", [](const JsonObjectReader& j) { j.floating("v"); }},
-      {R"({"v":7})", [](const JsonObjectReader& j) { j.text("v"); }},
-      {R"({"v":{}})", [](const JsonObjectReader& j) { j.objects("v"); }},
-      {R"({"v":[1]})", [](const JsonObjectReader& j) { j.objects("v"); }},
-  };
-  for (const auto& row : rows) {
-    const JsonReply reply = JsonReply::parse(row.body, ReplyShape::Object);
-    ASSERT_TRUE(reply.valid()) << row.body;
-    row.read(reply.object());
-    EXPECT_FALSE(reply.valid()) << row.body;
+TEST(JsonReply, ListOfAnotherShapeMakesTheReplyMalformed) {
+  for (const char* body : {R"({"v":{}})", R"({"v":[1]})", R"({"v":"[]"})", R"({"v":[{},[]]})"}) {
+    const JsonReply reply = JsonReply::parse(body, ReplyShape::Object);
+    ASSERT_TRUE(reply.valid()) << body;
+    EXPECT_TRUE(reply.object().objects("v").empty()) << body;
+    EXPECT_FALSE(reply.valid()) << body;
   }
+}
+
+// One member "v" of the JSON text `member`, read as one type: what is read
+// and whether the reply is still valid after.
+template <class T>
+struct Conversion {
+  const char* member;
+  T read;
+  bool valid;
+};
+
+template <class T, class Read>
+void expectConversions(const std::vector<Conversion<T>>& rows, Read read) {
+  for (const auto& row : rows) {
+    const JsonReply reply = JsonReply::parse(std::string(R"({"v":)") + row.member + "}", ReplyShape::Object);
+    ASSERT_TRUE(reply.valid()) << row.member;
+    EXPECT_EQ(read(reply.object()), row.read) << row.member;
+    EXPECT_EQ(reply.valid(), row.valid) << row.member;
+  }
+}
+
+TEST(MemberConversion, ToInteger) {
+  expectConversions<int32_t>(
+      {
+          {"7", 7, true},
+          {"-7", -7, true},
+          {"2147483647", 2147483647, true},
+          {"-2147483648", -2147483647 - 1, true},
+          {"2147483648", 0, false},
+          {"-2147483649", 0, false},
+          {"4294967296", 0, false},
+          {"18446744073709551615", 0, false},
+          {"3.9", 3, true},  // "nid": 3.9
+          {"-3.9", -3, true},
+          {"2147483647.0", 2147483647, true},
+          {"2147483647.5", 0, false},
+          {"-2147483648.0", -2147483647 - 1, true},
+          {"-2147483648.5", 0, false},
+          {"1e12", 0, false},  // "nid": 1e12
+          {"true", 1, true},
+          {"false", 0, true},
+          {"null", 0, true},
+          {R"("12")", 0, false},
+          {"[1]", 0, false},
+          {R"({"a":1})", 0, false},
+      },
+      [](const JsonObjectReader& json) { return json.integer("v"); });
+}
+
+TEST(MemberConversion, ToBoolean) {
+  expectConversions<bool>(
+      {
+          {"true", true, true},
+          {"false", false, true},
+          {"1", true, true},  // "authed": 1
+          {"0", false, true},
+          {"-2", true, true},
+          {"18446744073709551615", true, true},
+          {"0.5", true, true},
+          {"0.0", false, true},
+          {"-0.0", false, true},
+          {"null", false, true},
+          {R"("true")", false, false},  // "authed": "true"
+          {R"("")", false, false},
+          {"[true]", false, false},
+          {"{}", false, false},
+      },
+      [](const JsonObjectReader& json) { return json.boolean("v"); });
+}
+
+TEST(MemberConversion, ToFloating) {
+  expectConversions<double>(
+      {
+          {"0.25", 0.25, true},
+          {"7", 7.0, true},
+          {"-7", -7.0, true},
+          {"18446744073709551615", 18446744073709551615.0, true},
+          {"1e300", 1e300, true},
+          {"true", 1.0, true},
+          {"false", 0.0, true},
+          {"null", 0.0, true},
+          {R"("0.5")", 0.0, false},  // "nodeload": "0.5"
+          {"[0.5]", 0.0, false},
+          {R"({"v":0.5})", 0.0, false},
+      },
+      [](const JsonObjectReader& json) { return json.floating("v"); });
+}
+
+TEST(MemberConversion, ToText) {
+  expectConversions<std::wstring>(
+      {
+          {R"("上海")", L"上海", true},
+          {R"("")", L"", true},
+          {"12", L"12", true},  // "gamename": 12
+          {"-12", L"-12", true},
+          {"18446744073709551615", L"18446744073709551615", true},
+          {"3.9", L"3.9", true},
+          {"0.5", L"0.5", true},
+          {"2.0", L"2", true},
+          {"-0.0", L"-0", true},
+          {"1e21", L"1e+21", true},
+          {"1e-7", L"1e-07", true},
+          {"true", L"true", true},
+          {"false", L"false", true},
+          {"null", L"", true},
+          {R"(["a"])", L"", false},
+          {R"({"a":"b"})", L"", false},
+      },
+      [](const JsonObjectReader& json) { return json.text("v"); });
+}
+
+TEST(MemberConversion, NumbersBeyondADoubleAreNotJson) {
+  EXPECT_FALSE(JsonReply::parse(R"({"v":1e400})", ReplyShape::Object).valid());
+  EXPECT_FALSE(JsonReply::parse(R"({"v":-1e400})", ReplyShape::Object).valid());
 }
 
 TEST(JsonReply, NestedArrayOfObjects) {

@@ -54,7 +54,16 @@ TEST(ServiceExchange, ErrorMemberIsClassD) {
   EXPECT_EQ(accepted.failure(), ServiceFailure::None);
   EXPECT_EQ(accepted.object().integer("nodeport"), 9000);
 
-  ServiceReply wrongType = interpretServiceReply(true, 200, R"({"error":5})", ReplyShape::Object);
+  ServiceReply number = interpretServiceReply(true, 200, R"({"error":5})", ReplyShape::Object);
+  number.applyErrorMember();
+  EXPECT_EQ(number.failure(), ServiceFailure::Refused) << "a number reads as its digits";
+  EXPECT_EQ(number.message(), L"5");
+
+  ServiceReply null = interpretServiceReply(true, 200, R"({"error":null})", ReplyShape::Object);
+  null.applyErrorMember();
+  EXPECT_EQ(null.failure(), ServiceFailure::None);
+
+  ServiceReply wrongType = interpretServiceReply(true, 200, R"({"error":["expired"]})", ReplyShape::Object);
   wrongType.applyErrorMember();
   EXPECT_EQ(wrongType.failure(), ServiceFailure::Parse);
 }

@@ -7,6 +7,7 @@
 #include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "service/progress_post_win.h"
 #include "tests/support/message_recorder_win.h"
 
 namespace kestro::test {
@@ -24,16 +25,17 @@ ServiceUrlOverride::~ServiceUrlOverride() {
   _putenv_s("KESTRO_SERVICE_URL", hadPrevious_ ? previous_.c_str() : "");
 }
 
-WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals) {
+WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals, bool busyWindow) {
   MessageRecorder recorder([](UINT message, WPARAM, LPARAM lParam) -> std::wstring {
     if (message != WM_LOGIN_PROGRESS && message != WM_GAME_PROGRESS) return {};
-    const auto* record = reinterpret_cast<const ProgressRecord*>(lParam);
+    const auto record = adoptProgress(lParam);
     return std::to_wstring(record->percent) + L" " + record->text;
   });
   auto& handles = WindowHandles::instance();
   (window == ReportTo::LoginWindow ? handles.loginWindow : handles.mainWindow) = recorder.window();
 
   std::thread thread(worker);
+  if (busyWindow) thread.join();
   recorder.pumpUntil(
       [&](const std::vector<MessageRecorder::Entry>& entries) {
         return std::any_of(entries.begin(), entries.end(), [&](const MessageRecorder::Entry& entry) {
@@ -41,7 +43,7 @@ WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& 
         });
       },
       30000);
-  thread.join();
+  if (thread.joinable()) thread.join();
   // Anything posted after the final message arrives by now.
   recorder.pumpUntil([](const std::vector<MessageRecorder::Entry>&) { return false; }, 50);
   handles.loginWindow = nullptr;

@@ -30,7 +30,8 @@ class ServiceUrlOverride {
 enum class ReportTo { LoginWindow, MainWindow };
 
 // Runs `worker` until it has posted one of `finals` (or 30 s passed), joins it
-// and returns what arrived.
-WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals);
+// and returns what arrived. With `busyWindow` the window handles nothing until
+// the worker has ended, as a window kept busy would.
+WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals, bool busyWindow = false);
 
 }  // namespace kestro::test

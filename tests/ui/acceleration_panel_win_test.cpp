@@ -18,6 +18,7 @@
 #include "app/window_messages.h"
 #include "htmlayout/window_host_win.h"
 #include "service/voice_catalogue.h"
+#include "tests/accel/accel_test_support_win.h"
 #include "tests/ui/ui_driver_win.h"
 
 namespace kestro {
@@ -81,8 +82,8 @@ class AccelerationPanel : public testing::Test {
   }
 
   void step(HWND window, int32_t state, const std::wstring& title, const std::wstring& detail = {}) {
-    AccStepRecord record{0, title, state, detail};
-    SendMessageW(window, WM_ACC_STEP, 0, reinterpret_cast<LPARAM>(&record));
+    AccStepRecord record{0, title, state, detail, attempt()};
+    SendMessageW(window, WM_ACC_STEP, attempt(), reinterpret_cast<LPARAM>(&record));
   }
 
   std::vector<ShownRow> rows(HWND window) {
@@ -108,6 +109,9 @@ class AccelerationPanel : public testing::Test {
     });
     return shown;
   }
+
+  // The attempt the window's start command began last: its reports carry it.
+  static uint32_t attempt() { return ClientState::instance().accelerationAttempt; }
 
   std::wstring display(HWND window, const wchar_t* id) { return elementDisplay(ui_, window, id); }
   std::wstring text(HWND window, const wchar_t* id) { return elementText(ui_, window, id); }
@@ -240,7 +244,7 @@ TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFi
     step(window, 0, L"正在与节点建立加速专用通道");
     step(window, 1, {});
     ClientState::instance().accelerating = 1;
-    SendMessageW(window, WM_ROUTES_READY, 0, 0);
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
 
     expectView(window, L"none", L"none", L"block");
     EXPECT_EQ(display(window, L"linkstopacc"), L"block");
@@ -271,7 +275,7 @@ TEST_F(AccelerationPanel, StopSignalsTheTunnelAndItsEndReturnsToIdle) {
     DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS);
     ClientState::instance().setStopEvent(stop);
     ClientState::instance().accelerating = 1;
-    SendMessageW(window, WM_ROUTES_READY, 0, 0);
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
 
     click(window, L"linkstopacc");
     ASSERT_TRUE(waitUntil([&] { return WaitForSingleObject(watch, 0) == WAIT_OBJECT_0; }, 5000));
@@ -283,7 +287,7 @@ TEST_F(AccelerationPanel, StopSignalsTheTunnelAndItsEndReturnsToIdle) {
     EXPECT_EQ(display(window, L"linkstopacc"), L"none");
 
     // The worker reports the tunnel's end.
-    SendMessageW(window, WM_TUNNEL_CLOSED, 0, 0);
+    SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
     expectView(window, L"block", L"none", L"none");
     ui_.run([&] { EXPECT_EQ(byId(window, L"accpic").get_style_attribute("foreground-image"), L"url(NOTACC.PNG)"); });
   });
@@ -294,13 +298,136 @@ TEST_F(AccelerationPanel, ATunnelThatEndsBeforeConnectingShowsTheUnexpectedError
   runWith([&](HWND window) {
     startRun(window);
     step(window, 0, L"正在与节点建立加速专用通道");
-    SendMessageW(window, WM_TUNNEL_CLOSED, 0, 0);
+    SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
     const std::vector<ShownRow> shown = rows(window);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].status, L"NO.PNG");
     EXPECT_EQ(shown[0].detail, kTunnelEndedUnexpectedly);
     EXPECT_TRUE(shown[1].retryButton);
     expectView(window, L"none", L"block", L"none");
+  });
+}
+
+// The acceleration's life cycle in a real main window, each test provoking
+// one order of events on purpose.
+class AccelerationLifecycle : public AccelerationPanel {
+ protected:
+  void SetUp() override {
+    AccelerationPanel::SetUp();
+    ClientState::instance().startWorkerRunning = 0;
+    ClientState::instance().takeInstalledRoutes();
+  }
+  void TearDown() override {
+    ClientState::instance().startWorkerRunning = 0;
+    AccelerationPanel::TearDown();
+  }
+
+  // Up to the running view of the attempt just started.
+  void runToTheTrafficView(HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    ClientState::instance().accelerating = 1;
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
+    expectView(window, L"none", L"none", L"block");
+  }
+};
+
+TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsChangeNothing) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    startRun(window);
+    const uint32_t first = attempt();
+    step(window, 0, L"正在与节点建立加速专用通道");
+    SendMessageW(window, WM_TUNNEL_ERROR, 0, 7);
+    ASSERT_TRUE(rows(window).back().retryButton);
+
+    // The first worker is still inside the tunnel library.
+    ClientState::instance().startWorkerRunning = 1;
+    click(window, L"btnretryacc");
+    ASSERT_TRUE(waitUntil([&] { return rows(window).size() == 1; }, 5000));
+    EXPECT_EQ(rows(window)[0].title, L"请稍候，正在结束上一次加速……");
+    EXPECT_EQ(started_.size(), 1u) << "no second worker while the first runs";
+
+    // The first worker's last reports arrive; then it ends, and the retry starts.
+    SendMessageW(window, WM_TUNNEL_CLOSED, first, 0);
+    ClientState::instance().startWorkerRunning = 0;
+    SendMessageW(window, WM_ACC_WORKER_ENDED, first, 0);
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
+    EXPECT_EQ(started_[1].attempt, first + 1);
+    EXPECT_TRUE(rows(window).empty()) << "a fresh table for the new attempt";
+
+    step(window, 0, L"正在检查泓迈网游加速器虚拟网卡状态");
+    // A step report and the tunnel's end of the first attempt arrive late.
+    AccStepRecord stale{5, L"正在与节点建立加速专用通道", kStepError, L"旧的失败", first};
+    SendMessageW(window, WM_ACC_STEP, first, reinterpret_cast<LPARAM>(&stale));
+    SendMessageW(window, WM_TUNNEL_CLOSED, first, 0);
+    const std::vector<ShownRow> shown = rows(window);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].status, L"LOADING.GIF") << "the new attempt's row is untouched";
+  });
+}
+
+TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedRemoveTheRoutesAndThePageStaysIdle) {
+  rememberChoice();
+  test::ScriptedRouteTable table;
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    ClientState::instance().accelerating = 1;
+    SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
+    expectView(window, L"block", L"none", L"none");
+    // The route thread added a row meanwhile and reports now.
+    ClientState::instance().appendInstalledRoute(ForwardRow{0x0A000000});
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
+    expectView(window, L"block", L"none", L"none");
+    EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
+    ASSERT_EQ(table.deletedRows().size(), 1u);
+  });
+}
+
+TEST_F(AccelerationLifecycle, ALinkReportAfterTheStopIsDropped) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    runToTheTrafficView(window);
+    ClientState::instance().accelerating = 0;  // stopped while the hundred echoes ran
+    SendMessageW(window, WM_LINK_DEGRADED, 120, 500);
+    EXPECT_EQ(display(window, L"diagingpage"), L"none");
+    EXPECT_EQ(display(window, L"diagstartpage"), L"block");
+  });
+}
+
+TEST_F(AccelerationLifecycle, TheTunnelsOwnEndIsToldInTheIdleView) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    runToTheTrafficView(window);
+    SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
+    expectView(window, L"block", L"none", L"none");
+    EXPECT_EQ(display(window, L"acclostnote"), L"block");
+    EXPECT_EQ(text(window, L"acclostnote"), L"与加速节点的连接已中断，加速已停止，请检查网络后重新开始加速");
+    saveScreenshot("acceleration-tunnel-lost");
+    // The next start clears the notice.
+    click(window, L"btnstartacc");
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
+    EXPECT_EQ(display(window, L"acclostnote"), L"none");
+  });
+}
+
+TEST_F(AccelerationLifecycle, AStopThatNeverCompletesReturnsToIdleAfterItsBound) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    runToTheTrafficView(window);
+    ClientState::instance().setStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    click(window, L"linkstopacc");
+    ASSERT_TRUE(waitUntil([&] { return text(window, L"actiontip") == L"请稍候，正在停止加速……"; }, 5000));
+    // The tunnel library never returns: ten seconds later the page is idle.
+    ASSERT_TRUE(waitUntil([&] { return display(window, L"startacccontainer") == L"block"; }, 15000));
+    EXPECT_EQ(text(window, L"acclostnote"), L"加速组件未能及时退出，加速已停止，如需重新加速请稍候再试");
+    // Its end, when it finally comes, changes nothing.
+    SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
+    expectView(window, L"block", L"none", L"none");
+    EXPECT_EQ(text(window, L"acclostnote"), L"加速组件未能及时退出，加速已停止，如需重新加速请稍候再试");
   });
 }
 

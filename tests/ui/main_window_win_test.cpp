@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "ui/main_window_texts.h"
 #include "ui/open_file_dialog_win.h"
 #include "ui/shell_open_win.h"
+#include "ui/tray_icon_win.h"
 
 namespace kestro {
 namespace {
@@ -75,12 +77,16 @@ HINSTANCE recordOpen(HWND, const wchar_t* verb, const wchar_t* file, int) {
 }
 
 std::vector<std::wstring> dialogTitles;
-BOOL answerWithGamePath(OPENFILENAMEW* request) {
+BOOL WINAPI answerWithGamePath(OPENFILENAMEW* request) {
   dialogTitles.push_back(request->lpstrTitle);
   EXPECT_EQ(std::wstring(request->lpstrFilter, 18), std::wstring(L"可执行文件(*.exe)\0*.exe", 18));
   EXPECT_STREQ(request->lpstrDefExt, L"exe");
   EXPECT_EQ(request->nMaxFile, 260u);
   wcscpy(request->lpstrFile, L"C:\\Games\\DNF\\DNF.exe");
+  // A real dialog may leave the current directory where the user browsed.
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  SetCurrentDirectoryW(windows);
   return TRUE;
 }
 
@@ -401,8 +407,12 @@ TEST_F(MainWindow, GameListFiltersAndChoice) {
     const auto byText = entryIds(gamesContaining(lowered, L"qq"));
     // QQ飞车 and QQ炫舞 by their abbreviations, 反恐精英 by its abbreviation fkjyqqgs.
     ASSERT_EQ(byText, (std::vector<std::wstring>{L"game1009", L"game1010", L"game1028"}));
-    click(window, L"#btnfiltergame", [&] { return gameEntryIds(window) == byText; });
+    // Enter in the box searches; so does the button.
+    EXPECT_TRUE(pressKeyUntil(window, "Return", [&] { return gameEntryIds(window) == byText; }))
+        << "Enter in the search box did not search";
     saveScreenshot("main-game-search");
+    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 33; });
+    click(window, L"#btnfiltergame", [&] { return gameEntryIds(window) == byText; });
 
     click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 33; });
     click(window, L"#game1003", [&] { return shownPanel(window) == L"panel-id1"; });
@@ -482,6 +492,8 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
   shellSeam().open = &recordOpen;
   const OpenFileSeam realDialog = openFileSeam();
   openFileSeam().open = &answerWithGamePath;
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
   runWith([&](HWND window) {
     // The run-game button belongs to the traffic view of a running acceleration.
     ui_.run([&] {
@@ -501,6 +513,9 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
   shellSeam() = realShell;
   openFileSeam() = realDialog;
   EXPECT_EQ(dialogTitles, std::vector<std::wstring>{L"请选择地下城与勇士运行文件"});
+  wchar_t after[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, after);
+  EXPECT_STREQ(after, before) << "the dialog's folder change is undone";
   EXPECT_EQ(settingsText(L"Game1001"), L"C:\\Games\\DNF\\DNF.exe");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].verb, L"(default)");
@@ -541,6 +556,91 @@ TEST_F(MainWindow, ExitQuestionClosedByItsOwnButtonExits) {
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
   });
   EXPECT_EQ(WindowHandles::instance().mainWindow.load(), nullptr);
+}
+
+// The icon records the window hands to the shell, in order; the shell
+// refuses additions while `refuseAdd` is set.
+struct TrayShell {
+  struct Call {
+    DWORD message;
+    NOTIFYICONDATAW record;
+  };
+  static std::mutex lock;
+  static std::vector<Call> calls;
+  static bool refuseAdd;
+  static BOOL WINAPI notify(DWORD message, PNOTIFYICONDATAW record) {
+    std::lock_guard<std::mutex> held(lock);
+    calls.push_back({message, *record});
+    return message == NIM_ADD && refuseAdd ? FALSE : TRUE;
+  }
+  static std::vector<Call> taken() {
+    std::lock_guard<std::mutex> held(lock);
+    return calls;
+  }
+};
+std::mutex TrayShell::lock;
+std::vector<TrayShell::Call> TrayShell::calls;
+bool TrayShell::refuseAdd = false;
+
+TEST_F(MainWindow, TheTrayIconExistsExactlyWhileTheWindowIsHidden) {
+  const NotifyIconCall real = notifyIconCall();
+  notifyIconCall() = &TrayShell::notify;
+  runWith([&](HWND window) {
+    click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
+    auto calls = TrayShell::taken();
+    ASSERT_EQ(calls.size(), 1u);
+    const NOTIFYICONDATAW& icon = calls[0].record;
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(icon.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(icon.hWnd, window);
+    EXPECT_EQ(icon.uID, 102u);
+    EXPECT_EQ(icon.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO));
+    EXPECT_EQ(icon.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
+    EXPECT_STREQ(icon.szTip, L"泓迈网游加速器");
+    EXPECT_STREQ(icon.szInfoTitle, L"提示");
+    EXPECT_STREQ(icon.szInfo, L"泓迈网游加速器仍在运行中，双击任务栏图标即可恢复窗口");
+    EXPECT_EQ(icon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+
+    // Explorer restarted: the icon comes back, the window stays hidden.
+    SendMessageW(window, taskbarCreatedMessage(), 0, 0);
+    calls = TrayShell::taken();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[1].record.uID, 102u);
+    EXPECT_STREQ(calls[1].record.szTip, L"泓迈网游加速器");
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    // Restoring takes the icon away and brings the window to the front.
+    PostMessageW(window, WM_TRAY_NOTIFY, 102, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
+    calls = TrayShell::taken();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls[2].record.uID, 102u);
+    EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == window; }, 5000));
+    // Without a notification area the icon would be lost: the window stays.
+    SendMessageW(window, taskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(TrayShell::taken().size(), 3u) << "no icon is added while the window shows";
+
+    // Shown by anything else (a message it owns, the diagnosis): the icon goes too.
+    click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
+    ShowWindow(window, SW_SHOWNORMAL);
+    calls = TrayShell::taken();
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[4].message, static_cast<DWORD>(NIM_DELETE));
+
+    // A shell that refuses the icon: the window is not hidden.
+    TrayShell::refuseAdd = true;
+    clickAt(window, elementCentre(ui_, window, L"#btntray").x, elementCentre(ui_, window, L"#btntray").y);
+    EXPECT_TRUE(waitUntil([&] { return TrayShell::taken().size() == 6u; }, 5000));
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(window));
+    TrayShell::refuseAdd = false;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  notifyIconCall() = real;
+  // Closed while shown: nothing is left to remove.
+  EXPECT_EQ(TrayShell::taken().size(), 6u);
 }
 
 TEST_F(MainWindow, HidesToTheTrayComesBackOnAButtonPressAndMinimises) {

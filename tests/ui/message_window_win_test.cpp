@@ -35,6 +35,7 @@ struct Press {
   MessageButtons buttons;
   POINT where;  // client position of the button pressed
   int32_t answer;
+  const char* key = nullptr;  // pressed instead of the button when set
 };
 
 void PrintTo(const Press& press, std::ostream* out) { *out << press.name; }
@@ -68,8 +69,13 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
       EXPECT_EQ(elementDisplay(ui, window, L"btnyes"), question ? std::wstring(L"inline") : L"none");
       EXPECT_EQ(elementDisplay(ui, window, L"btnno"), question ? std::wstring(L"inline") : L"none");
       saveScreenshot(std::string("message-") + press.name);
-      EXPECT_TRUE(clickUntil(window, press.where.x, press.where.y, [&] { return !IsWindow(window); }))
-          << "the message window did not close";
+      if (press.key != nullptr) {
+        EXPECT_TRUE(pressKeyUntil(window, press.key, [&] { return !IsWindow(window); }))
+            << "the message window did not close on " << press.key;
+      } else {
+        EXPECT_TRUE(clickUntil(window, press.where.x, press.where.y, [&] { return !IsWindow(window); }))
+            << "the message window did not close";
+      }
     });
     CMessageWindow message(text, question ? MessageIcon::Question : MessageIcon::Information, press.buttons);
     EXPECT_EQ(message.run(owner.window()), press.answer);
@@ -82,8 +88,77 @@ INSTANTIATE_TEST_SUITE_P(
     BothModes, MessageWindowPress,
     testing::Values(Press{"ok", MessageButtons::Ok, kOk, kAnswerOk}, Press{"ok_close", MessageButtons::Ok, kClose, kAnswerOk},
                     Press{"yes", MessageButtons::YesNo, kYes, kAnswerYes}, Press{"no", MessageButtons::YesNo, kNo, kAnswerNo},
-                    Press{"yesno_close", MessageButtons::YesNo, kClose, kAnswerYes}),
+                    Press{"yesno_close", MessageButtons::YesNo, kClose, kAnswerYes},
+                    // Enter answers as the default button, Esc as the close button.
+                    Press{"ok_enter", MessageButtons::Ok, {}, kAnswerOk, "Return"},
+                    Press{"ok_escape", MessageButtons::Ok, {}, kAnswerOk, "Escape"},
+                    Press{"yesno_enter", MessageButtons::YesNo, {}, kAnswerYes, "Return"},
+                    Press{"yesno_escape", MessageButtons::YesNo, {}, kAnswerYes, "Escape"}),
     [](const testing::TestParamInfo<Press>& info) { return std::string(info.param.name); });
+
+// A second message opened from within the first one's loop (a worker's report
+// arriving while a question is open): each loop ends with its own window.
+class NestedMessages : public testing::TestWithParam<bool> {};
+
+LRESULT CALLBACK opensSecondMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) {
+    *reinterpret_cast<int32_t*>(lParam) =
+        CMessageWindow(L"服务器连接失败，请检查您的网络连接！", MessageIcon::Error, MessageButtons::YesNo).run(nullptr);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_P(NestedMessages, EachClosesWithItsOwnAnswerInEitherOrder) {
+  const bool firstClosesFirst = GetParam();
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = opensSecondMessage;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"KestroUiTestSecondMessage";
+  RegisterClassW(&windowClass);
+  HWND opener = CreateWindowExW(0, L"KestroUiTestSecondMessage", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(opener, nullptr);
+  OwnerWindow owner;
+  int32_t second = -1;
+  int32_t first = -1;
+  bool otherStayed = false;
+  {
+    Driver driver([&] {
+      HWND outer = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      ASSERT_NE(outer, nullptr);
+      PostMessageW(opener, WM_APP, 0, reinterpret_cast<LPARAM>(&second));
+      HWND inner = nullptr;
+      ASSERT_TRUE(waitUntil(
+          [&] {
+            inner = FindWindowExW(nullptr, nullptr, L"KestroMessageWindow", nullptr);
+            while (inner == outer) inner = FindWindowExW(nullptr, inner, L"KestroMessageWindow", nullptr);
+            return inner != nullptr && IsWindowVisible(inner);
+          },
+          20000));
+      // Side by side, so that each can be clicked.
+      SetWindowPos(inner, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(outer, nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      const HWND closedFirst = firstClosesFirst ? outer : inner;
+      const HWND closedLast = firstClosesFirst ? inner : outer;
+      // "否" on the one, then "是" on the other.
+      EXPECT_TRUE(clickUntil(closedFirst, kNo.x, kNo.y, [&] { return !IsWindow(closedFirst); }));
+      otherStayed = waitUntil([&] { return !IsWindowVisible(closedLast); }, 1000) == false;
+      EXPECT_TRUE(clickUntil(closedLast, kYes.x, kYes.y, [&] { return !IsWindow(closedLast); }));
+    });
+    first = CMessageWindow(L"是否退出泓迈网游加速器？", MessageIcon::Question, MessageButtons::YesNo).run(owner.window());
+  }
+  EXPECT_TRUE(otherStayed) << "closing one message closed the other";
+  EXPECT_EQ(first, firstClosesFirst ? kAnswerNo : kAnswerYes);
+  EXPECT_EQ(second, firstClosesFirst ? kAnswerYes : kAnswerNo);
+  EXPECT_TRUE(IsWindowEnabled(owner.window()));
+  DestroyWindow(opener);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothOrders, NestedMessages, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "OuterFirst" : "InnerFirst");
+                         });
 
 TEST(MessageWindow, EachIconShowsItsPictureAndOtherValuesShowNone) {
   const std::pair<int32_t, std::wstring> icons[] = {{0, L"url(MICONINFORMATION.PNG)"}, {1, L"url(MICONERROR.PNG)"},

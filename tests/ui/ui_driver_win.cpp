@@ -21,7 +21,10 @@ namespace {
 // the test program ends; each command's files go as soon as it has been read.
 class ScratchFolder {
  public:
-  ScratchFolder() : path_("/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId())) {
+  // Process ids come round again: the start time keeps a folder left by an
+  // ended program (with its result files) from being taken for this one's.
+  ScratchFolder()
+      : path_("/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64())) {
     CreateDirectoryW(hostPath(path_).c_str(), nullptr);
   }
   ~ScratchFolder() { RemoveDirectoryW(hostPath(path_).c_str()); }
@@ -101,6 +104,7 @@ int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
   static std::atomic<int> counter{0};
   const std::string base = scratchFolder() + "/run" + std::to_string(counter++);
   {
+    for (const char* ending : {".out", ".done"}) DeleteFileW(hostPath(base + ending).c_str());
     std::ofstream script(std::filesystem::path(hostPath(base + ".sh")), std::ios::binary);
     script << "{ " << command << "\n} >" << base << ".out 2>&1\necho $? >" << base << ".tmp\nmv " << base << ".tmp "
            << base << ".done\n";
@@ -175,6 +179,14 @@ bool typeText(HWND window, const std::string& text) {
 
 bool pressKey(HWND window, const std::string& keys) {
   return runOnLinux(focusCommand(window) + "xdotool key " + keys + " && sleep 0.3") == 0;
+}
+
+bool pressKeyUntil(HWND window, const std::string& keys, const std::function<bool()>& done) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!pressKey(window, keys)) return false;
+    if (waitUntil(done, 3000)) return true;
+  }
+  return false;
 }
 
 std::string artifactsFolder() {

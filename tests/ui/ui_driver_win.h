@@ -29,6 +29,8 @@ class UiThreadCall;
 bool clickUntil(HWND window, int x, int y, const std::function<bool()>& done);
 bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* id, const std::string& text);
 bool pressKey(HWND window, const std::string& keys);
+// Presses `keys` (at most three times, as clickUntil clicks) until `done` holds.
+bool pressKeyUntil(HWND window, const std::string& keys, const std::function<bool()>& done);
 // Saves the whole display as <artifacts>/<name>.png (KESTRO_ARTIFACTS, else build/ui-artifacts).
 bool saveScreenshot(const std::string& name);
 std::string artifactsFolder();

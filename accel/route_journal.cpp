@@ -1,0 +1,55 @@
+#include "accel/route_journal.h"
+
+#include <cstdio>
+#include <cwchar>
+
+#include "accel/route_rows.h"
+
+namespace kestro {
+namespace {
+
+// Network-order addresses as dotted text, byte by byte, without the socket library.
+std::wstring dotted(uint32_t address) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  return std::to_wstring(bytes[0]) + L"." + std::to_wstring(bytes[1]) + L"." + std::to_wstring(bytes[2]) + L"." +
+         std::to_wstring(bytes[3]);
+}
+
+std::optional<uint32_t> parseDotted(const std::wstring& text) {
+  unsigned parts[4];
+  wchar_t rest = 0;
+  if (std::swscanf(text.c_str(), L"%3u.%3u.%3u.%3u%lc", &parts[0], &parts[1], &parts[2], &parts[3], &rest) != 4) {
+    return std::nullopt;
+  }
+  uint32_t address = 0;
+  auto* bytes = reinterpret_cast<unsigned char*>(&address);
+  for (int i = 0; i < 4; ++i) {
+    if (parts[i] > 255) return std::nullopt;
+    bytes[i] = static_cast<unsigned char>(parts[i]);
+  }
+  return address;
+}
+
+}  // namespace
+
+std::wstring journalEntryText(const ForwardRow& row) {
+  return dotted(row.forwardDest) + L" " + dotted(row.forwardMask) + L" " + dotted(row.forwardNextHop) + L" " +
+         std::to_wstring(row.forwardIfIndex);
+}
+
+std::optional<ForwardRow> journalEntryRow(const std::wstring& text) {
+  wchar_t destination[16], mask[16], nextHop[16];
+  unsigned long interfaceIndex = 0;
+  wchar_t rest = 0;
+  if (std::swscanf(text.c_str(), L"%15ls %15ls %15ls %10lu %lc", destination, mask, nextHop, &interfaceIndex, &rest) !=
+      4) {
+    return std::nullopt;
+  }
+  const auto d = parseDotted(destination);
+  const auto m = parseDotted(mask);
+  const auto n = parseDotted(nextHop);
+  if (!d || !m || !n || interfaceIndex > 0xFFFFFFFFul) return std::nullopt;
+  return makeRouteRow(*d, *m, *n, static_cast<uint32_t>(interfaceIndex), 1);
+}
+
+}  // namespace kestro

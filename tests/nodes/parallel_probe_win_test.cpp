@@ -1,0 +1,156 @@
+// The three-echo probe of many nodes at once against scripted echoes: the
+// same results as the one-node probe, echoes that do not wait for replies,
+// the bound on echoes under way, and an invalid handle.
+#include "nodes/parallel_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "nodes/latency_probe.h"
+#include "tests/nodes/scripted_icmp_win.h"
+
+namespace kestro {
+namespace {
+
+using test::ScriptedEcho;
+using test::ScriptedIcmp;
+
+struct Recorded {
+  std::mutex mutex;
+  std::vector<std::pair<char, size_t>> events;  // 's' started, 'f' finished
+  std::map<size_t, int32_t> results;
+
+  ProbeEvents events_() {
+    return {[this](size_t index) {
+              std::lock_guard lock(mutex);
+              events.push_back({'s', index});
+            },
+            [this](size_t index, int32_t latency) {
+              std::lock_guard lock(mutex);
+              events.push_back({'f', index});
+              results[index] = latency;
+            }};
+  }
+};
+
+struct Case {
+  const char* name;
+  std::vector<ScriptedEcho> echoes;
+  int32_t expected;
+};
+
+const std::vector<Case>& edgeCases() {
+  static const std::vector<Case> cases = {
+      {"three replies", {ScriptedEcho::reply(10), ScriptedEcho::reply(20), ScriptedEcho::reply(30)}, 20},
+      {"integer division", {ScriptedEcho::reply(1), ScriptedEcho::reply(1), ScriptedEcho::reply(2)}, 1},
+      {"zero ms", {ScriptedEcho::reply(0)}, 0},
+      {"one time-out weighs 999", {ScriptedEcho::timeOut(), ScriptedEcho::reply(10), ScriptedEcho::reply(20)}, 343},
+      {"an error status is a failure", {ScriptedEcho::reply(30), ScriptedEcho::errorStatus(), ScriptedEcho::reply(30)}, 353},
+      {"two failures", {ScriptedEcho::timeOut(), ScriptedEcho::reply(12), ScriptedEcho::errorStatus()}, 670},
+      {"all lost", {ScriptedEcho::timeOut()}, kLatencyUnreachable},
+      {"all errors", {ScriptedEcho::errorStatus()}, kLatencyUnreachable},
+  };
+  return cases;
+}
+
+std::string addressOf(size_t index) { return "127.0.1." + std::to_string(index + 1); }
+
+TEST(ParallelRefresh, ResultsEqualTheOneNodeProbeForEveryEdgeCase) {
+  std::vector<int32_t> sequential;
+  {
+    ScriptedIcmp icmp;
+    for (size_t i = 0; i < edgeCases().size(); ++i) icmp.script(addressOf(i).c_str(), edgeCases()[i].echoes);
+    const IcmpHandle handle;
+    for (size_t i = 0; i < edgeCases().size(); ++i) {
+      const std::string address = addressOf(i);
+      sequential.push_back(probeNodeLatency(std::wstring(address.begin(), address.end()), handle.get()));
+    }
+  }
+  ScriptedIcmp icmp;
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < edgeCases().size(); ++i) {
+    icmp.script(addressOf(i).c_str(), edgeCases()[i].echoes);
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel(targets, handle.get(), recorded.events_());
+  for (size_t i = 0; i < edgeCases().size(); ++i) {
+    SCOPED_TRACE(edgeCases()[i].name);
+    EXPECT_EQ(sequential[i], edgeCases()[i].expected);
+    EXPECT_EQ(recorded.results.at(i), sequential[i]);
+  }
+  EXPECT_EQ(icmp.calls().size(), 3 * edgeCases().size());
+}
+
+TEST(ParallelRefresh, EachNodeStartsOnceAndFinishesAfterItsStart) {
+  ScriptedIcmp icmp;
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < 40; ++i) {
+    icmp.script(addressOf(i).c_str(), {ScriptedEcho::held(static_cast<ULONG>(i % 5) * 20)});
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel(targets, handle.get(), recorded.events_());
+  ASSERT_EQ(recorded.events.size(), 2 * targets.size());
+  std::map<size_t, int> seen;
+  for (const auto& [kind, index] : recorded.events) {
+    if (kind == 's') {
+      EXPECT_EQ(seen[index], 0) << "node " << index << " started twice or after its end";
+      seen[index] = 1;
+    } else {
+      EXPECT_EQ(seen[index], 1) << "node " << index << " finished before it started";
+      seen[index] = 2;
+    }
+  }
+  EXPECT_EQ(seen.size(), targets.size());
+}
+
+TEST(ParallelRefresh, TheNextEchoDoesNotWaitForTheReplyBeforeIt) {
+  ScriptedIcmp icmp;
+  icmp.script("127.0.1.1", {ScriptedEcho::held(700)});
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel({{1, L"127.0.1.1"}}, handle.get(), recorded.events_());
+  const auto calls = icmp.calls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_LT(calls[1].sentAt, calls[0].answeredAt);
+  EXPECT_LT(calls[2].sentAt, calls[0].answeredAt);
+  EXPECT_GE(calls[1].sentAt, calls[0].sentAt + kEchoSpacingMs - 20) << "spaced, not all at once";
+  EXPECT_EQ(recorded.results.at(0), 700);
+}
+
+TEST(ParallelRefresh, NoMoreEchoesUnderWayThanTheBound) {
+  ScriptedIcmp icmp;
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < 12; ++i) {
+    icmp.script(addressOf(i).c_str(), {ScriptedEcho::held(150)});
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel(targets, handle.get(), recorded.events_(), 4);
+  EXPECT_LE(icmp.mostInFlight(), 4);
+  EXPECT_GE(icmp.mostInFlight(), 2) << "the probe ran one echo at a time";
+  EXPECT_EQ(recorded.results.size(), targets.size());
+  for (const auto& [index, latency] : recorded.results) EXPECT_EQ(latency, 150);
+}
+
+TEST(ParallelRefresh, AnInvalidHandleFinishesEveryNodeInOrderWithoutEchoes) {
+  ScriptedIcmp icmp;
+  icmp.failOpen();
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel({{1, L"127.0.1.1"}, {2, L"127.0.1.2"}}, handle.get(), recorded.events_());
+  EXPECT_EQ(recorded.events, (std::vector<std::pair<char, size_t>>{{'s', 0}, {'f', 0}, {'s', 1}, {'f', 1}}));
+  EXPECT_EQ(recorded.results.at(0), kLatencyInvalidHandle);
+  EXPECT_TRUE(icmp.calls().empty());
+}
+
+}  // namespace
+}  // namespace kestro
