@@ -22,7 +22,9 @@ void dump(document& doc, HELEMENT el, int depth, std::string& out) {
   if (el->style.display != display_t::INLINE) {
     rect c = doc.box_of(el);
     for (const auto& f : el->box.fragments) {
-      std::snprintf(buf, sizeof buf, "%d,%d %dx%d", c.left + f.x, c.top + f.y - el->box.scroll_top, f.width, f.height);
+      // The baseline too: it is where the text's glyphs stand.
+      std::snprintf(buf, sizeof buf, "%d,%d %dx%d b%d", c.left + f.x, c.top + f.y - el->box.scroll_top, f.width,
+                    f.height, c.top + f.baseline - el->box.scroll_top);
       out += std::string(static_cast<size_t>(depth + 1) * 2, ' ') + "\"" +
              kestro::toUtf8(std::wstring_view(f.owner->text).substr(f.start, f.count)) + "\" " + buf + "\n";
     }

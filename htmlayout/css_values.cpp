@@ -1,5 +1,7 @@
 #include "htmlayout/css_values.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -39,14 +41,19 @@ int hex_digit(wchar_t c) {
   return -1;
 }
 
+// A number and its unit. Values beyond kMaxCssNumber are cut to it and
+// infinities and NaN are refused, so that no later product or conversion to
+// int can overflow.
 std::optional<double> number(std::wstring_view s, std::wstring_view* unit) {
   std::wstring tmp(s);
   wchar_t* end = nullptr;
   double v = std::wcstod(tmp.c_str(), &end);
-  if (end == tmp.c_str()) return std::nullopt;
+  if (end == tmp.c_str() || !std::isfinite(v)) return std::nullopt;
   *unit = s.substr(static_cast<size_t>(end - tmp.c_str()));
-  return v;
+  return std::clamp(v, -kMaxCssNumber, kMaxCssNumber);
 }
+
+int clamped_int(double v) { return static_cast<int>(std::clamp(v, -kMaxCssNumber, kMaxCssNumber)); }
 
 template <typename E, size_t N>
 std::optional<E> keyword(std::wstring_view v, const std::pair<const wchar_t*, E> (&table)[N]) {
@@ -161,7 +168,7 @@ std::optional<color> parse_color(std::wstring_view text) {
       pos = comma + 1;
     }
     if (n < 3) return std::nullopt;
-    auto clamp = [](double x) { return x < 0 ? 0 : x > 255 ? 255 : static_cast<int>(x); };
+    auto clamp = [](double x) { return static_cast<int>(std::clamp(x, 0.0, 255.0)); };
     unsigned a = static_cast<unsigned>(clamp(v[3] * 255));
     return (a << 24) | (rgb(clamp(v[0]), clamp(v[1]), clamp(v[2])) & 0xFFFFFF);
   }
@@ -184,9 +191,15 @@ std::optional<length> parse_length(std::wstring_view text, int font_size) {
   if (!n) return std::nullopt;
   if (unit.empty() || unit == L"px") return length::px(static_cast<float>(*n));
   if (unit == L"%") return length{length::PERCENT, static_cast<float>(*n)};
-  if (unit == L"em") return length::px(static_cast<float>(*n * font_size));
+  if (unit == L"em") return length::px(static_cast<float>(clamped_int(*n * font_size)));
   if (unit == L"pt") return length::px(static_cast<float>(*n * 4 / 3));
   return std::nullopt;
+}
+
+int parse_pixel_attribute(std::wstring_view text) {
+  std::wstring_view unit;
+  const auto n = number(text, &unit);
+  return n ? static_cast<int>(std::clamp(*n, 0.0, kMaxCssNumber)) : 0;
 }
 
 std::wstring parse_url(std::wstring_view text) {
@@ -250,7 +263,7 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
   if (name == "font-size") {
     auto l = parse_length(value, parent.font_size);
     if (!l || l->is_auto()) return false;
-    s.font_size = l->resolve(parent.font_size, parent.font_size);
+    s.font_size = std::clamp(l->resolve(parent.font_size, parent.font_size), 0, kMaxFontSize);
     return true;
   }
   if (name == "font-weight") {
@@ -275,7 +288,7 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
     if (lower(value) == L"normal") { s.line_height = -1; return true; }
     std::wstring_view unit;
     auto n = number(value, &unit);
-    if (n && unit.empty()) { s.line_height = static_cast<int>(*n * s.font_size); return true; }
+    if (n && unit.empty()) { s.line_height = clamped_int(*n * s.font_size); return true; }
     length l; if (!len(l)) return false; s.line_height = l.resolve(s.font_size, -1); return true;
   }
   if (name == "text-decoration") { s.underline = lower(value).find(L"underline") != std::wstring::npos; return true; }
@@ -293,7 +306,7 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
   }
   if (name == "white-space") {
     static const std::pair<const wchar_t*, white_space_t> k[] = {{L"normal", white_space_t::NORMAL}, {L"nowrap", white_space_t::NOWRAP},
-                                                                 {L"pre", white_space_t::PRE}};
+                                                                 {L"pre", white_space_t::PRE}, {L"pre-line", white_space_t::PRE_LINE}};
     auto w = keyword(value, k); if (w) s.white_space = *w; return w.has_value();
   }
   if (name == "behavior") {

@@ -12,6 +12,9 @@ namespace htmlayout {
 std::optional<color> parse_color(std::wstring_view text);
 // "12px", "50%", "1.5em" (against `font_size`), "0", "auto".
 std::optional<length> parse_length(std::wstring_view text, int font_size);
+// A whole number of pixels in an attribute ("width", "height", "colspan"),
+// cut to 0..kMaxCssNumber; 0 for text that is not a number.
+int parse_pixel_attribute(std::wstring_view text);
 // The address inside url(...), quotes removed.
 std::wstring parse_url(std::wstring_view text);
 

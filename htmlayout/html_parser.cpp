@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "app/text_convert.h"
 
@@ -44,8 +45,10 @@ class parser {
   HELEMENT top() const { return stack_.back(); }
 
   void add_text(std::string_view raw) {
-    if (raw.empty()) return;
+    if (raw.empty() || text_left_ == 0) return;
     std::wstring t = decode_entities(kestro::fromUtf8(raw));
+    if (t.size() > text_left_) t.resize(text_left_);
+    text_left_ -= t.size();
     HELEMENT parent = top();
     if (!parent->children.empty() && parent->children.back()->is_text) parent->children.back()->text += t;
     else append_child(parent, make_text(t));
@@ -81,6 +84,13 @@ class parser {
     if (closing) { skip_until(">"); close(name); return; }
     HELEMENT el = make_element(name);
     bool self_closed = attributes(el);
+    if (elements_left_ == 0) {  // past the cap the page's markup is read but builds nothing
+      retain(el);
+      release(el);
+      if (name == "style" || name == "script") skip_raw_text(name);
+      return;
+    }
+    --elements_left_;
     for (bool again = true; again && stack_.size() > 1;) {
       again = closes(name, top()->tag);
       if (again) stack_.pop_back();
@@ -96,8 +106,11 @@ class parser {
     if (!self_closed && !is_void(name) && stack_.size() < kMaxTreeDepth) stack_.push_back(el);
   }
 
-  // Reads attributes up to '>'; true for a "/>" ending.
+  // Reads attributes up to '>'; true for a "/>" ending. The first of repeated
+  // names wins; the names seen are kept in a set so that a tag with thousands
+  // of attributes costs linear time.
   bool attributes(HELEMENT el) {
+    std::unordered_set<std::string> seen;
     while (pos_ < in_.size()) {
       while (pos_ < in_.size() && is_space(in_[pos_])) ++pos_;
       if (pos_ >= in_.size()) return false;
@@ -129,19 +142,33 @@ class parser {
           value = in_.substr(vstart, pos_ - vstart);
         }
       }
-      if (!el->attribute(name)) el->set_attribute(name, decode_entities(kestro::fromUtf8(value)));
+      if (seen.insert(name).second) el->attributes.emplace_back(name, decode_entities(kestro::fromUtf8(value)));
     }
     return false;
   }
 
+  // The length of a <style> or <script> body: up to its end tag in any case,
+  // found without copying the rest of the page.
+  size_t raw_text_length(const std::string& name) const {
+    for (size_t at = in_.find("</", pos_); at != std::string_view::npos; at = in_.find("</", at + 2)) {
+      if (ascii_lower(in_.substr(at + 2, name.size())) == name) return at - pos_;
+    }
+    return in_.size() - pos_;
+  }
+
   void raw_text(HELEMENT el, const std::string& name) {
-    std::string lower = ascii_lower(in_.substr(pos_));
-    size_t end = lower.find("</" + name);
-    if (end == std::string::npos) end = lower.size();
-    std::string_view body = in_.substr(pos_, end);
+    const size_t length = raw_text_length(name);
+    std::string_view body = in_.substr(pos_, length);
+    if (body.size() > text_left_) body = body.substr(0, text_left_);
+    text_left_ -= body.size();
     if (name == "style") page_.style_sheets.emplace_back(body);
     else append_child(el, make_text(kestro::fromUtf8(body)));
-    pos_ += end;
+    pos_ += length;
+    skip_until(">");
+  }
+
+  void skip_raw_text(const std::string& name) {
+    pos_ += raw_text_length(name);
     skip_until(">");
   }
 
@@ -155,6 +182,8 @@ class parser {
   size_t pos_ = 0;
   parsed_page page_;
   std::vector<HELEMENT> stack_;
+  size_t elements_left_ = kMaxElements;
+  size_t text_left_ = kMaxTextLength;
 };
 
 wchar_t named_entity(std::wstring_view name) {

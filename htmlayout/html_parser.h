@@ -16,6 +16,12 @@ struct parsed_page {
 
 // Deeper nesting than this is flattened into the deepest allowed element.
 constexpr size_t kMaxTreeDepth = 256;
+// Elements past this count are dropped; text (style sheets and scripts
+// included) past this many characters is cut. Both are far above what the
+// program's pages hold (the main page with a long game list has a few
+// thousand elements) and keep a hostile page's memory and layout bounded.
+constexpr size_t kMaxElements = 50000;
+constexpr size_t kMaxTextLength = size_t{4} << 20;
 
 parsed_page parse_html(std::string_view utf8);
 

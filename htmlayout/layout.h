@@ -4,6 +4,7 @@
 // not an inline element); text is placed as fragments of that block.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "htmlayout/canvas.h"
@@ -14,6 +15,13 @@ namespace htmlayout {
 class document;
 
 constexpr int kScrollbarWidth = 16;
+
+// Flow positions stop growing at this extent, so that a page of many huge
+// boxes (each length is already cut by the style caps) cannot overflow.
+constexpr int kMaxFlowExtent = 1 << 28;
+inline int advanced(int y, long long by) {
+  return static_cast<int>(std::clamp<long long>(y + by, -kMaxFlowExtent, kMaxFlowExtent));
+}
 
 struct layout_context {
   canvas& gfx;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "htmlayout/css_values.h"
 #include "htmlayout/document.h"
 #include "htmlayout/layout.h"
 
@@ -12,7 +13,10 @@ int vertical_extras(const computed_style& s) { return s.padding[0] + s.padding[2
 // A document offset of the border box without scrolling.
 point flow_offset(HELEMENT el) {
   point p;
-  for (HELEMENT e = el; e; e = layout_parent(e)) { p.x += e->box.x; p.y += e->box.y; }
+  for (HELEMENT e = el; e; e = layout_parent(e)) {
+    p.x = advanced(p.x, e->box.x);
+    p.y = advanced(p.y, e->box.y);
+  }
   return p;
 }
 
@@ -42,11 +46,11 @@ void layout_children(layout_context& ctx, HELEMENT el, int content_w, int avail_
     int ml = cs.margin[3].resolve(content_w, 0), mr = cs.margin[1].resolve(content_w, 0);
     int w = used_width(ctx, c, content_w - ml - mr, false);
     if (cs.margin[3].is_auto() && cs.margin[1].is_auto() && !cs.width.is_auto()) ml = std::max(0, (content_w - w) / 2);
-    y += cs.margin[0].resolve(content_w, 0);
+    y = advanced(y, cs.margin[0].resolve(content_w, 0));
     layout_block(ctx, c, w, avail_h);
     c->box.x = left + ml;
     c->box.y = y;
-    y += c->box.height + cs.margin[2].resolve(content_w, 0);
+    y = advanced(y, static_cast<long long>(c->box.height) + cs.margin[2].resolve(content_w, 0));
   }
   flush(el->children.size());
   el->box.content_height = y - top;
@@ -83,7 +87,7 @@ int used_width(layout_context& ctx, HELEMENT el, int cb_width, bool shrink) {
   if (el->tag == "img") {
     const std::wstring* src = el->attribute("src");
     int natural = src ? ctx.gfx.image_size(*src).x : 0;
-    if (const std::wstring* w = el->attribute("width")) natural = static_cast<int>(std::wcstol(w->c_str(), nullptr, 10));
+    if (const std::wstring* w = el->attribute("width")) natural = parse_pixel_attribute(*w);
     return natural + horizontal_extras(s);
   }
   if (!shrink) return std::max(0, cb_width);
@@ -128,7 +132,7 @@ void layout_block(layout_context& ctx, HELEMENT el, int border_width, int avail_
   if (specified_h < 0 && el->tag == "img") {
     const std::wstring* src = el->attribute("src");
     specified_h = src ? ctx.gfx.image_size(*src).y : 0;
-    if (const std::wstring* h = el->attribute("height")) specified_h = static_cast<int>(std::wcstol(h->c_str(), nullptr, 10));
+    if (const std::wstring* h = el->attribute("height")) specified_h = parse_pixel_attribute(*h);
   }
   bool scrolls = s.overflow == overflow_t::SCROLL || s.overflow == overflow_t::AUTO;
   b.scrollbar = s.overflow == overflow_t::SCROLL;
@@ -151,7 +155,11 @@ void layout_block(layout_context& ctx, HELEMENT el, int border_width, int avail_
 }
 
 void shift_content(HELEMENT el, int dy) {
-  for (auto& f : el->box.fragments) f.y += dy;
+  // Text is painted at its baseline: it moves with the fragment's box.
+  for (auto& f : el->box.fragments) {
+    f.y += dy;
+    f.baseline += dy;
+  }
   std::vector<HELEMENT> todo(el->children.begin(), el->children.end());
   while (!todo.empty()) {
     HELEMENT c = todo.back();

@@ -18,6 +18,7 @@ struct item {
 };
 
 bool is_space(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f'; }
+bool wraps(white_space_t w) { return w == white_space_t::NORMAL || w == white_space_t::PRE_LINE; }
 
 class collector {
  public:
@@ -41,7 +42,7 @@ class collector {
     } else {
       w = max_content_width(ctx_, c);
     }
-    bool nowrap = c->parent && c->parent->style.white_space != white_space_t::NORMAL;
+    bool nowrap = c->parent && !wraps(c->parent->style.white_space);
     items.push_back({item_kind::ATOMIC, c, 0, 0, w + margins, !nowrap});
   }
 
@@ -52,12 +53,13 @@ class collector {
     const computed_style& s = t->style;
     font_spec font = font_of(s);
     const std::wstring& str = t->text;
-    bool wrap = s.white_space == white_space_t::NORMAL;
+    bool wrap = wraps(s.white_space);
     if (s.white_space == white_space_t::PRE) {
       size_t start = 0;
       while (start <= str.size()) {
         size_t nl = str.find(L'\n', start);
         size_t end = nl == std::wstring::npos ? str.size() : nl;
+        if (nl != std::wstring::npos && end > start && str[end - 1] == L'\r') --end;  // CR LF ends a line as LF does
         if (end > start) items.push_back({item_kind::WORD, t, start, end - start, ctx_.gfx.text_width(font, std::wstring_view(str).substr(start, end - start)), false});
         if (nl == std::wstring::npos) break;
         items.push_back({item_kind::BREAK, t, nl, 1});
@@ -70,6 +72,14 @@ class collector {
       if (is_space(str[i])) {
         size_t j = i;
         while (j < str.size() && is_space(str[j])) ++j;
+        // pre-line: spaces collapse, each line feed ends the line.
+        if (s.white_space == white_space_t::PRE_LINE && std::find(str.begin() + i, str.begin() + j, L'\n') != str.begin() + j) {
+          if (!items.empty() && items.back().kind == item_kind::SPACE) items.pop_back();
+          for (size_t k = i; k < j; ++k)
+            if (str[k] == L'\n') items.push_back({item_kind::BREAK, t, k, 1});
+          i = j;
+          continue;
+        }
         bool after_space = !items.empty() && items.back().kind == item_kind::SPACE;
         if (!after_space) items.push_back({item_kind::SPACE, t, i, j - i, ctx_.gfx.text_width(font, L" "), wrap});
         i = j;
@@ -207,7 +217,7 @@ int layout_inline_run(layout_context& ctx, HELEMENT block, size_t first, size_t 
       }
       if (it.kind == item_kind::WORD) add_inline(it.owner, {fx, baseline - m.ascent, fx + it.width, baseline - m.ascent + m.height()});
     }
-    y += line_h;
+    y = advanced(y, line_h);
   }
   for (auto& [el, r] : inline_boxes) {
     el->box.x = r.left;

@@ -2,6 +2,7 @@
 // or percentages of the table); columns without a width share what is left.
 #include <algorithm>
 
+#include "htmlayout/css_values.h"
 #include "htmlayout/layout.h"
 
 namespace htmlayout {
@@ -18,7 +19,7 @@ std::vector<HELEMENT> cells_of(HELEMENT row) {
 
 int span_of(HELEMENT cell) {
   const std::wstring* s = cell->attribute("colspan");
-  return s ? std::clamp(static_cast<int>(std::wcstol(s->c_str(), nullptr, 10)), 1, 1000) : 1;
+  return s ? std::clamp(parse_pixel_attribute(*s), 1, 1000) : 1;
 }
 
 }  // namespace
@@ -81,7 +82,10 @@ void layout_table(layout_context& ctx, HELEMENT table, int left, int top, int co
       cell->box.x = x;
       cell->box.y = 0;
       x += w;
-      row_h = std::max(row_h, cell->box.height);
+      // A cell's height is a least height: content taller than it makes the row taller.
+      const computed_style& cs = cell->style;
+      const int needed = cell->box.content_height + cs.padding[0] + cs.padding[2] + cs.border[0] + cs.border[2];
+      row_h = std::max({row_h, cell->box.height, needed});
     }
     if (!row->style.height.is_auto()) row_h = std::max(row_h, row->style.height.resolve(-1, 0));
     for (HELEMENT cell : cells) {
@@ -96,7 +100,7 @@ void layout_table(layout_context& ctx, HELEMENT table, int left, int top, int co
     row->box.y = group ? y - group_top : y;
     row->box.width = content_width;
     row->box.height = row_h;
-    y += row_h;
+    y = advanced(y, row_h);
   }
   close_group();
   content_height = y - top;

@@ -19,7 +19,7 @@ rect inset(const rect& r, int top, int right, int bottom, int left) {
 bool is_space(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f'; }
 
 // Layout counts a run of white space as one space; text set at run time may
-// hold tabs and line breaks, which are drawn as that one space too.
+// hold several spaces, tabs and line breaks, which are drawn as that one space too.
 std::wstring collapsed_spaces(std::wstring_view text) {
   std::wstring out;
   out.reserve(text.size());
@@ -62,7 +62,8 @@ class painter {
         if (child_base.y + f.y >= clip_.bottom || child_base.y + f.y + f.height <= clip_.top) continue;
         const computed_style& ts = f.owner->style;
         const std::wstring_view run = std::wstring_view(f.owner->text).substr(f.start, f.count);
-        const bool collapses = ts.white_space == white_space_t::NORMAL && run.find_first_of(L"\t\n\r\f") != run.npos;
+        const bool collapses = ts.white_space != white_space_t::PRE &&
+                               (run.find_first_of(L"\t\n\r\f") != run.npos || run.find(L"  ") != run.npos);
         gfx_.draw_text(font_of(ts), child_base.x + f.x, child_base.y + f.baseline,
                        collapses ? std::wstring_view(collapsed_spaces(run)) : run, ts.text_color);
       }
@@ -126,7 +127,8 @@ class painter {
       const std::wstring* m = el->attribute("maxvalue");
       if (!m) m = el->attribute("max");
       double value = v ? std::wcstod(v->c_str(), nullptr) : 0, max = m ? std::wcstod(m->c_str(), nullptr) : 100;
-      double part = max > 0 ? std::clamp(value / max, 0.0, 1.0) : 0;
+      double part = max > 0 ? value / max : 0;
+      part = part >= 0 ? std::min(part, 1.0) : 0;  // NaN (inf / inf) counts as empty
       rect bar = content;
       bar.right = bar.left + static_cast<int>(content.width() * part);
       if (bar.right <= bar.left) return;

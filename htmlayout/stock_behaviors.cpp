@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "htmlayout/css_values.h"
 #include "htmlayout/document.h"
 #include "htmlayout/dom.h"
 #include "htmlayout/node.h"
@@ -183,7 +184,7 @@ value control_value(HELEMENT el) {
   if (el->has_handler("checkbox")) return value::make_bool(el->state & STATE_CHECKED);
   if (el->has_handler("progress")) {
     const std::wstring* v = el->attribute("value");
-    return value::make_int(v ? static_cast<int>(std::wcstol(v->c_str(), nullptr, 10)) : 0);
+    return value::make_int(v ? parse_pixel_attribute(*v) : 0);
   }
   if (el->has_handler("edit") || el->has_handler("password")) {
     const std::wstring* v = el->attribute("value");

@@ -1,6 +1,7 @@
 // The computed style of one element: the subset of CSS the pages use.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,11 @@ namespace htmlayout {
 using color = uint32_t;  // 0xAARRGGBB; alpha 0 is transparent
 constexpr color COLOR_TRANSPARENT = 0;
 inline color rgb(int r, int g, int b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+
+// Lengths and numbers in style sheets are cut to this many pixels: no page
+// needs more, and sums over the element cap of the parser stay within int.
+constexpr double kMaxCssNumber = 10000;
+constexpr int kMaxFontSize = 1000;
 
 struct length {
   enum unit : uint8_t { AUTO, PX, PERCENT };
@@ -19,7 +25,7 @@ struct length {
   // Resolves against `base`; `fallback` when auto or when a percentage has no base.
   int resolve(int base, int fallback) const {
     if (kind == PX) return static_cast<int>(v);
-    if (kind == PERCENT && base >= 0) return static_cast<int>(base * v / 100);
+    if (kind == PERCENT && base >= 0) return static_cast<int>(std::clamp(static_cast<double>(base) * v / 100, -1e9, 1e9));
     return fallback;
   }
   bool operator==(const length&) const = default;
@@ -30,7 +36,7 @@ enum class position_t : uint8_t { STATIC_POS, RELATIVE_POS, ABSOLUTE_POS, FIXED_
 enum class align_t : uint8_t { LEFT, CENTER, RIGHT };
 enum class valign_t : uint8_t { BASELINE, TOP, MIDDLE, BOTTOM };
 enum class overflow_t : uint8_t { VISIBLE, HIDDEN, AUTO, SCROLL };
-enum class white_space_t : uint8_t { NORMAL, NOWRAP, PRE };
+enum class white_space_t : uint8_t { NORMAL, NOWRAP, PRE, PRE_LINE };
 enum class repeat_t : uint8_t { REPEAT, NO_REPEAT, REPEAT_X, REPEAT_Y, STRETCH };
 enum class cursor_t : uint8_t { AUTO, DEFAULT, POINTER, TEXT, WAIT, MOVE };
 

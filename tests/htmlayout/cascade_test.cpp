@@ -89,6 +89,36 @@ TEST(CssValues, ParsesColoursLengthsAndShorthands) {
   EXPECT_FALSE(apply_property(s, "width", L"wide", parent));
 }
 
+// Numbers no page needs reach no overflow: they are cut to the engine's caps
+// and the page still lays out and paints (UBSan would stop the test on an
+// overflowing conversion).
+TEST(CssValues, HostileNumbersAreCutToTheCaps) {
+  EXPECT_EQ(parse_length(L"1e30px", 12), length::px(static_cast<float>(kMaxCssNumber)));
+  EXPECT_EQ(parse_length(L"-1e30px", 12), length::px(static_cast<float>(-kMaxCssNumber)));
+  EXPECT_EQ(parse_length(L"1e4000em", 12), std::nullopt) << "infinity is not a number";
+  EXPECT_EQ(parse_length(L"nan", 12), std::nullopt);
+  EXPECT_EQ(parse_length(L"9000em", 1000), length::px(static_cast<float>(kMaxCssNumber)));
+  EXPECT_EQ(parse_color(L"rgb(1e400,nan,-1e400)"), std::nullopt);
+  EXPECT_EQ(parse_color(L"rgb(1e30,0,-1e30)"), rgb(255, 0, 0));
+  computed_style s, parent;
+  EXPECT_TRUE(apply_property(s, "font-size", L"1e30px", parent));
+  EXPECT_EQ(s.font_size, kMaxFontSize);
+  EXPECT_TRUE(apply_property(s, "line-height", L"1e30", parent));
+  EXPECT_EQ(s.line_height, static_cast<int>(kMaxCssNumber));
+  EXPECT_EQ(parse_pixel_attribute(L"99999999999999999999"), static_cast<int>(kMaxCssNumber));
+  EXPECT_EQ(parse_pixel_attribute(L"-5"), 0);
+
+  std::string rows;
+  for (int i = 0; i < 300; ++i) rows += "<div style='height:1e30px;margin:1e30px;padding:1e9px;border:1e30px solid red'>x</div>";
+  test::test_page page("<style>div{width:1e30%;line-height:1e30;font-size:1e30em}</style>"
+                       "<table><tr><td colspan=99999999999 width=1e99>a</td></tr></table>"
+                       "<img width=1e99 height=-1e99><div class=bar style='behavior:progress' value=1e400 max=1e400></div>" +
+                       rows + "<p id=last>end</p>");
+  const rect last = page.by_id(L"last").get_location();
+  EXPECT_GT(last.top, 0) << "positions still add up";
+  page.doc.paint(page.gfx, {0, 0, 400, 300});
+}
+
 TEST(CssParser, SkipsBrokenRulesAndKeepsTheRest) {
   style_sheet sheet = parse_style_sheet(L"/* c */ p { color: red; bogus } a:nope { x: y } @media x { p {} } div{width:1px;background:url(a;b.png)} }}} em { }");
   ASSERT_EQ(sheet.rules.size(), 3u);

@@ -73,5 +73,47 @@ TEST(HtmlParser, LimitsNestingDepth) {
   release(page.root);
 }
 
+size_t countElements(HELEMENT n) {
+  if (n->is_text) return 0;
+  size_t count = 1;
+  for (HELEMENT child : n->children) count += countElements(child);
+  return count;
+}
+
+// Inputs that cost quadratic time in a naive parser (each style tag copying
+// the rest of the page, each attribute searching those before it) finish in
+// a blink here; quadratically they would take minutes.
+TEST(HtmlParser, LongPagesAndLongTagsParseInLinearTime) {
+  std::string styles;
+  for (int i = 0; i < 200000; ++i) styles += "<style>a{}</style>";
+  parsed_page many = parse_html(styles);
+  EXPECT_EQ(many.style_sheets.size(), kMaxElements) << "style elements count against the element cap";
+  release(many.root);
+
+  std::string tag = "<p";
+  for (int i = 0; i < 100000; ++i) tag += " a" + std::to_string(i) + "=1";
+  tag += " a5=dup>";
+  parsed_page wide = parse_html(tag);
+  ASSERT_EQ(wide.root->children.size(), 1u);
+  EXPECT_EQ(wide.root->children[0]->attributes.size(), 100000u);
+  EXPECT_EQ(*wide.root->children[0]->attribute("a5"), L"1") << "the first of repeated names wins";
+  release(wide.root);
+}
+
+TEST(HtmlParser, CapsElementsAndText) {
+  std::string page;
+  for (size_t i = 0; i < kMaxElements + 500; ++i) page += "<b>x</b>";
+  parsed_page many = parse_html(page);
+  EXPECT_EQ(countElements(many.root), kMaxElements + 1) << "the implied root and the capped elements";
+  release(many.root);
+
+  parsed_page text = parse_html("<p>" + std::string(kMaxTextLength + 1000, 'x') + "</p><p>more</p>");
+  size_t total = 0;
+  for (HELEMENT p : text.root->children)
+    for (HELEMENT t : p->children) total += t->text.size();
+  EXPECT_EQ(total, kMaxTextLength);
+  release(text.root);
+}
+
 }  // namespace
 }  // namespace htmlayout
