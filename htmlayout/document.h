@@ -90,6 +90,12 @@ class document {
   bool key(unsigned cmd, unsigned code, unsigned alt_state);
   void set_focus(HELEMENT el, bool by_mouse = false);
   HELEMENT focus() const { return focus_; }
+  // Tab and Shift+Tab: the next (previous) shown, enabled form control
+  // (<input>, <button>) in document order, wrapping round; false when the
+  // page has none.
+  bool focus_next(bool backwards);
+  // The focus came from the keyboard: the page marks it.
+  bool focus_from_keyboard() const { return focus_from_keyboard_; }
   HELEMENT hover() const { return hover_; }
 
   // Event routing: sinking from the root to `he`, then bubbling back up; the
@@ -137,6 +143,7 @@ class document {
   int view_w_ = 0, view_h_ = 0;
   bool style_dirty_ = true, layout_dirty_ = true;
   HELEMENT hover_ = nullptr, focus_ = nullptr, capture_ = nullptr, pressed_ = nullptr;
+  bool focus_from_keyboard_ = false;
   HELEMENT scroll_drag_ = nullptr;  // the element whose scroll bar thumb is held
   int drag_from_y_ = 0, drag_from_top_ = 0;
   std::vector<timer> timers_;

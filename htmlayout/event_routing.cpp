@@ -217,6 +217,7 @@ bool document::key(unsigned cmd, unsigned code, unsigned alt_state) {
   p.key_code = code;
   p.alt_state = alt_state;
   bool consumed = route(target, HANDLE_KEY, p.cmd, &p);
+  if (!consumed && cmd == KEY_DOWN && code == KEYCODE_TAB) consumed = focus_next((alt_state & SHIFT_KEY_PRESSED) != 0);
   if (!consumed && cmd == KEY_DOWN) consumed = scroll_by_key(code);
   process_posted();
   return consumed;
@@ -245,7 +246,33 @@ bool document::scroll_by_key(unsigned code) {
   return true;
 }
 
+bool document::focus_next(bool backwards) {
+  std::vector<HELEMENT> order;
+  std::vector<HELEMENT> todo{root_};
+  while (!todo.empty()) {
+    HELEMENT el = todo.back();
+    todo.pop_back();
+    if (!el || el->is_text || !(el->state & STATE_VISIBLE)) continue;
+    if ((el->tag == "input" || el->tag == "button") && !(el->state & STATE_DISABLED)) order.push_back(el);
+    todo.insert(todo.end(), el->children.rbegin(), el->children.rend());
+  }
+  if (order.empty()) return false;
+  const auto at = std::find(order.begin(), order.end(), focus_);
+  size_t next;
+  if (at == order.end()) next = backwards ? order.size() - 1 : 0;
+  else {
+    const size_t i = static_cast<size_t>(at - order.begin());
+    next = backwards ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
+  }
+  set_focus(order[next]);
+  focus_from_keyboard_ = true;
+  scroll_into_view(order[next]);
+  host_.invalidate();
+  return true;
+}
+
 void document::set_focus(HELEMENT el, bool by_mouse) {
+  focus_from_keyboard_ = false;
   if (el == focus_) return;
   HELEMENT old = focus_;
   retain(old);

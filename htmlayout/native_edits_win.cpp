@@ -25,41 +25,18 @@ void collect(HELEMENT el, std::vector<HELEMENT>& out) {
   for (HELEMENT c : el->children) collect(c, out);
 }
 
-// Tab and Shift+Tab in a box move to the next or previous box of the page;
-// Enter and Esc reach the page as key events of the box's element, so that a
-// window can act on them (a single-line EDIT control would only beep).
+// Tab, Shift+Tab, Enter and Esc reach the page as key events of the box's
+// element, so that the page moves its focus and a window can act on them (a
+// single-line EDIT control would only beep).
 LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE || wp == VK_TAB)) {
     // Through the page's window, whose procedure guards the page while the
-    // handler runs (it may open a message and the window may close meanwhile).
+    // handler runs (it may open a message and the window may close meanwhile);
+    // Tab moves the page's focus through its boxes and buttons.
     SendMessageW(GetParent(hwnd), WM_KEYDOWN, wp, lp);
     return 0;
   }
   if (msg == WM_CHAR && (wp == L'\r' || wp == 0x1B)) return 0;
-  if (msg == WM_KEYDOWN && wp == VK_TAB) {
-    HWND parent = GetParent(hwnd);
-    std::vector<HWND> boxes;
-    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      wchar_t cls[8] = {};
-      GetClassNameW(c, cls, 8);
-      if (_wcsicmp(cls, L"EDIT") == 0 && IsWindowVisible(c) && IsWindowEnabled(c)) boxes.push_back(c);
-    }
-    // Reading order: top to bottom, then left to right.
-    std::sort(boxes.begin(), boxes.end(), [](HWND a, HWND b) {
-      RECT ra{}, rb{};
-      GetWindowRect(a, &ra);
-      GetWindowRect(b, &rb);
-      return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
-    });
-    auto at = std::find(boxes.begin(), boxes.end(), hwnd);
-    if (boxes.size() > 1 && at != boxes.end()) {
-      size_t i = static_cast<size_t>(at - boxes.begin());
-      size_t next = GetKeyState(VK_SHIFT) < 0 ? (i + boxes.size() - 1) % boxes.size() : (i + 1) % boxes.size();
-      SetFocus(boxes[next]);
-      SendMessageW(boxes[next], EM_SETSEL, 0, -1);
-    }
-    return 0;
-  }
   if (msg == WM_CHAR && wp == L'\t') return 0;  // no beep
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -122,11 +99,20 @@ void native_edits::sync() {
     if (bool(IsWindowEnabled(c.hwnd)) != enabled) EnableWindow(c.hwnd, enabled);
   }
   // Focus given to an edit element by the program moves into its control.
+  // Focus given to another element (a button by Tab) takes the keyboard back
+  // to the page's window, which hands its keys to the page.
   HELEMENT f = doc_.focus();
   if (f != focused_) {
     focused_ = f;
     auto it = controls_.find(f);
-    if (it != controls_.end() && GetFocus() != it->second.hwnd) SetFocus(it->second.hwnd);
+    if (it != controls_.end()) {
+      if (GetFocus() != it->second.hwnd) {
+        SetFocus(it->second.hwnd);
+        if (doc_.focus_from_keyboard()) SendMessageW(it->second.hwnd, EM_SETSEL, 0, -1);
+      }
+    } else if (f != nullptr && GetParent(GetFocus()) == parent_) {
+      SetFocus(parent_);
+    }
   }
 }
 

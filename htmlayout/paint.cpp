@@ -10,6 +10,7 @@ namespace htmlayout {
 namespace {
 
 const color kCheckInk = rgb(40, 40, 40);
+const color kFocusInk = rgb(60, 140, 220);
 const color kProgressFill = rgb(6, 176, 37);
 
 rect inset(const rect& r, int top, int right, int bottom, int left) {
@@ -35,7 +36,8 @@ std::wstring collapsed_spaces(std::wstring_view text) {
 
 class painter {
  public:
-  painter(canvas& gfx, const rect& clip) : gfx_(gfx), clip_(clip) {}
+  painter(canvas& gfx, const rect& clip, HELEMENT keyboard_focus)
+      : gfx_(gfx), clip_(clip), keyboard_focus_(keyboard_focus) {}
 
   void element(HELEMENT el, point base) {
     if (el->is_text || el->style.display == display_t::NONE) return;
@@ -77,6 +79,12 @@ class painter {
     // A progress bar shows its foreground picture as the filled part instead.
     if (!s.foreground_image.url.empty() && !el->has_handler("progress")) image(s.foreground_image, padding_box);
     if (el->box.scrollbar) scrollbar(el, padding_box);
+    // A button reached by Tab shows a thin frame inside its edge (a box shows its caret).
+    if (el == keyboard_focus_ && el->tag == "button") {
+      const int widths[4] = {1, 1, 1, 1};
+      const color ink[4] = {kFocusInk, kFocusInk, kFocusInk, kFocusInk};
+      gfx_.draw_border(inset(r, 2, 2, 2, 2), widths, ink, std::max(0, s.border_radius - 2));
+    }
   }
 
  private:
@@ -167,6 +175,7 @@ class painter {
 
   canvas& gfx_;
   rect clip_;
+  HELEMENT keyboard_focus_;
 };
 
 }  // namespace
@@ -175,7 +184,7 @@ void document::paint(canvas& target, const rect& dirty) {
   update();
   if (!root_) return;
   target.push_clip(dirty);
-  painter(target, dirty).element(root_, {0, 0});
+  painter(target, dirty, focus_from_keyboard_ ? focus_ : nullptr).element(root_, {0, 0});
   target.pop_clip();
 }
 

@@ -150,13 +150,15 @@ std::optional<DWORD> WorldProgram::waitForExit(DWORD ms) {
 }
 
 HWND logInAsDemoUser() {
-  const HWND login = waitForVisibleWindow(L"KestroLoginWindow", 30000);
+  // Generous: a loaded machine under Wine's heap checks takes a while; a
+  // window that shows returns at once.
+  const HWND login = waitForVisibleWindow(L"KestroLoginWindow", 60000);
   if (login == nullptr) return nullptr;
   if (!fillBox(login, "#txtusername", "kestro") || !fillBox(login, "#txtpassword", "kestro123")) return nullptr;
   if (!clickElement(login, "#btnlogin", [&] { return !IsWindow(login); })) {
     if (!waitUntil([&] { return !IsWindow(login); }, 20000)) return nullptr;
   }
-  return waitForVisibleWindow(L"KestroMainWindow", 20000);
+  return waitForVisibleWindow(L"KestroMainWindow", 60000);
 }
 
 }  // namespace kestro::test

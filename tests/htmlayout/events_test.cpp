@@ -137,6 +137,34 @@ TEST_F(Events, CheckBoxHyperlinkAndEdit) {
   EXPECT_EQ(txt.get_value(), value::make_string(L"a\x4E2D"));
 }
 
+// Tab walks the shown, enabled boxes and buttons in document order and wraps;
+// Shift+Tab walks back; Space on the button Tab reached presses it.
+TEST_F(Events, TabMovesThroughBoxesAndButtonsInOrder) {
+  test::test_page page(R"(<style>button { behavior: button } #hidden { display: none }</style>
+<input id=name><a id=lnk href=x>link</a><input type=password id=pass>
+<div id=hidden><input id=gone></div><button id=off disabled>off</button><button id=go>go</button>)");
+  page.by_id(L"off").set_state(STATE_DISABLED);
+  window_log win;
+  page.doc.attach_window_handler(&win, HANDLE_ALL);
+  std::vector<std::string> order;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(page.doc.key(KEY_DOWN, KEYCODE_TAB, 0));
+    order.push_back(id_of(page.doc.focus()));
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"name", "pass", "go", "name"}));
+  EXPECT_TRUE(page.doc.focus_from_keyboard());
+  page.doc.key(KEY_DOWN, KEYCODE_TAB, SHIFT_KEY_PRESSED);
+  EXPECT_EQ(id_of(page.doc.focus()), "go");
+  journal().clear();
+  page.doc.key(KEY_DOWN, KEYCODE_SPACE, 0);
+  EXPECT_NE(std::find(journal().begin(), journal().end(), "window 0 go"), journal().end()) << "Space presses the button";
+  page.doc.key(KEY_DOWN, KEYCODE_TAB, SHIFT_KEY_PRESSED);
+  EXPECT_EQ(id_of(page.doc.focus()), "pass");
+
+  test::test_page bare("<p>no controls</p>");
+  EXPECT_FALSE(bare.doc.key(KEY_DOWN, KEYCODE_TAB, 0));
+}
+
 TEST_F(Events, PostedEventsWaitForProcessing) {
   test::test_page page(kPage);
   journal().clear();

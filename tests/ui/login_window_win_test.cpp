@@ -255,6 +255,47 @@ TEST_F(LoginWindow, WrongPasswordIsReportedAndTheKeyboardReturnsToThePassword) {
   EXPECT_EQ(ClientState::instance().loggedIn, 1);
 }
 
+// Tab and Shift+Tab walk the boxes, check boxes and buttons in page order;
+// Space ticks the check box Tab reached and Enter presses the login button.
+TEST_F(LoginWindow, TabAndShiftTabWalkTheFormAndItsKeysPressWhatTheyReach) {
+  runWith([&](HWND login) {
+    const auto focusedId = [&] {
+      std::wstring id;
+      withPage(ui_, login, [&](const htmlayout::dom::element& root) { id = root.find_first(L":focus").get_attribute("id"); });
+      return id;
+    };
+    // One press per step; pressed again only when the focus did not move at all.
+    const auto step = [&](const std::string& keys, const wchar_t* to) {
+      const std::wstring from = focusedId();
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!pressKey(login, keys)) return false;
+        if (waitUntil([&] { return focusedId() != from; }, 3000)) break;
+      }
+      return focusedId() == to;
+    };
+    typeInto(login, kUserNameBox, "kestro");
+    ASSERT_TRUE(step("Tab", L"txtpassword")) << toUtf8(focusedId());
+    expectKeyboardIn(login, kPasswordBox);
+    ASSERT_TRUE(typeText(login, "kestro123"));
+    ASSERT_TRUE(waitUntil([&] { return elementText(ui_, login, L"txtpassword") == L"kestro123"; }, 3000));
+    ASSERT_TRUE(step("Tab", L"chksaveusername")) << toUtf8(focusedId());
+    EXPECT_EQ(focusedWindow(ui_), login) << "the keyboard left the box for the page";
+    saveScreenshot("login-tab-on-check-box");
+    ASSERT_TRUE(pressKeyUntil(login, "space", [&] { return elementTicked(ui_, login, L"chksaveusername"); }));
+    ASSERT_TRUE(step("shift+Tab", L"txtpassword")) << toUtf8(focusedId());
+    expectKeyboardIn(login, kPasswordBox);
+    for (const wchar_t* next : {L"chksaveusername", L"chksavepassword", L"btnhomepage", L"btnlogin"}) {
+      ASSERT_TRUE(step("Tab", next)) << toUtf8(focusedId());
+    }
+    EXPECT_FALSE(elementTicked(ui_, login, L"chksavepassword")) << "Tab only passed it";
+    pressKeyUntil(login, "Return", [&] { return !IsWindow(login) || elementDisplay(ui_, login, L"btnlogin") == L"none"; });
+    EXPECT_TRUE(closes(login)) << "Enter on 用户登录 did not log in";
+  });
+  EXPECT_EQ(ClientState::instance().loggedIn, 1);
+  EXPECT_EQ(settingsDword(L"SaveUsername"), 1u);
+  EXPECT_EQ(settingsDword(L"SavePassword"), 0u);
+}
+
 TEST_F(LoginWindow, FailedLoginChangesNoSetting) {
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, "zhangwei");

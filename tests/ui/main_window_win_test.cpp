@@ -262,9 +262,9 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
   runWith([&](HWND window) {
     loadNodes(window);
     const auto nodes = ClientState::instance().nodes();
-    ASSERT_EQ(nodes.size(), 22u);
+    ASSERT_EQ(nodes.size(), 60u) << "the reference data's 60 nodes";
     // A header row and one row per node, each latency measured or failed, none still loading.
-    EXPECT_EQ(childCount(window, L"#nodelist>table"), 23u);
+    EXPECT_EQ(childCount(window, L"#nodelist>table"), nodes.size() + 1);
     withPage(ui_, window, [&](const htmlayout::dom::element& root) {
       const htmlayout::dom::element table = root.find_first(L"#nodelist>table");
       EXPECT_EQ(table.get_attribute("fixedrows"), L"1");
@@ -383,7 +383,7 @@ TEST_F(MainWindow, GameListFiltersAndChoice) {
   runWith([&](HWND window) {
     loadGames(window);
     const auto games = ClientState::instance().games();
-    ASSERT_EQ(games.size(), 33u);
+    ASSERT_EQ(games.size(), 600u) << "the reference data's 600 games";
     EXPECT_EQ(gameEntryIds(window), entryIds(gamesOfType(games, 0)));
     EXPECT_EQ(display(window, L"linkfiltergame4"), L"block");
     EXPECT_EQ(display(window, L"linkfiltergame8"), L"block");
@@ -411,10 +411,10 @@ TEST_F(MainWindow, GameListFiltersAndChoice) {
     EXPECT_TRUE(pressKeyUntil(window, "Return", [&] { return gameEntryIds(window) == byText; }))
         << "Enter in the search box did not search";
     saveScreenshot("main-game-search");
-    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 33; });
+    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 600; });
     click(window, L"#btnfiltergame", [&] { return gameEntryIds(window) == byText; });
 
-    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 33; });
+    click(window, L"#linkfiltergame", [&] { return gameEntryIds(window).size() == 600; });
     click(window, L"#game1003", [&] { return shownPanel(window) == L"panel-id1"; });
     EXPECT_EQ(text(window, L"txtcurrentgame"), L"穿越火线");
     EXPECT_EQ(settingsDword(L"GameId"), 1003u);
@@ -429,7 +429,7 @@ TEST_F(MainWindow, GameListFiltersAndChoice) {
     });
     click(window, L"#linkrefreshgame", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
     answerMessage(window, L"不能频繁进行刷新游戏列表操作，还需要30分钟才能进行本操作！", kMessageNoOrOk);
-    EXPECT_EQ(gameEntryIds(window).size(), 33u);
+    EXPECT_EQ(gameEntryIds(window).size(), 600u);
     PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
@@ -438,8 +438,8 @@ TEST_F(MainWindow, DomesticAccountGetsNoTypeFilters) {
   ClientState::instance().setAccountType(4);
   runWith([&](HWND window) {
     loadGames(window);
-    EXPECT_EQ(ClientState::instance().games().size(), 19u);
-    EXPECT_EQ(gameEntryIds(window).size(), 19u);
+    EXPECT_EQ(ClientState::instance().games().size(), 397u);
+    EXPECT_EQ(gameEntryIds(window).size(), 397u);
     EXPECT_EQ(display(window, L"linkfiltergame"), L"block");
     EXPECT_EQ(display(window, L"linkfiltergame4"), L"none");
     EXPECT_EQ(display(window, L"linkfiltergame8"), L"none");
