@@ -79,11 +79,14 @@ class painter {
     // A progress bar shows its foreground picture as the filled part instead.
     if (!s.foreground_image.url.empty() && !el->has_handler("progress")) image(s.foreground_image, padding_box);
     if (el->box.scrollbar) scrollbar(el, padding_box);
-    // A button reached by Tab shows a thin frame inside its edge (a box shows its caret).
+    // A button reached by Tab shows a thin frame (a box shows its caret):
+    // inside the button's picture, or round a bare one such as a check box.
     if (el == keyboard_focus_ && el->tag == "button") {
       const int widths[4] = {1, 1, 1, 1};
       const color ink[4] = {kFocusInk, kFocusInk, kFocusInk, kFocusInk};
-      gfx_.draw_border(inset(r, 2, 2, 2, 2), widths, ink, std::max(0, s.border_radius - 2));
+      const bool art = !s.background_image.url.empty() || (s.background_color >> 24) != 0;
+      const int d = art ? 2 : -1;
+      gfx_.draw_border(inset(r, d, d, d, d), widths, ink, std::max(0, s.border_radius - d));
     }
   }
 

@@ -5,12 +5,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
+
+#include "service/catalogue_records.h"
+#include "service/service_exchange.h"
 
 namespace kestro {
 
 // The percentage shown while adding element `index` of `count`:
 // the integer part of 15 + index x (85 / count).
 int32_t gameProgressPercent(size_t index, size_t count);
+
+// The games of a game.php reply by id, the first of two equal ids kept;
+// `adding(index, count, game)` is called before each is added. A member of
+// the wrong type leaves the reply failed (class C) for the caller to check.
+std::map<int32_t, GameRecord> readGames(const ServiceReply& reply,
+                                        const std::function<void(size_t, size_t, const GameRecord&)>& adding);
 
 void runGameListWorker();
 void startGameListWorker();

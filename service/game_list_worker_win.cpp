@@ -29,21 +29,9 @@ void runGameListWorker() {
   if (!reply.ok()) return report(WM_GAME_FETCH_FAILED);
 
   progress(15, L"正在解析支持加速的游戏列表");
-  std::map<int32_t, GameRecord> games;
-  const size_t count = reply.size();
-  for (size_t i = 0; i < count; ++i) {
-    const JsonObjectReader element = reply.element(i);
-    GameRecord game;
-    game.id = element.integer("id");
-    game.portId = element.integer("gameportid");
-    game.name = element.text("gamename");
-    game.pyName = element.text("pyname");
-    game.enName = element.text("enname");
-    game.url = element.text("url");
-    game.vendor = element.text("vendor");
+  auto games = readGames(reply, [](size_t i, size_t count, const GameRecord& game) {
     progress(gameProgressPercent(i, count), L"正在添加" + game.name);
-    games.emplace(game.id, std::move(game));  // the first of two equal ids stays
-  }
+  });
   // A member of the wrong type fails the whole fetch; the catalogue stays as it was.
   if (!reply.ok()) return report(WM_GAME_FETCH_FAILED);
 

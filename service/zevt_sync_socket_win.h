@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 
 #include "service/http_transport.h"
 
@@ -34,10 +35,13 @@ class ZEvtSyncSocket : public HttpTransport {
   // Waits for an overlapped operation; on time-out or failure cancels it so
   // its buffer is no longer used. Returns the bytes moved or -1.
   int64_t finish(WSAOVERLAPPED& overlapped, uint32_t timeoutMs);
+  // The first address of a host name through the resolver.
+  bool resolve(const std::wstring& host, uint16_t port, std::string& address, int& family, int& type, int& protocol);
+  // Socket, events and the connect bounded by `timeoutMs`.
+  bool open(const std::string& address, int family, int type, int protocol, uint32_t timeoutMs);
 
   SOCKET socket_ = INVALID_SOCKET;
-  HANDLE connectEvent_ = nullptr;  // FD_CONNECT through WSAEventSelect
-  HANDLE writeEvent_ = nullptr;    // completion of overlapped sends
+  HANDLE writeEvent_ = nullptr;    // FD_CONNECT through WSAEventSelect, then overlapped sends
   HANDLE readEvent_ = nullptr;     // completion of overlapped receives
   bool connected_ = false;
   int lastError_ = 0;

@@ -5,6 +5,7 @@
 #include "app/window_messages.h"
 #include "service/game_list_worker.h"
 #include "service/progress_post_win.h"
+#include "ui/game_entry.h"
 #include "ui/game_filter.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
@@ -70,16 +71,7 @@ void CMainWindow::onGameFetchFailed() {
   showOwnedMessage(kGameFetchFailed);
 }
 
-void CMainWindow::appendGameEntry(const GameRecord& game) {
-  htmlayout::dom::element entry = htmlayout::dom::element::create("div");
-  htmlayout::dom::element link = htmlayout::dom::element::create("widget", game.name);
-  link.set_attribute("id", L"game" + std::to_wstring(game.id));
-  link.set_attribute("class", L"textlink");
-  link.set_attribute("title", gameTooltip(game));
-  entry.append(link);
-  htmlayout::dom::element list = page(GameList);
-  list.append(entry);
-}
+void CMainWindow::appendGameEntry(const GameRecord& game) { kestro::appendGameEntry(page(GameList), game); }
 
 void CMainWindow::showGames(const std::vector<GameRecord>& games) {
   htmlayout::dom::element list = page(GameList);

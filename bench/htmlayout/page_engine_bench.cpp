@@ -1,14 +1,24 @@
 // Time per stage for a page with a 500-row table, and the memory the loaded
-// page holds (element tree and styles, counted by walking it).
+// page holds (element tree and styles, counted by walking it). Then the real
+// MAIN page at the main window's size, and the game panel from a 600-game
+// game.php reply (the reference data's) to the painted panel, through the
+// program's own reply reader and list entries.
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "htmlayout/document.h"
 #include "htmlayout/html_parser.h"
 #include "htmlayout/layout.h"
 #include "htmlayout/recording_canvas.h"
 #include "htmlayout/style_resolver.h"
+#include "service/game_list_worker.h"
+#include "service/service_exchange.h"
+#include "ui/game_entry.h"
 #ifdef _WIN32
 #include "htmlayout/gdi_canvas_win.h"
 #endif
@@ -83,12 +93,97 @@ void run(const char* name, canvas& gfx, canvas& painter, const std::string& page
               name, parse / kRounds, style / kRounds, layout / kRounds, paint / kRounds, hover / kRounds, bytes / 1024);
 }
 
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+constexpr int kMainWidth = 750, kMainHeight = 489;
+
+void run_main_page(const char* name, canvas& gfx, const std::string& page) {
+  constexpr int kRounds = 5;
+  double parse = 0, style = 0, layout = 0, paint = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    document_host host;
+    document doc(gfx, host);
+    doc.set_view_size(kMainWidth, kMainHeight);
+    auto t = clock_type::now();
+    doc.load_html(page);
+    parse += ms_since(t);
+    t = clock_type::now();
+    resolve_styles(doc.root(), {});
+    style += ms_since(t);
+    t = clock_type::now();
+    layout_document(doc);
+    layout += ms_since(t);
+    t = clock_type::now();
+    doc.paint(gfx, {0, 0, kMainWidth, kMainHeight});
+    paint += ms_since(t);
+  }
+  std::printf("%-6s MAIN page: parse %.2f ms, style %.2f ms, layout %.2f ms, paint %.2f ms, total %.2f ms\n", name,
+              parse / kRounds, style / kRounds, layout / kRounds, paint / kRounds,
+              (parse + style + layout + paint) / kRounds);
+}
+
+// game.php's answer for an international account: every game, with the members the service sends.
+std::string game_reply(const std::string& data_file) {
+  const nlohmann::json data = nlohmann::json::parse(read_file(data_file), nullptr, false);
+  nlohmann::json reply = nlohmann::json::array();
+  if (data.is_discarded()) return reply.dump();
+  for (const auto& game : data["games"]) {
+    reply.push_back({{"id", game["id"]}, {"gameportid", game["gameportid"]}, {"gamename", game["gamename"]},
+                     {"pyname", game["pyname"]}, {"enname", game["enname"]}, {"url", game["url"]},
+                     {"vendor", game["vendor"]}});
+  }
+  return reply.dump();
+}
+
+void run_game_panel(const char* name, canvas& gfx, const std::string& page, const std::string& body) {
+  constexpr int kRounds = 5;
+  double read = 0, entries = 0, layout = 0, paint = 0;
+  size_t games = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    document_host host;
+    document doc(gfx, host);
+    doc.set_view_size(kMainWidth, kMainHeight);
+    doc.load_html(page);
+    dom::element root = doc.root();
+    root.find_first(L"[name=panel-id1]").remove_attribute("selected");
+    root.find_first(L"[name=panel-id3]").set_attribute("selected", L"");
+    doc.update();
+    auto t = clock_type::now();
+    const kestro::ServiceReply reply = kestro::interpretServiceReply(true, 200, body, kestro::ReplyShape::Array);
+    const auto catalogue = kestro::readGames(reply, [](size_t, size_t, const kestro::GameRecord&) {});
+    read += ms_since(t);
+    t = clock_type::now();
+    const dom::element list = root.find_by_id(L"gamelist");
+    for (const auto& [id, game] : catalogue) kestro::appendGameEntry(list, game);
+    entries += ms_since(t);
+    t = clock_type::now();
+    doc.update();
+    layout += ms_since(t);
+    t = clock_type::now();
+    doc.paint(gfx, {0, 0, kMainWidth, kMainHeight});
+    paint += ms_since(t);
+    games = catalogue.size();
+  }
+  std::printf("%-6s game panel, %zu games: reply to painted panel %.2f ms (read %.2f, entries %.2f, style and layout %.2f, paint %.2f)\n",
+              name, games, (read + entries + layout + paint) / kRounds, read / kRounds, entries / kRounds,
+              layout / kRounds, paint / kRounds);
+}
+
 }  // namespace
 
 int main() {
   const std::string page = make_page(500);
+  const std::string main_page = read_file(KESTRO_SOURCE_DIR "/ui/res/main.html");
+  const std::string games = game_reply(KESTRO_SOURCE_DIR "/standins/reference_service/data.json");
   recording_canvas fixed;
   run("fixed", fixed, fixed, page);
+  run_main_page("fixed", fixed, main_page);
+  run_game_panel("fixed", fixed, main_page, games);
 #ifdef _WIN32
   gdi_canvas gdi;
   HDC screen = GetDC(nullptr);
@@ -97,6 +192,8 @@ int main() {
   HGDIOBJ old = SelectObject(back, bmp);
   gdi.set_target(back);
   run("gdi", gdi, gdi, page);
+  run_main_page("gdi", gdi, main_page);
+  run_game_panel("gdi", gdi, main_page, games);
   gdi.set_target(nullptr);
   SelectObject(back, old);
   DeleteObject(bmp);

@@ -374,7 +374,7 @@ TEST_F(MainWindow, NodeFetchFailureOffersTheRefreshLink) {
     // A failed run stamps no time: the retry is not limited.
     stopped.restore();
     click(window, L"#linkrefreshnode", [&] { return display(window, L"linkrefreshnode") == L"none"; });
-    EXPECT_TRUE(waitUntil([&] { return childCount(window, L"#nodelist>table") == 23; }, 30000));
+    EXPECT_TRUE(waitUntil([&] { return childCount(window, L"#nodelist>table") == 61; }, 30000));
     PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
