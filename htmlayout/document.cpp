@@ -42,6 +42,8 @@ document::document(canvas& gfx, document_host& host) : gfx_(gfx), host_(host) {}
 document::~document() { clear_document(); }
 
 void document::clear_document() {
+  for (HELEMENT el : restyle_roots_) release(el);
+  restyle_roots_.clear();
   if (!root_) return;
   for (auto& t : timers_) release(t.el);
   timers_.clear();
@@ -97,22 +99,41 @@ void document::set_view_size(int width, int height) {
 
 void document::update() {
   if (!root_) return;
-  for (int pass = 0; pass < 4 && (style_dirty_ || layout_dirty_); ++pass) {
+  bool changed = false;
+  for (int pass = 0; pass < 4 && (style_dirty_ || layout_dirty_ || !restyle_roots_.empty()); ++pass) {
+    changed = true;
+    std::vector<HELEMENT> roots = std::move(restyle_roots_);
+    restyle_roots_.clear();
     if (style_dirty_) {
       style_dirty_ = false;
       if (resolve_styles(root_, sheets_)) layout_dirty_ = true;
       sync_behaviors();
+    } else if (!roots.empty()) {
+      bool moved = false;
+      for (HELEMENT el : roots) {
+        HELEMENT top = el;
+        while (top->parent) top = top->parent;
+        if (top != root_) continue;
+        moved = restyle_subtree(el, root_, sheets_) || moved;
+        sync_behaviors(el);
+      }
+      if (moved) layout_dirty_ = true;
     }
+    for (HELEMENT el : roots) release(el);
     if (style_dirty_) continue;  // an attached behavior changed states
     if (!layout_dirty_) break;
     layout_dirty_ = false;
     layout_document(*this);
   }
-  // Resources named by styles and images, each asked for once.
-  visit(root_, [this](HELEMENT el) {
-    std::wstring urls[3] = {el->style.background_image.url, el->style.foreground_image.url,
-                            el->tag == "img" && el->attribute("src") ? *el->attribute("src") : std::wstring()};
-    for (auto& url : urls) {
+  // Resources named by styles and images, each asked for once; nothing new
+  // can be named when nothing was styled or laid out.
+  if (!changed) return;
+  const std::wstring none;
+  visit(root_, [&](HELEMENT el) {
+    const std::wstring* src = el->tag == "img" ? el->attribute("src") : nullptr;
+    const std::wstring* urls[3] = {&el->style.background_image.url, &el->style.foreground_image.url, src ? src : &none};
+    for (const std::wstring* u : urls) {
+      const std::wstring& url = *u;
       if (url.empty() || std::find(requested_.begin(), requested_.end(), url) != requested_.end()) continue;
       requested_.push_back(url);
       NMHL_LOAD_DATA n;
@@ -125,9 +146,9 @@ void document::update() {
   });
 }
 
-void document::sync_behaviors() {
+void document::sync_behaviors(HELEMENT from) {
   std::vector<std::pair<HELEMENT, bool>> visibility;
-  visit(root_, [&](HELEMENT el) {
+  visit(from ? from : root_, [&](HELEMENT el) {
     bool shown = el->style.display != display_t::NONE && (!el->parent || (el->parent->state & STATE_VISIBLE));
     if (shown != bool(el->state & STATE_VISIBLE)) {
       el->state ^= STATE_VISIBLE;
@@ -174,7 +195,22 @@ void document::set_state(HELEMENT el, unsigned to_set, unsigned to_clear) {
   if (!el) return;
   unsigned before = el->state;
   el->state = (el->state & ~to_clear) | to_set;
-  if (el->state != before && el->doc == this) invalidate_states();
+  if (el->state != before && el->doc == this) invalidate_states(el);
+}
+
+void document::invalidate_states(HELEMENT el) {
+  host_.invalidate();
+  if (style_dirty_) return;  // the whole tree is styled anyway
+  if (!el) {
+    style_dirty_ = true;
+    return;
+  }
+  // A root inside another root adds nothing.
+  for (HELEMENT r : restyle_roots_)
+    for (HELEMENT e = el; e; e = e->parent)
+      if (e == r) return;
+  retain(el);
+  restyle_roots_.push_back(el);
 }
 
 void document::set_timer(HELEMENT he, unsigned ms, uintptr_t id) {

@@ -73,6 +73,9 @@ class document {
   // Only states changed: styles are resolved again, and the layout only when
   // a style that moves boxes changed with them.
   void invalidate_states() { style_dirty_ = true; host_.invalidate(); }
+  // States changed on `el` only. Selectors look at an element and its
+  // ancestors, never at siblings, so only `el`'s subtree is styled again.
+  void invalidate_states(HELEMENT el);
   void invalidate_layout() { layout_dirty_ = true; host_.invalidate(); }
   // Brings styles and layout up to date.
   void update();
@@ -117,8 +120,9 @@ class document {
 
   // Changes states and restyles; sends visibility changes.
   void set_state(HELEMENT el, unsigned to_set, unsigned to_clear);
-  // Attaches and detaches behaviors to match each element's style.
-  void sync_behaviors();
+  // Attaches and detaches behaviors to match each element's style, in the
+  // subtree of `from` (the whole page when null).
+  void sync_behaviors(HELEMENT from = nullptr);
 
  private:
   friend struct document_access;
@@ -144,6 +148,7 @@ class document {
   bool style_dirty_ = true, layout_dirty_ = true;
   HELEMENT hover_ = nullptr, focus_ = nullptr, capture_ = nullptr, pressed_ = nullptr;
   bool focus_from_keyboard_ = false;
+  std::vector<HELEMENT> restyle_roots_;  // each holds one reference; unused while style_dirty_
   HELEMENT scroll_drag_ = nullptr;  // the element whose scroll bar thumb is held
   int drag_from_y_ = 0, drag_from_top_ = 0;
   std::vector<timer> timers_;

@@ -27,8 +27,13 @@ bool walk(HELEMENT h, const std::function<bool(HELEMENT)>& fn) {
   return false;
 }
 
+// A style depends on the element, its ancestors and its place among its
+// siblings: a change at `h` (an attribute, its text, its children) restyles
+// h's subtree, and the page is laid out again.
 void restyle(HELEMENT h) {
-  if (h && h->doc) h->doc->invalidate_style();
+  if (!h || !h->doc) return;
+  h->doc->invalidate_states(h);
+  h->doc->invalidate_layout();
 }
 
 }  // namespace
@@ -81,7 +86,11 @@ void element::insert(const element& e, unsigned index) {
   auto kids = element_children(h_);
   size_t at = index < kids.size() ? static_cast<size_t>(kids[index]->index_in_parent()) : h_->children.size();
   if (e.h_->parent == h_ && at > static_cast<size_t>(e.h_->index_in_parent())) --at;
+  HELEMENT from = e.h_->parent;  // a moved element leaves its old siblings renumbered
+  retain(from);
   insert_child(h_, e.h_, at);
+  if (from != h_) restyle(from);
+  release(from);
   restyle(h_);
 }
 

@@ -103,8 +103,23 @@ void document::hold(HELEMENT& slot, HELEMENT el) {
 
 void document::set_hover(HELEMENT el) {
   if (el == hover_) return;
+  // Only the two branches below the common ancestor change their state: the
+  // topmost element of each is all that needs styling again.
+  const auto below_common = [](HELEMENT from, HELEMENT other) {
+    HELEMENT top = nullptr;
+    for (HELEMENT e = from; e; e = e->parent) {
+      bool shared = false;
+      for (HELEMENT o = other; o && !shared; o = o->parent) shared = o == e;
+      if (shared) break;
+      top = e;
+    }
+    return top;
+  };
+  HELEMENT lost = below_common(hover_, el), gained = below_common(el, hover_);
   for (HELEMENT e = hover_; e; e = e->parent) e->state &= ~STATE_HOVER;
   for (HELEMENT e = el; e; e = e->parent) e->state |= STATE_HOVER;
+  if (lost) invalidate_states(lost);
+  if (gained) invalidate_states(gained);
   HELEMENT old = hover_;
   retain(old);
   hold(hover_, el);
@@ -121,8 +136,7 @@ void document::set_hover(HELEMENT el) {
     p.target = el;
     route(el, HANDLE_MOUSE, p.cmd, &p);
   }
-  invalidate_states();
-}
+  }
 
 bool document::scrollbar_mouse(unsigned cmd, point pt) {
   if (scroll_drag_) {
@@ -294,7 +308,8 @@ void document::set_focus(HELEMENT el, bool by_mouse) {
     p.by_mouse_click = by_mouse;
     route(el, HANDLE_FOCUS, p.cmd, &p);
   }
-  invalidate_states();
+  invalidate_states(old);
+  invalidate_states(el);
 }
 
 }  // namespace htmlayout

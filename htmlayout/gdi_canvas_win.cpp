@@ -29,10 +29,25 @@ font_metrics gdi_canvas::metrics(const font_spec& font) {
 
 int gdi_canvas::text_width(const font_spec& font, std::wstring_view text) {
   if (text.empty()) return 0;
-  HGDIOBJ old = SelectObject(measure_, fonts_.get(font, text));
+  constexpr size_t kShortRun = 16, kMaxRemembered = 50000;
+  const HFONT handle = fonts_.get(font, text);
+  std::unordered_map<std::wstring, int>* remembered = nullptr;
+  if (text.size() <= kShortRun) {
+    remembered = &widths_[handle];
+    if (const auto found = remembered->find(std::wstring(text)); found != remembered->end()) return found->second;
+  }
+  HGDIOBJ old = SelectObject(measure_, handle);
   SIZE size{};
   GetTextExtentPoint32W(measure_, text.data(), static_cast<int>(text.size()), &size);
   SelectObject(measure_, old);
+  if (remembered != nullptr) {
+    if (width_count_ >= kMaxRemembered) {
+      for (auto& [key, widths] : widths_) widths.clear();
+      width_count_ = 0;
+    }
+    remembered->emplace(std::wstring(text), size.cx);
+    ++width_count_;
+  }
   return size.cx;
 }
 

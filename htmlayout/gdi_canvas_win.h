@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -47,6 +50,10 @@ class gdi_canvas : public canvas {
   std::vector<int> saved_;
   bool animated_ = false;
   std::vector<std::pair<font_spec, font_metrics>> metrics_;  // few fonts per page: a list is enough
+  // Widths of short runs by font: layout measures every word and every CJK
+  // character on its own, and a long list repeats them many times.
+  std::map<HFONT, std::unordered_map<std::wstring, int>> widths_;
+  size_t width_count_ = 0;
 };
 
 COLORREF to_colorref(color c);

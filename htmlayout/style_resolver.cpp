@@ -126,11 +126,24 @@ const style_sheet& user_agent_sheet() {
   return sheet;
 }
 
-bool resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets) {
-  if (!root) return false;
+namespace {
+
+computed_style base_style() {
   computed_style base;
   base.font_family = L"Tahoma";
-  return resolve_tree(root, base, sheets, root);
+  return base;
+}
+
+}  // namespace
+
+bool resolve_styles(HELEMENT root, const std::vector<style_sheet>& sheets) {
+  if (!root) return false;
+  return resolve_tree(root, base_style(), sheets, root);
+}
+
+bool restyle_subtree(HELEMENT el, HELEMENT root, const std::vector<style_sheet>& sheets) {
+  if (!el) return false;
+  return resolve_tree(el, el->parent ? el->parent->style : base_style(), sheets, root);
 }
 
 }  // namespace htmlayout

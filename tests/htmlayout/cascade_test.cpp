@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "htmlayout/box_dump.h"
 #include "htmlayout/css_parser.h"
 #include "htmlayout/css_values.h"
 #include "test_page.h"
@@ -117,6 +118,40 @@ TEST(CssValues, HostileNumbersAreCutToTheCaps) {
   const rect last = page.by_id(L"last").get_location();
   EXPECT_GT(last.top, 0) << "positions still add up";
   page.doc.paint(page.gfx, {0, 0, 400, 300});
+}
+
+// A hover moving from row to row restyles only the two rows, and gives the
+// same styles and boxes as styling the whole page would.
+TEST(Cascade, AStateChangeRestylesItsSubtreeLikeTheWholePage) {
+  test::test_page page("<style>td { height: 20px } tr:hover td { color: #f00 } tr:hover .b { font-size: 20px }"
+                       "tr:checked td { color: #00f }</style><table>"
+                       "<tr id=r1><td id=a1>a</td><td class=b id=b1>b</td></tr>"
+                       "<tr id=r2><td id=a2>a</td><td class=b id=b2>b</td></tr></table>");
+  page.doc.update();
+  const auto style = [&](const wchar_t* id) -> const computed_style& { return HELEMENT(page.by_id(id))->style; };
+  const auto at = [&](const wchar_t* id) {
+    const rect r = page.by_id(id).get_location();
+    return point{r.left + 1, r.top + 1};
+  };
+  page.doc.mouse(MOUSE_MOVE, at(L"a1"), 0, 0);
+  page.doc.update();
+  EXPECT_EQ(style(L"a1").text_color, rgb(255, 0, 0));
+  EXPECT_EQ(style(L"b1").font_size, 20);
+  EXPECT_EQ(style(L"a2").text_color, rgb(0, 0, 0));
+  page.doc.mouse(MOUSE_MOVE, at(L"a2"), 0, 0);
+  page.doc.update();
+  EXPECT_EQ(style(L"a1").text_color, rgb(0, 0, 0));
+  EXPECT_EQ(style(L"b1").font_size, 12);
+  EXPECT_EQ(style(L"a2").text_color, rgb(255, 0, 0));
+  page.by_id(L"r1").set_state(STATE_CHECKED);
+  page.doc.update();
+  EXPECT_EQ(style(L"a1").text_color, rgb(0, 0, 255));
+
+  const std::string before = dump_boxes(page.doc);
+  page.doc.invalidate_style();
+  EXPECT_EQ(dump_boxes(page.doc), before) << "a whole pass finds nothing left to change";
+  EXPECT_EQ(style(L"a1").text_color, rgb(0, 0, 255));
+  EXPECT_EQ(style(L"b2").font_size, 20);
 }
 
 TEST(CssParser, SkipsBrokenRulesAndKeepsTheRest) {
