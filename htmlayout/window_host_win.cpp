@@ -76,6 +76,7 @@ class window_host : public document_host {
  private:
   void paint();
   bool mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel = 0);
+  bool key(unsigned cmd, WPARAM wp);
   void update_tooltip();
   unsigned alt_state() const {
     return (GetKeyState(VK_CONTROL) < 0 ? CONTROL_KEY_PRESSED : 0) | (GetKeyState(VK_SHIFT) < 0 ? SHIFT_KEY_PRESSED : 0) |
@@ -153,6 +154,18 @@ void window_host::paint() {
   if (gfx_.take_animated()) SetTimer(hwnd_, kAnimationTimerId, kAnimationFrameMs, nullptr);
   else KillTimer(hwnd_, kAnimationTimerId);
   edits_.sync();
+}
+
+bool window_host::key(unsigned cmd, WPARAM wp) {
+  bool consumed = doc_.key(cmd, static_cast<unsigned>(wp), alt_state());
+  if (destroyed) return consumed;
+  // Tab moved the page's focus: the keyboard follows at once, so that the
+  // next key already reaches the box it moved to.
+  if (cmd == KEY_DOWN && wp == VK_TAB) {
+    doc_.update();
+    edits_.sync();
+  }
+  return consumed;
 }
 
 bool window_host::mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel) {
@@ -237,7 +250,7 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
       *handled = mouse(MOUSE_WHEEL, MAKELPARAM(pt.x, pt.y), GET_KEYSTATE_WPARAM(wp), GET_WHEEL_DELTA_WPARAM(wp));
       return 0;
     }
-    case WM_KEYDOWN: *handled = doc_.key(KEY_DOWN, static_cast<unsigned>(wp), alt_state()); return 0;
+    case WM_KEYDOWN: *handled = key(KEY_DOWN, wp); return 0;
     case WM_KEYUP: *handled = doc_.key(KEY_UP, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_CHAR: *handled = doc_.key(KEY_CHAR, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_TIMER:

@@ -79,18 +79,19 @@ bool ZEvtSyncSocket::resolve(const std::wstring& host, uint16_t port, std::strin
 
 bool ZEvtSyncSocket::open(const std::string& address, int family, int type, int protocol, uint32_t timeoutMs) {
   socket_ = WSASocketW(family, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
-  writeEvent_ = newEvent();
   readEvent_ = newEvent();
-  if (socket_ == INVALID_SOCKET || writeEvent_ == WSA_INVALID_EVENT || readEvent_ == WSA_INVALID_EVENT) {
+  if (socket_ == INVALID_SOCKET || readEvent_ == WSA_INVALID_EVENT) {
     lastError_ = WSAGetLastError();
     close();
     return false;
   }
-  // Only one event can be selected per socket. The connect waits on the write
-  // event (FD_CONNECT fires once, so nothing else signals it through the
-  // selection); sends and receives complete through the events of their
-  // overlapped records. One event fewer to make and close per exchange.
-  if (WSAEventSelect(socket_, writeEvent_, FD_CONNECT) != 0) {
+  // Only one event can be selected per socket: the read event, for the
+  // connect, arriving bytes and the close. A receive that finds nothing waits
+  // on it; a send that finds the socket's buffer full completes through an
+  // overlapped record and an event of its own, made only then. Under Wine
+  // each Winsock call that reaches the server costs, and this path makes the
+  // fewest.
+  if (WSAEventSelect(socket_, readEvent_, FD_CONNECT | FD_READ | FD_CLOSE) != 0) {
     lastError_ = WSAGetLastError();
     close();
     return false;
@@ -105,13 +106,13 @@ bool ZEvtSyncSocket::open(const std::string& address, int family, int type, int 
     close();
     return false;
   }
-  if (WaitForSingleObject(writeEvent_, timeoutMs) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(readEvent_, timeoutMs) != WAIT_OBJECT_0) {
     lastError_ = WSAETIMEDOUT;
     close();
     return false;
   }
   WSANETWORKEVENTS events{};
-  if (WSAEnumNetworkEvents(socket_, writeEvent_, &events) != 0 || (events.lNetworkEvents & FD_CONNECT) == 0 ||
+  if (WSAEnumNetworkEvents(socket_, readEvent_, &events) != 0 || (events.lNetworkEvents & FD_CONNECT) == 0 ||
       events.iErrorCode[FD_CONNECT_BIT] != 0) {
     lastError_ = events.iErrorCode[FD_CONNECT_BIT];
     close();
@@ -158,6 +159,11 @@ bool ZEvtSyncSocket::send(const char* data, size_t size, uint32_t timeoutMs) {
       lastError_ = WSAGetLastError();
       return false;
     }
+    if (writeEvent_ == nullptr && (writeEvent_ = newEvent()) == WSA_INVALID_EVENT) {
+      writeEvent_ = nullptr;
+      lastError_ = WSAGetLastError();
+      return false;
+    }
     WSABUF buffer{static_cast<ULONG>(std::min<size_t>(size, INT_MAX)), const_cast<char*>(data)};
     WSAOVERLAPPED overlapped{};
     overlapped.hEvent = writeEvent_;
@@ -185,27 +191,24 @@ int64_t ZEvtSyncSocket::receive(char* buffer, size_t capacity, uint32_t timeoutM
     lastError_ = WSAENOTCONN;
     return -1;
   }
-  // The socket is non-blocking (WSAEventSelect): what has already arrived is
-  // taken with one plain call; only a wait goes through an overlapped receive,
-  // which costs Wine several more calls.
-  const int ready = recv(socket_, buffer, static_cast<int>(std::min<size_t>(capacity, INT_MAX)), 0);
-  if (ready >= 0) return ready;
-  if (WSAGetLastError() != WSAEWOULDBLOCK) {
-    lastError_ = WSAGetLastError();
-    return -1;
+  // What has arrived is taken with one plain call; otherwise one bounded wait
+  // for FD_READ or FD_CLOSE, and the call again.
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const int got = recv(socket_, buffer, static_cast<int>(std::min<size_t>(capacity, INT_MAX)), 0);
+    if (got >= 0) return got;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) {
+      lastError_ = WSAGetLastError();
+      return -1;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline || WaitForSingleObject(readEvent_, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+      lastError_ = WSAETIMEDOUT;
+      return -1;
+    }
+    WSANETWORKEVENTS events{};
+    WSAEnumNetworkEvents(socket_, readEvent_, &events);  // rearms the event
   }
-  WSABUF piece{static_cast<ULONG>(std::min<size_t>(capacity, INT_MAX)), buffer};
-  WSAOVERLAPPED overlapped{};
-  overlapped.hEvent = readEvent_;
-  WSAResetEvent(readEvent_);
-  DWORD received = 0;
-  DWORD flags = 0;
-  if (WSARecv(socket_, &piece, 1, &received, &flags, &overlapped, nullptr) == 0) return received;  // done at once
-  if (WSAGetLastError() != WSA_IO_PENDING) {
-    lastError_ = WSAGetLastError();
-    return -1;
-  }
-  return finish(overlapped, timeoutMs);
 }
 
 }  // namespace kestro

@@ -41,8 +41,8 @@ class ZEvtSyncSocket : public HttpTransport {
   bool open(const std::string& address, int family, int type, int protocol, uint32_t timeoutMs);
 
   SOCKET socket_ = INVALID_SOCKET;
-  HANDLE writeEvent_ = nullptr;    // FD_CONNECT through WSAEventSelect, then overlapped sends
-  HANDLE readEvent_ = nullptr;     // completion of overlapped receives
+  HANDLE writeEvent_ = nullptr;    // overlapped sends that had to wait; made the first time one does
+  HANDLE readEvent_ = nullptr;     // selected: FD_CONNECT, FD_READ, FD_CLOSE
   bool connected_ = false;
   int lastError_ = 0;
   std::mutex sendLock_;
