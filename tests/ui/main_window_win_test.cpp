@@ -269,6 +269,9 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
       const htmlayout::dom::element table = root.find_first(L"#nodelist>table");
       EXPECT_EQ(table.get_attribute("fixedrows"), L"1");
       EXPECT_EQ(table.child(0).child(0).text(), L"节点适合度");
+      // Columns of 110, 105, 70, 70 and 70 pixels; the last takes the rest.
+      const int widths[] = {110, 105, 70, 70, 70};
+      for (unsigned i = 0; i < 5; ++i) EXPECT_EQ(table.child(0).child(i).get_location().width(), widths[i]) << i;
       for (const auto& [id, node] : nodes) {
         const htmlayout::dom::element latency = root.find_by_id(L"latency" + std::to_wstring(id));
         EXPECT_EQ(latency.children_count(), 0u) << id;
