@@ -1,7 +1,8 @@
 // The three-echo latency probe of many nodes at once. Each node's echoes go
 // out kEchoSpacingMs apart without waiting for the previous reply (each still
 // waits up to 1000 ms for its own), so an unreachable node costs about 1.4 s
-// instead of 3 s, and a whole catalogue about as long as its slowest node.
+// instead of 3 s, and a whole catalogue about as long as its slowest node plus
+// one spacing (the nodes' starts are spread over one spacing).
 // A node's result is exactly what the one-node probe gives for the same three
 // echo outcomes (nodeLatencyFrom).
 #pragma once

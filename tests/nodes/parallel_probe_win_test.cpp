@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <mutex>
 
 #include "nodes/latency_probe.h"
@@ -122,6 +124,26 @@ TEST(ParallelRefresh, TheNextEchoDoesNotWaitForTheReplyBeforeIt) {
   EXPECT_LT(calls[2].sentAt, calls[0].answeredAt);
   EXPECT_GE(calls[1].sentAt, calls[0].sentAt + kEchoSpacingMs - 20) << "spaced, not all at once";
   EXPECT_EQ(recorded.results.at(0), 700);
+}
+
+// The first echoes of many nodes leave spread over one spacing, not at once.
+TEST(ParallelRefresh, TheNodesStartSpreadOverOneSpacing) {
+  ScriptedIcmp icmp;
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < 40; ++i) {
+    icmp.script(addressOf(i).c_str(), {ScriptedEcho::reply(5)});
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  Recorded recorded;
+  const IcmpHandle handle;
+  probeNodesInParallel(targets, handle.get(), recorded.events_());
+  const auto calls = icmp.calls();
+  ASSERT_EQ(calls.size(), 3 * targets.size());
+  const auto [first, last] = std::minmax_element(calls.begin(), calls.begin() + static_cast<long>(targets.size()),
+                                                 [](const auto& a, const auto& b) { return a.sentAt < b.sentAt; });
+  EXPECT_GE(last->sentAt - first->sentAt, kEchoSpacingMs / 2) << "the starts came in one burst";
+  EXPECT_EQ(recorded.results.size(), targets.size());
 }
 
 TEST(ParallelRefresh, NoMoreEchoesUnderWayThanTheBound) {
