@@ -49,7 +49,24 @@ function(kestro_tests name)
     list(APPEND props LABELS "${ARG_LABELS}")
   endif()
   if(ARG_LOCKS)
+    # gtest_discover_tests flattens the properties into one list, so a value
+    # may not be a list: one lock per program. "display" covers the test
+    # display and the program's settings key, which its cases share.
+    list(LENGTH ARG_LOCKS lock_count)
+    if(lock_count GREATER 1)
+      message(FATAL_ERROR "${name}: one lock per test program (${ARG_LOCKS})")
+    endif()
     list(APPEND props RESOURCE_LOCK "${ARG_LOCKS}")
+  endif()
+  if(WIN32 AND "display" IN_LIST ARG_LOCKS)
+    # The cases on the test display run one at a time in a Wine prefix of their
+    # own, so scripts/wine-run may restart its wineserver when Wine's device
+    # host stops answering, with no other test inside it.
+    if(ARG_ENVIRONMENT)
+      message(FATAL_ERROR "${name}: the display's cases take their environment from kestro_tests")
+    endif()
+    set(ARG_ENVIRONMENT KESTRO_WINE_PREFIX_NAME=display)
+    add_dependencies(${name} kestro-wine-device-probe)
   endif()
   if(ARG_ENVIRONMENT)
     list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")

@@ -1,5 +1,6 @@
 #include "tests/e2e/world_program_win.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -152,13 +153,20 @@ std::optional<DWORD> WorldProgram::waitForExit(DWORD ms) {
 HWND logInAsDemoUser() {
   // Generous: a loaded machine under Wine's heap checks takes a while; a
   // window that shows returns at once.
+  const auto failed = [](const char* step) -> HWND {
+    std::fprintf(stderr, "logInAsDemoUser: %s; the visible windows:\n%s", step, visibleWindowsText().c_str());
+    return nullptr;
+  };
   const HWND login = waitForVisibleWindow(L"KestroLoginWindow", 60000);
-  if (login == nullptr) return nullptr;
-  if (!fillBox(login, "#txtusername", "kestro") || !fillBox(login, "#txtpassword", "kestro123")) return nullptr;
-  if (!clickElement(login, "#btnlogin", [&] { return !IsWindow(login); })) {
-    if (!waitUntil([&] { return !IsWindow(login); }, 20000)) return nullptr;
+  if (login == nullptr) return failed("no login window within 60 s");
+  if (!fillBox(login, "#txtusername", "kestro")) return failed("the user name box never held \"kestro\"");
+  if (!fillBox(login, "#txtpassword", "kestro123")) return failed("the password box never held \"kestro123\"");
+  if (!clickElement(login, "#btnlogin", [&] { return !IsWindow(login); }) &&
+      !waitUntil([&] { return !IsWindow(login); }, 20000)) {
+    return failed(("the login window stayed open, showing \"" + toUtf8(pageText(login, "#txtpgs")) + "\"").c_str());
   }
-  return waitForVisibleWindow(L"KestroMainWindow", 60000);
+  const HWND main = waitForVisibleWindow(L"KestroMainWindow", 60000);
+  return main != nullptr ? main : failed("no main window within 60 s of the login");
 }
 
 }  // namespace kestro::test

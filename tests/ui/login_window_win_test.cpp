@@ -87,7 +87,9 @@ class LoginWindow : public testing::Test {
   // Types into a box after clicking it.
   void typeInto(HWND window, POINT box, const std::string& text) {
     const wchar_t* id = box.y == kUserNameBox.y ? L"txtusername" : L"txtpassword";
-    ASSERT_TRUE(test::typeInto(ui_, window, box.x, box.y, id, text)) << "typing into " << toUtf8(id) << " failed";
+    ASSERT_TRUE(test::typeInto(ui_, window, box.x, box.y, id, text)) << "typing into " << toUtf8(id) << " failed; it holds \""
+        << toUtf8(elementText(ui_, window, id)) << "\"; the visible windows:\n"
+        << visibleWindowsText();
   }
 
   // Clicks a check box until it changes.
@@ -118,7 +120,9 @@ class LoginWindow : public testing::Test {
   // until the login window is back in use.
   void answerMessage(HWND login, const std::wstring& text, const std::string& screenshot, const char* key = nullptr) {
     HWND message = waitForVisibleWindow(L"KestroMessageWindow", 20000);
-    ASSERT_NE(message, nullptr) << "no message window";
+    ASSERT_NE(message, nullptr) << "no message window; the login shows \"" << toUtf8(elementText(ui_, login, L"txtpgs"))
+                                << "\"; the visible windows:\n"
+                                << visibleWindowsText();
     EXPECT_EQ(elementText(ui_, message, L"txtmessage"), text);
     EXPECT_FALSE(IsWindowEnabled(login));
     if (!screenshot.empty()) saveScreenshot(screenshot);

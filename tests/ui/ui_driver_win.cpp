@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/settings_store_win.h"
+#include "app/text_convert.h"
 #include "htmlayout/dom.h"
 #include "htmlayout/window_host_win.h"
 #include "tests/support/wine_host_win.h"
@@ -219,6 +220,28 @@ HWND waitForVisibleWindow(const wchar_t* className, DWORD ms) {
   // Give the first paint time to reach the display.
   if (found != nullptr) Sleep(700);
   return found;
+}
+
+std::string visibleWindowsText() {
+  std::string text;
+  EnumWindows(
+      [](HWND window, LPARAM into) -> BOOL {
+        if (!IsWindowVisible(window)) return TRUE;
+        wchar_t className[128] = {};
+        wchar_t title[128] = {};
+        GetClassNameW(window, className, 128);
+        GetWindowTextW(window, title, 128);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        RECT box{};
+        GetWindowRect(window, &box);
+        auto& out = *reinterpret_cast<std::string*>(into);
+        out += "  " + toUtf8(className) + " \"" + toUtf8(title) + "\" process " + std::to_string(process) + " at " +
+               std::to_string(box.left) + "," + std::to_string(box.top) + "\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text.empty() ? "  (none)\n" : text;
 }
 
 UiThreadCall::UiThreadCall() {

@@ -38,6 +38,9 @@ std::string artifactsFolder();
 // Polls `done` every 50 ms for at most `ms`.
 bool waitUntil(const std::function<bool()>& done, DWORD ms);
 HWND waitForVisibleWindow(const wchar_t* className, DWORD ms);
+// The visible top-level windows, one a line: class, title, process id. What a
+// failing case prints, since a run on another machine leaves no screenshot.
+std::string visibleWindowsText();
 
 // A hidden window on the thread that creates it; `run` executes a function
 // there (the driver reads page elements this way, never from its own thread).
