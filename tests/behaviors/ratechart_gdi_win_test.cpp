@@ -64,6 +64,8 @@ TEST(RateChartGdi, FrameGridCurvesAndLegendReachTheBitmap) {
   EXPECT_EQ(surface.at(300, 198), 0x0000FFu);  // the down curve lies over the bottom line
   EXPECT_EQ(surface.at(500, 12), 0xFF0000u);   // legend lines
   EXPECT_EQ(surface.at(500, 37), 0x0000FFu);
+  EXPECT_EQ(surface.at(575, 25), 0xFFFFFFu);   // no grid line through the legend's ground
+  EXPECT_EQ(surface.at(575, 60), 0x449B58u);   // below it the grid line again
   int red_above = 0;  // the up curve's last segment climbs to y 123
   for (int y = 120; y < 198; ++y) red_above += surface.at(519, y) == 0xFF0000u;
   EXPECT_GT(red_above, 0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "behavior_page.h"
 #include "ui/behaviors/rate_chart_drawing.h"
@@ -61,9 +62,19 @@ TEST(RateChartDrawing, EmptyHistoryDrawsFrameGridScaleFlatLinesAndLegend) {
   EXPECT_EQ(chart.labels(), (std::vector<std::string>{"\"0Kbits/s\"", "\"1Kbits/s\"", "\"2Kbits/s\"", "\"3Kbits/s\"",
                                                       "\"4Kbits/s\"", "\"5Kbits/s\"", "\"6Kbits/s\"", "\"7Kbits/s\"",
                                                       "\"上行流量速率\"", "\"下行流量速率\""}));
-  // Right-aligned into (0, 178, 70, 213), on the box's bottom: 8 characters of 6 px, descent 3.
-  EXPECT_EQ(chart.calls("text ")[0], "text 22,210 12px #ff454545 \"0Kbits/s\"");
-  EXPECT_EQ(chart.calls("text ")[8], "text 520,27 12px #ff454545 \"上行流量速率\"");
+  // Right-aligned 5 px before the plot (8 characters of 6 px), level with its
+  // line; the lowest is lifted to end at the chart's bottom (ascent 9, descent 3).
+  EXPECT_EQ(chart.calls("text ")[0], "text 22,197 12px #ff454545 \"0Kbits/s\"");
+  EXPECT_EQ(chart.calls("text ")[1], "text 22,176 12px #ff454545 \"1Kbits/s\"");
+  for (const std::string& text : chart.calls("text ")) {
+    const int baseline = std::stoi(text.substr(text.find(',') + 1));
+    EXPECT_GE(baseline - 9, 0) << text;
+    EXPECT_LE(baseline + 3, 200) << text;
+  }
+  // The legend's texts level with their lines, on a white ground over the grid.
+  EXPECT_EQ(chart.calls("text ")[8], "text 520,15 12px #ff454545 \"上行流量速率\"");
+  EXPECT_EQ(chart.calls("text ")[9], "text 520,40 12px #ff454545 \"下行流量速率\"");
+  EXPECT_EQ(chart.calls("fill 486,4 110x42 #ffffffff").size(), 1u);
   // 89 segments per curve on the bottom grid line, the newest sample at x0 + 445.
   EXPECT_EQ(chart.calls("line ", " 1 " + kRed).size(), 89u);
   EXPECT_EQ(chart.calls("line ", " 1 " + kBlue).size(), 89u);

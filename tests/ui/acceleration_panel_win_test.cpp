@@ -261,6 +261,33 @@ TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFi
     EXPECT_EQ(text(window, L"accdata_flowup"), L"500字节(Bytes)");
     EXPECT_EQ(text(window, L"accdata_speedmax"), L"7.813千位/秒(KBits/S)");
     saveScreenshot("acceleration-traffic-view");
+
+    // The rate chart: its scale's lowest label ends inside the chart, above
+    // the window's edge, and the legend's texts cross no grid line.
+    const auto chartShown = [&] {
+      std::wstring name;
+      withPage(ui_, window, [&](const htmlayout::dom::element& root) {
+        name = root.find_first(L"#tabview>[name][selected]").get_attribute("name");
+      });
+      return name == L"panel-id6";
+    };
+    ASSERT_TRUE(clickElementUntil(ui_, window, L".strip>[panel=panel-id6]", chartShown));
+    saveScreenshot("acceleration-rate-chart");
+    const RECT chart = elementBox(ui_, window, L"#ratechart");
+    const WindowPixels pixels = windowPixels(ui_, window);
+    RECT client{};
+    GetClientRect(window, &client);
+    ASSERT_LE(chart.bottom, client.bottom);
+    const RECT scale = inkBox(pixels, RECT{chart.left, chart.bottom - 20, chart.left + 74, chart.bottom + 12});
+    ASSERT_LT(scale.top, scale.bottom) << "no lowest label";
+    EXPECT_LE(scale.bottom, chart.bottom) << "the lowest label hangs below the chart";
+    // The legend's ground: only white and the texts' grey, no grid green.
+    for (int y = chart.top + 5; y < chart.top + 46; ++y) {
+      for (int x = chart.right - 80; x < chart.right - 6; ++x) {
+        const uint32_t pixel = pixels.rgb[static_cast<size_t>(y) * pixels.width + x];
+        ASSERT_NE(pixel, 0x449B58u) << "a grid line through the legend at " << x << "," << y;
+      }
+    }
   });
 }
 

@@ -287,6 +287,24 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
     EXPECT_EQ(display(window, L"linkrefreshlatency"), L"block");
     EXPECT_EQ(display(window, L"pgsnode"), L"none");
     saveScreenshot("main-node-panel");
+    // In pixels: each text sits in the middle of its cell, across and down
+    // (a text left at the top of a 28-pixel row is 6 pixels off). The list's
+    // scroll bar covers the right of the last column: there only down.
+    const WindowPixels pixels = windowPixels(ui_, window);
+    for (int row = 2; row <= 4; ++row) {
+      for (int column : {2, 3, 4, 6}) {
+        const std::wstring cell = L"#nodelist>table>tr:nth-child(" + std::to_wstring(row) + L")>td:nth-child(" +
+                                  std::to_wstring(column) + L")";
+        RECT box = elementBox(ui_, window, cell.c_str());
+        InflateRect(&box, -2, -2);  // clear of a current row's border
+        if (column == 6) box.right = box.left + (box.right - box.left) * 3 / 4;
+        const RECT ink = inkBox(pixels, box);
+        SCOPED_TRACE(toUtf8(cell));
+        ASSERT_LT(ink.left, ink.right) << "nothing drawn in the cell";
+        if (column != 6) EXPECT_NEAR((ink.left + ink.right) / 2.0, (box.left + box.right) / 2.0, 2.5);
+        EXPECT_NEAR((ink.top + ink.bottom) / 2.0, (box.top + box.bottom) / 2.0, 2.5);
+      }
+    }
 
     // An unreachable node sorts after every measured one; a report for a node
     // without a row changes nothing.

@@ -174,7 +174,16 @@ TEST(MessageWindow, EachIconShowsItsPictureAndOtherValuesShowNone) {
         const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
         shown = root.find_by_id(L"imgmessage").get_style_attribute("background-image");
       });
-      if (icon == 1) saveScreenshot("message-error-icon");
+      if (icon == 1) {
+        saveScreenshot("message-error-icon");
+        // In pixels: the one line of text sits in the middle of its 48-pixel
+        // box (left at the top it would be 16 pixels off).
+        const RECT box = elementBox(ui, window, L"#txtmessage");
+        const RECT ink = inkBox(windowPixels(ui, window), box);
+        ASSERT_LT(ink.top, ink.bottom) << "no text drawn in the message box";
+        EXPECT_NEAR((ink.top + ink.bottom) / 2.0, (box.top + box.bottom) / 2.0, 2.5);
+        EXPECT_LE(ink.left - box.left, 2) << "the text starts at the box's left edge";
+      }
       PostMessageW(window, WM_CLOSE, 0, 0);
     });
     // A button mode of neither kind keeps all three of the page's buttons; closing answers 0.

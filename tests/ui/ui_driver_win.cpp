@@ -1,10 +1,14 @@
 #include "tests/ui/ui_driver_win.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -291,6 +295,89 @@ POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector
   return centre;
 }
 
+RECT elementBox(const UiThreadCall& ui, HWND window, const wchar_t* selector) {
+  RECT box{-1, -1, -1, -1};
+  ui.run([&] {
+    const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
+    const htmlayout::dom::element found = root.find_first(selector);
+    if (!found.is_valid()) return;
+    const htmlayout::rect place = found.get_location();
+    box = RECT{place.left, place.top, place.right, place.bottom};
+  });
+  return box;
+}
+
+WindowPixels windowPixels(const UiThreadCall& ui, HWND window) {
+  WindowPixels pixels;
+  ui.run([&] {
+    // Drawn now, so that what is read is the page's current state.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(window, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC source = GetDC(window);
+    HDC copy = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr) {
+      HGDIOBJ before = SelectObject(copy, bitmap);
+      BitBlt(copy, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+      GdiFlush();
+      const auto* row = static_cast<const uint32_t*>(bits);
+      pixels.width = client.right;
+      pixels.height = client.bottom;
+      pixels.rgb.assign(row, row + static_cast<size_t>(client.right) * client.bottom);
+      for (uint32_t& pixel : pixels.rgb) pixel &= 0xFFFFFF;
+      SelectObject(copy, before);
+      DeleteObject(bitmap);
+    }
+    DeleteDC(copy);
+    ReleaseDC(window, source);
+  });
+  return pixels;
+}
+
+RECT inkBox(const WindowPixels& pixels, RECT area, int tolerance) {
+  area.left = std::max<LONG>(area.left, 0);
+  area.top = std::max<LONG>(area.top, 0);
+  area.right = std::min<LONG>(area.right, pixels.width);
+  area.bottom = std::min<LONG>(area.bottom, pixels.height);
+  std::map<uint32_t, int> counts;
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    for (LONG x = area.left; x < area.right; ++x) ++counts[pixels.rgb[static_cast<size_t>(y) * pixels.width + x]];
+  }
+  if (counts.empty()) return RECT{};
+  const uint32_t background =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+          ->first;
+  const auto channelsDiffer = [&](uint32_t pixel) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((background >> shift) & 0xFF)) >
+          tolerance) {
+        return true;
+      }
+    }
+    return false;
+  };
+  RECT ink{area.right, area.bottom, area.left, area.top};
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    for (LONG x = area.left; x < area.right; ++x) {
+      if (!channelsDiffer(pixels.rgb[static_cast<size_t>(y) * pixels.width + x])) continue;
+      ink.left = std::min(ink.left, x);
+      ink.top = std::min(ink.top, y);
+      ink.right = std::max(ink.right, x + 1);
+      ink.bottom = std::max(ink.bottom, y + 1);
+    }
+  }
+  return ink.left < ink.right ? ink : RECT{};
+}
+
 bool clickElementUntil(const UiThreadCall& ui, HWND window, const wchar_t* selector,
                        const std::function<bool()>& done) {
   const POINT centre = elementCentre(ui, window, selector);
@@ -317,6 +404,22 @@ Driver::Driver(std::function<void()> steps)
 Driver::~Driver() {
   // The UI thread's loop has ended: the driver finishes on its own.
   if (thread_.joinable()) thread_.join();
+  // A window's objects written after they were freed leave a damaged heap
+  // behind, found here at once rather than at some later allocation.
+  EXPECT_TRUE(processHeapsAreSound()) << "a heap of the test program is damaged (see Wine's heap: lines)";
+}
+
+bool processHeapsAreSound() {
+  std::vector<HANDLE> heaps(64);
+  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = std::min<DWORD>(count, GetProcessHeaps(count, heaps.data()));
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    if (!HeapValidate(heaps[i], 0, nullptr)) return false;
+  }
+  return true;
 }
 
 void deleteSettingsKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }

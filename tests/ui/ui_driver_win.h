@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "htmlayout/dom.h"
 
@@ -64,6 +65,22 @@ std::wstring elementDisplay(const UiThreadCall& ui, HWND window, const wchar_t* 
 // or "tr[value=\"104\"]") in client coordinates of `window`; {-1, -1} when
 // there is none.
 POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector);
+// The border box of the first element matching `selector`, in client pixels
+// (left -1 when there is none).
+RECT elementBox(const UiThreadCall& ui, HWND window, const wchar_t* selector);
+
+// The client area of a window of this program as it was last drawn: rows
+// from the top, each pixel 0x00RRGGBB.
+struct WindowPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> rgb;
+};
+WindowPixels windowPixels(const UiThreadCall& ui, HWND window);
+// The smallest rectangle around the pixels of `area` whose colour differs from
+// the area's most frequent one (its background) by more than `tolerance` in a
+// channel: where text or a picture was drawn. Empty when nothing was.
+RECT inkBox(const WindowPixels& pixels, RECT area, int tolerance = 60);
 // Clicks that element (repeating as clickUntil does) until `done` holds.
 bool clickElementUntil(const UiThreadCall& ui, HWND window, const wchar_t* selector,
                        const std::function<bool()>& done);
@@ -72,9 +89,14 @@ void withPage(const UiThreadCall& ui, HWND window, const std::function<void(cons
 // The window that has keyboard focus on the UI thread.
 HWND focusedWindow(const UiThreadCall& ui);
 
+// Every heap of the program passes HeapValidate. Under Wine's heap checks
+// (WINEDEBUG=warn+heap) freed blocks are filled, so a block written after it
+// was freed fails the check.
+bool processHeapsAreSound();
+
 // Runs a driver on its own thread while the calling (UI) thread runs the
-// windows; when the driver ends, any window of `classNames` still open is
-// closed so the UI thread never waits forever.
+// windows; when the driver ends, any window of the program still open is
+// closed so the UI thread never waits forever. Its end checks the heaps.
 class Driver {
  public:
   explicit Driver(std::function<void()> steps);

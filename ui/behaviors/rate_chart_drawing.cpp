@@ -13,13 +13,14 @@ constexpr int kSampleStep = 5;   // pixels between samples
 
 color green() { return rgb(68, 155, 88); }
 
-enum class align_x { left, right };
-
-// Text in a box, one line, against the box's bottom edge.
-void draw_text_in(canvas& gfx, const font_spec& font, color ink, const rect& box, const std::wstring& text, align_x ax) {
-  int width = gfx.text_width(font, text);
-  int x = ax == align_x::right ? box.right - width : box.left;
-  gfx.draw_text(font, x, box.bottom - gfx.metrics(font).descent, text, ink);
+// One line of text whose middle sits at `middle`, moved inside [top, bottom]
+// where it would cross either: the lowest label stays above the chart's
+// bottom edge instead of hanging out of the window.
+void draw_text_at_middle(canvas& gfx, const font_spec& font, color ink, int x, int middle, int top, int bottom,
+                         const std::wstring& text) {
+  const font_metrics m = gfx.metrics(font);
+  const int line_top = std::clamp(middle - m.height() / 2, top, std::max(top, bottom - m.height()));
+  gfx.draw_text(font, x, line_top + m.ascent, text, ink);
 }
 
 int to_coordinate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN / 2, INT_MAX / 2)); }
@@ -85,16 +86,21 @@ void draw_rate_chart(canvas& gfx, const rate_chart_input& in) {
   int label = 0;
   for (int y = r.bottom - 2; y > r.top; y -= kGridStep, label += scale.label_increment) {
     gfx.draw_line({x0, y}, {r.right, y}, 1, green());
-    draw_text_in(gfx, in.font, in.ink, {r.left, y - 20, r.left + 70, y + 15}, rate_label(label), align_x::right);
+    const std::wstring text = rate_label(label);
+    // Right-aligned 5 px before the plot, level with its grid line.
+    draw_text_at_middle(gfx, in.font, in.ink, x0 - 5 - gfx.text_width(in.font, text), y, r.top, r.bottom, text);
   }
 
   draw_curve(gfx, r, x0, *in.up, scale.step, rgb(255, 0, 0));
   draw_curve(gfx, r, x0, *in.down, scale.step, rgb(0, 0, 255));
 
-  draw_text_in(gfx, in.font, in.ink, {r.right - 80, r.top + 5, r.right - 10, r.top + 30}, L"上行流量速率", align_x::left);
-  draw_text_in(gfx, in.font, in.ink, {r.right - 80, r.top + 30, r.right - 10, r.top + 55}, L"下行流量速率", align_x::left);
+  // The legend on a white ground of its own, so that no grid line or curve
+  // runs through its texts; each text level with its line.
+  gfx.fill_rect({r.right - 114, r.top + 4, r.right - 4, r.top + 46}, rgb(255, 255, 255), 0);
   gfx.draw_line({r.right - 110, r.top + 12}, {r.right - 85, r.top + 12}, 2, rgb(255, 0, 0));
   gfx.draw_line({r.right - 110, r.top + 37}, {r.right - 85, r.top + 37}, 2, rgb(0, 0, 255));
+  draw_text_at_middle(gfx, in.font, in.ink, r.right - 80, r.top + 12, r.top + 4, r.top + 46, L"上行流量速率");
+  draw_text_at_middle(gfx, in.font, in.ink, r.right - 80, r.top + 37, r.top + 4, r.top + 46, L"下行流量速率");
 }
 
 }  // namespace htmlayout
