@@ -99,13 +99,16 @@ void document::set_view_size(int width, int height) {
 
 void document::update() {
   if (!root_) return;
-  bool changed = false;
+  // Only a style pass can name a resource: the whole tree's after a full
+  // pass, otherwise only the restyled subtrees'. Those stay held until read.
+  bool styled_all = false;
+  std::vector<HELEMENT> restyled;
   for (int pass = 0; pass < 4 && (style_dirty_ || layout_dirty_ || !restyle_roots_.empty()); ++pass) {
-    changed = true;
     std::vector<HELEMENT> roots = std::move(restyle_roots_);
     restyle_roots_.clear();
     if (style_dirty_) {
       style_dirty_ = false;
+      styled_all = true;
       if (resolve_styles(root_, sheets_)) layout_dirty_ = true;
       sync_behaviors();
     } else if (!roots.empty()) {
@@ -119,17 +122,28 @@ void document::update() {
       }
       if (moved) layout_dirty_ = true;
     }
-    for (HELEMENT el : roots) release(el);
+    restyled.insert(restyled.end(), roots.begin(), roots.end());
     if (style_dirty_) continue;  // an attached behavior changed states
     if (!layout_dirty_) break;
     layout_dirty_ = false;
     layout_document(*this);
   }
-  // Resources named by styles and images, each asked for once; nothing new
-  // can be named when nothing was styled or laid out.
-  if (!changed) return;
+  if (styled_all) {
+    request_resources(root_);
+  } else {
+    for (HELEMENT el : restyled) {
+      HELEMENT top = el;
+      while (top->parent) top = top->parent;
+      if (top == root_) request_resources(el);
+    }
+  }
+  for (HELEMENT el : restyled) release(el);
+}
+
+void document::request_resources(HELEMENT from) {
+  // Each resource named by a style or an image is asked for once.
   const std::wstring none;
-  visit(root_, [&](HELEMENT el) {
+  visit(from, [&](HELEMENT el) {
     const std::wstring* src = el->tag == "img" ? el->attribute("src") : nullptr;
     const std::wstring* urls[3] = {&el->style.background_image.url, &el->style.foreground_image.url, src ? src : &none};
     for (const std::wstring* u : urls) {

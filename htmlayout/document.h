@@ -126,6 +126,8 @@ class document {
 
  private:
   friend struct document_access;
+  // Asks the host for every resource named in the subtree and not yet asked for.
+  void request_resources(HELEMENT from);
   struct timer { HELEMENT el; uintptr_t id; unsigned period; int64_t due; };
   struct posted_event { HELEMENT he; unsigned code; HELEMENT target; uintptr_t reason; };
   struct window_handler { event_handler* handler; unsigned subscription; };
