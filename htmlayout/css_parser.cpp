@@ -36,6 +36,25 @@ size_t block_end(std::wstring_view text, size_t from) {
   return std::wstring_view::npos;
 }
 
+void index_rules(style_sheet& sheet) {
+  rule_index& index = sheet.index;
+  for (uint32_t r = 0; r < sheet.rules.size(); ++r) {
+    const style_rule& rule = sheet.rules[r];
+    index.first_declaration.push_back(index.declarations);
+    index.declarations += rule.declarations.size();
+    for (const selector& sel : rule.selectors) {
+      if (sel.parts.empty()) continue;
+      const compound_selector& last = sel.parts.back();
+      std::vector<uint32_t>& bucket = !last.id.empty()        ? index.by_id[last.id]
+                                      : !last.classes.empty() ? index.by_class[last.classes.front()]
+                                      : !last.tag.empty()     ? index.by_tag[last.tag]
+                                                              : index.any;
+      // A rule with two selectors in one bucket is filed there once.
+      if (bucket.empty() || bucket.back() != r) bucket.push_back(r);
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<declaration> parse_declarations(std::wstring_view text) {
@@ -98,6 +117,7 @@ style_sheet parse_style_sheet(std::wstring_view raw) {
     rule.declarations = parse_declarations(body);
     sheet.rules.push_back(std::move(rule));
   }
+  index_rules(sheet);
   return sheet;
 }
 

@@ -60,6 +60,8 @@ class document {
   // Replaces the page; false when the bytes are empty.
   bool load_html(std::string_view utf8);
   HELEMENT root() const { return root_; }
+  // The page's own style sheets (the user agent's comes on its own).
+  const std::vector<style_sheet>& style_sheets() const { return sheets_; }
   canvas& gfx() { return gfx_; }
   document_host& host() { return host_; }
 

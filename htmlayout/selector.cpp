@@ -183,13 +183,16 @@ bool matches_compound(const compound_selector& c, HELEMENT el, HELEMENT scope) {
 }
 
 // Right-to-left match of parts[0..i] ending at `el`. Failed (part, element)
-// pairs are remembered, so descendant combinators cannot make a match take
-// exponential time on deep trees.
+// pairs above the first part are remembered, so descendant combinators cannot
+// make a match take exponential time on deep trees; the first part is one
+// compound test with nothing below it, cheaper to repeat than to remember
+// (and most selectors of two parts then remember nothing).
 bool matches_from(const selector& sel, size_t i, HELEMENT el, HELEMENT scope, std::set<std::pair<size_t, HELEMENT>>& failed) {
   if (!el) return false;
+  if (i == 0) return matches_compound(sel.parts[0], el, scope);
   if (failed.count({i, el})) return false;
   bool ok = matches_compound(sel.parts[i], el, scope);
-  if (ok && i > 0) {
+  if (ok) {
     if (sel.parts[i].child_of_previous) {
       ok = matches_from(sel, i - 1, el->parent, scope, failed);
     } else {

@@ -38,17 +38,45 @@ struct matched {
   size_t order;
 };
 
+// The rules of `sheet` that may match `el` (see rule_index), in sheet order.
+void candidate_rules(const rule_index& index, HELEMENT el, std::vector<uint32_t>& out) {
+  out.clear();
+  const auto add = [&](const auto& map, const auto& key) {
+    if (auto it = map.find(key); it != map.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  };
+  if (const std::wstring* id = el->attribute("id")) add(index.by_id, *id);
+  if (const std::wstring* classes = el->attribute("class")) {
+    std::wstring_view rest = *classes;
+    while (!rest.empty()) {
+      const size_t start = rest.find_first_not_of(L" \t\r\n");
+      if (start == std::wstring_view::npos) break;
+      rest.remove_prefix(start);
+      const size_t end = std::min(rest.find_first_of(L" \t\r\n"), rest.size());
+      add(index.by_class, std::wstring(rest.substr(0, end)));
+      rest.remove_prefix(end);
+    }
+  }
+  add(index.by_tag, el->tag);
+  out.insert(out.end(), index.any.begin(), index.any.end());
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
+// Each declaration's order is its place among all declarations of the sheets
+// before it and of this one, matched or not, as a sheet read from the top gives.
 void collect(const style_sheet& sheet, int origin, HELEMENT el, HELEMENT root, std::vector<matched>& out, size_t& order) {
-  for (const auto& rule : sheet.rules) {
+  thread_local std::vector<uint32_t> candidates;
+  candidate_rules(sheet.index, el, candidates);
+  for (uint32_t r : candidates) {
+    const style_rule& rule = sheet.rules[r];
     int best = -1;
     for (const auto& sel : rule.selectors)
       if (sel.specificity > best && matches(sel, el, root)) best = sel.specificity;
-    if (best >= 0) {
-      for (const auto& d : rule.declarations) out.push_back({&d, origin + (d.important ? 10 : 0), best, order++});
-    } else {
-      order += rule.declarations.size();
-    }
+    if (best < 0) continue;
+    size_t at = order + sheet.index.first_declaration[r];
+    for (const auto& d : rule.declarations) out.push_back({&d, origin + (d.important ? 10 : 0), best, at++});
   }
+  order += sheet.index.declarations;
 }
 
 bool same_geometry(const computed_style& a, const computed_style& b) {
