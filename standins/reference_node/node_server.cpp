@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "standins/posix/file_descriptor.h"
 #include "standins/reference_node/node_protocol.h"
 
 namespace kestro::refnode {
@@ -22,20 +23,6 @@ namespace {
 
 constexpr int kHandshakeTimeoutMs = 10000;
 constexpr int kTicksPerSecond = 4;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Reads up to the first LF within the time-out; nothing on failure.
 std::optional<std::string> readHandshakeLine(int fd) {

@@ -15,22 +15,10 @@
 #include <cstring>
 #include <functional>
 
+#include "standins/posix/file_descriptor.h"
+
 namespace kestro::relay {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 std::string namespacePath(pid_t process) { return "/proc/" + std::to_string(process) + "/ns/net"; }
 
