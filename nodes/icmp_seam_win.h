@@ -15,6 +15,7 @@ struct IcmpFunctions {
   decltype(&::IcmpCreateFile) createFile = &::IcmpCreateFile;
   decltype(&::IcmpSendEcho2) sendEcho2 = &::IcmpSendEcho2;
   decltype(&::IcmpCloseHandle) closeHandle = &::IcmpCloseHandle;
+  decltype(&::IcmpParseReplies) parseReplies = &::IcmpParseReplies;
 };
 
 // The table in use, shared by every thread of the process.

@@ -5,6 +5,7 @@
 // caller opens the ICMP handle (IcmpHandle) and keeps it for several probes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,20 @@ int32_t probeNodeLatency(const std::wstring& address, HANDLE icmp);
 // (so several may be under way at once on one handle); unanswered when the
 // buffer cannot be had.
 EchoOutcome sendNodeEcho(const std::wstring& address, HANDLE icmp);
+
+// One echo of the three-echo probe sent asynchronously: its record must stay
+// in place until `ended(echo)` has run, as an APC on the sending thread in
+// one of its alertable waits. False, with no APC to come, when it could not
+// be sent: an unanswered echo.
+struct AsyncNodeEcho {
+  alignas(8) std::byte reply[64];
+  char payload[12];
+  void (*ended)(AsyncNodeEcho& echo) = nullptr;
+  void* owner = nullptr;  // the caller's
+};
+bool sendNodeEchoAsync(const std::wstring& address, HANDLE icmp, AsyncNodeEcho& echo);
+// What an ended asynchronous echo found.
+EchoOutcome asyncEchoOutcome(const AsyncNodeEcho& echo);
 
 // Sends 100 echoes to `address` and writes the average echo time of the
 // answered ones (1000.0 ms when none was answered) and the fraction lost.

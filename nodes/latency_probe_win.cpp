@@ -49,7 +49,42 @@ std::unique_ptr<std::byte[]> replyBuffer() {
   return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[kReplyBufferSize]);
 }
 
+// The completion routine's type differs between SDKs (PIO_APC_ROUTINE or
+// FARPROC); what Windows calls is a routine of three arguments.
+template <typename>
+struct ThirdParameter;
+template <typename R, typename A, typename B, typename C, typename... Rest>
+struct ThirdParameter<R(WINAPI*)(A, B, C, Rest...)> {
+  using type = C;
+};
+using EchoApcRoutine = ThirdParameter<decltype(&::IcmpSendEcho2)>::type;
+
+void NTAPI asyncEchoEnded(void* context, void* /*status*/, ULONG /*reserved*/) {
+  auto& echo = *static_cast<AsyncNodeEcho*>(context);
+  echo.ended(echo);
+}
+
 }  // namespace
+
+bool sendNodeEchoAsync(const std::wstring& address, HANDLE icmp, AsyncNodeEcho& echo) {
+  static_assert(sizeof(echo.reply) >= kReplyBufferSize && sizeof(echo.payload) == sizeof(kPayload));
+  const IPAddr destination = destinationOf(address);
+  if (destination == INADDR_NONE) return false;
+  std::copy(std::begin(kPayload), std::end(kPayload), echo.payload);
+  const DWORD replies = icmpFunctions().sendEcho2(
+      icmp, nullptr, reinterpret_cast<EchoApcRoutine>(reinterpret_cast<void (*)()>(&asyncEchoEnded)), &echo,
+      destination, echo.payload, sizeof(echo.payload), nullptr, echo.reply, kReplyBufferSize, kEchoTimeoutMs);
+  // Sent asynchronously, the call answers ERROR_IO_PENDING and the APC follows.
+  return replies == 0 && GetLastError() == ERROR_IO_PENDING;
+}
+
+EchoOutcome asyncEchoOutcome(const AsyncNodeEcho& echo) {
+  auto* reply = const_cast<std::byte*>(echo.reply);
+  if (icmpFunctions().parseReplies(reply, kReplyBufferSize) == 0) return {};
+  const auto* answer = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply);
+  if (answer->Status != IP_SUCCESS) return {};
+  return {true, answer->RoundTripTime};
+}
 
 EchoOutcome sendNodeEcho(const std::wstring& address, HANDLE icmp) {
   const std::unique_ptr<std::byte[]> reply = replyBuffer();

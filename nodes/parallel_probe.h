@@ -22,7 +22,7 @@ inline constexpr uint32_t kEchoSpacingMs = 200;
 // place for the whole second of its time-out; with a fifth of 100 nodes dead
 // the echoes need about 90 place-seconds, so 128 places let every node start
 // within the first 0.2 s. 128 small echoes in 0.2 s are well below what home
-// routers rate-limit, and the 128 waiting threads reserve 64 KiB of stack each.
+// routers rate-limit. All are sent from the calling thread with APCs.
 inline constexpr size_t kEchoesInFlight = 128;
 
 struct ProbeTarget {
@@ -30,9 +30,9 @@ struct ProbeTarget {
   std::wstring address;  // dotted IPv4 text
 };
 
-// Called on the probe's threads, one call at a time, in the order the events
-// happened: `started` when a node's first echo goes out, `finished` with its
-// result once its three echoes have ended.
+// Called on the calling thread, in the order the events happened: `started`
+// when a node's first echo goes out, `finished` with its result once its
+// three echoes have ended.
 struct ProbeEvents {
   std::function<void(size_t index)> started;
   std::function<void(size_t index, int32_t latency)> finished;

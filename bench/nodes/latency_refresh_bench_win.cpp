@@ -9,12 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <winternl.h>
-#include <iphlpapi.h>
-#include <icmpapi.h>
-
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +20,6 @@
 
 #include "app/window_handles.h"
 #include "app/window_messages.h"
-#include "nodes/echo_tally.h"
 #include "nodes/latency_probe.h"
 #include "nodes/latency_report.h"
 #include "nodes/node_workers.h"
@@ -81,75 +75,6 @@ std::vector<kestro::ProbeTarget> benchmarkHosts(const char* dataFile) {
   return hosts;
 }
 
-// The same schedule as probeNodesInParallel (first echoes spread over one
-// spacing, then one every kEchoSpacingMs per node), but every echo sent
-// asynchronously from this one thread with IcmpSendEcho2 and an APC, which
-// runs while the thread waits alertably: no thread per echo under way in the
-// program. For the comparison of what Wine does with either; the results are
-// reduced as the program reduces them.
-struct ApcEcho {
-  IO_STATUS_BLOCK status{};
-  std::array<unsigned char, sizeof(ICMP_ECHO_REPLY) + 12 + 8> reply{};
-  kestro::EchoOutcome outcome;
-  bool done = false;
-};
-
-void NTAPI echoEnded(void* context, IO_STATUS_BLOCK*, ULONG) {
-  auto* echo = static_cast<ApcEcho*>(context);
-  if (IcmpParseReplies(echo->reply.data(), static_cast<DWORD>(echo->reply.size())) > 0) {
-    const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(echo->reply.data());
-    if (reply->Status == IP_SUCCESS) echo->outcome = {true, reply->RoundTripTime};
-  }
-  echo->done = true;
-}
-
-std::vector<int32_t> probeWithApcs(const std::vector<kestro::ProbeTarget>& hosts, HANDLE icmp) {
-  constexpr size_t kEchoes = 3;
-  std::vector<std::array<ApcEcho, kEchoes>> echoes(hosts.size());
-  struct Due { ULONGLONG at; size_t host, echo; };
-  std::vector<Due> due;
-  const ULONGLONG start = GetTickCount64();
-  const ULONGLONG stagger = kestro::kEchoSpacingMs / std::max<size_t>(hosts.size(), 1);
-  for (size_t host = 0; host < hosts.size(); ++host) {
-    for (size_t echo = 0; echo < kEchoes; ++echo) due.push_back({start + host * stagger + echo * kestro::kEchoSpacingMs, host, echo});
-  }
-  std::sort(due.begin(), due.end(), [](const Due& a, const Due& b) { return a.at < b.at; });
-  char payload[] = "Data Buffer";
-  for (const Due& next : due) {
-    while (GetTickCount64() < next.at) SleepEx(static_cast<DWORD>(next.at - GetTickCount64()), TRUE);
-    ApcEcho& echo = echoes[next.host][next.echo];
-    const std::string address(hosts[next.host].address.begin(), hosts[next.host].address.end());
-    if (IcmpSendEcho2(icmp, nullptr, reinterpret_cast<FARPROC>(&echoEnded), &echo, inet_addr(address.c_str()),
-                      payload, sizeof(payload), nullptr, echo.reply.data(), static_cast<DWORD>(echo.reply.size()),
-                      1000) == 0 &&
-        GetLastError() != ERROR_IO_PENDING) {
-      echo.done = true;
-    }
-  }
-  const auto allDone = [&] {
-    for (const auto& host : echoes)
-      for (const auto& echo : host)
-        if (!echo.done) return false;
-    return true;
-  };
-  while (!allDone()) SleepEx(50, TRUE);
-  std::vector<int32_t> results;
-  for (const auto& host : echoes) {
-    std::array<kestro::EchoOutcome, kEchoes> outcomes;
-    for (size_t i = 0; i < kEchoes; ++i) outcomes[i] = host[i].outcome;
-    results.push_back(kestro::nodeLatencyFrom(outcomes));
-  }
-  return results;
-}
-
-int largestLiveDifference(const std::vector<int32_t>& a, const std::vector<int32_t>& b) {
-  int largest = 0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != -5 || b[i] != -5) largest = std::max(largest, std::abs(a[i] - b[i]));
-  }
-  return largest;
-}
-
 void compareSequentialAndParallel(const std::vector<kestro::ProbeTarget>& hosts) {
   const kestro::IcmpHandle icmp;
   std::vector<int32_t> sequential;
@@ -176,13 +101,6 @@ void compareSequentialAndParallel(const std::vector<kestro::ProbeTarget>& hosts)
   std::printf("latency refresh, %zu nodes (%d dead): sequential %.1f s, parallel %.2f s, ratio %.1f\n", hosts.size(),
               dead, sequentialSeconds, parallelSeconds, sequentialSeconds / parallelSeconds);
   std::printf("largest difference between the two probes for a live node: %d ms\n", largest);
-
-  QueryPerformanceCounter(&start);
-  const std::vector<int32_t> apcs = probeWithApcs(hosts, icmp.get());
-  const double apcSeconds = seconds(start);
-  std::printf("the same schedule from one thread with IcmpSendEcho2 and APCs: %.2f s, largest difference from the "
-              "sequential probe %d ms\n",
-              apcSeconds, largestLiveDifference(sequential, apcs));
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "nodes/icmp_seam_win.h"
@@ -27,7 +29,8 @@ struct ScriptedEcho {
   static ScriptedEcho errorStatus() { return {Kind::ErrorStatus, 0}; }
   // The real IcmpSendEcho2 answers.
   static ScriptedEcho realEcho() { return {Kind::RealEcho, 0}; }
-  // A reply that takes `ms` to arrive: the call blocks that long.
+  // A reply that takes `ms` to arrive: the call blocks that long, or, sent
+  // with an APC, the APC comes that much later.
   static ScriptedEcho held(ULONG ms) { return {Kind::Held, ms}; }
 };
 
@@ -40,7 +43,7 @@ struct EchoCall {
   bool withOptions = false;
   bool withEvent = false;
   ULONGLONG sentAt = 0;      // GetTickCount64 when the call began
-  ULONGLONG answeredAt = 0;  // and when it returned (held echoes only)
+  ULONGLONG answeredAt = 0;  // and when it returned or its APC ran (held echoes only)
 };
 
 // The completion routine's type differs between SDKs (PIO_APC_ROUTINE or FARPROC).
@@ -59,6 +62,7 @@ class ScriptedIcmp {
     icmpFunctions().createFile = &ScriptedIcmp::createFile;
     icmpFunctions().sendEcho2 = &ScriptedIcmp::sendEcho2;
     icmpFunctions().closeHandle = &ScriptedIcmp::closeHandle;
+    icmpFunctions().parseReplies = &ScriptedIcmp::parseReplies;
   }
   ~ScriptedIcmp() {
     icmpFunctions() = saved_;
@@ -136,6 +140,11 @@ class ScriptedIcmp {
       SetLastError(ERROR_INVALID_HANDLE);
       return 0;
     }
+    if (apc != nullptr && echo.kind != ScriptedEcho::Kind::RealEcho) {
+      self.answerLater(call, echo, apc, apcContext, destination, reply);
+      SetLastError(ERROR_IO_PENDING);
+      return 0;
+    }
     switch (echo.kind) {
       case ScriptedEcho::Kind::Held: {
         const int now = ++self.inFlight_;
@@ -165,7 +174,71 @@ class ScriptedIcmp {
     return 1;
   }
 
+  // Fills the reply of an echo sent with an APC and queues the APC to the
+  // calling thread: at once, or after a held echo's time.
+  void answerLater(size_t call, const ScriptedEcho& echo, EchoApcRoutine apc, PVOID apcContext, IPAddr destination,
+                   LPVOID reply) {
+    auto* answer = static_cast<ICMP_ECHO_REPLY*>(reply);
+    *answer = ICMP_ECHO_REPLY{};
+    answer->Address = destination;
+    const bool answered = echo.kind != ScriptedEcho::Kind::TimeOut;
+    answer->Status = echo.kind == ScriptedEcho::Kind::ErrorStatus ? IP_DEST_HOST_UNREACHABLE
+                     : answered                                   ? IP_SUCCESS
+                                                                  : IP_REQ_TIMED_OUT;
+    answer->RoundTripTime = echo.roundTripMs;
+    {
+      std::lock_guard lock(mutex_);
+      replies_[reply] = answered ? 1 : 0;
+    }
+    HANDLE caller = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &caller, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    auto* pending = new PendingApc{this, call, apc, apcContext, echo.kind == ScriptedEcho::Kind::Held};
+    if (!pending->held) {
+      QueueUserAPC(&ScriptedIcmp::deliver, caller, reinterpret_cast<ULONG_PTR>(pending));
+      CloseHandle(caller);
+      return;
+    }
+    const int now = ++inFlight_;
+    for (int most = mostInFlight_; now > most && !mostInFlight_.compare_exchange_weak(most, now);) {
+    }
+    std::thread([pending, caller, ms = echo.roundTripMs] {
+      Sleep(ms);
+      QueueUserAPC(&ScriptedIcmp::deliver, caller, reinterpret_cast<ULONG_PTR>(pending));
+      CloseHandle(caller);
+    }).detach();
+  }
+
+  struct PendingApc {
+    ScriptedIcmp* self;
+    size_t call;
+    EchoApcRoutine apc;
+    PVOID context;
+    bool held;
+  };
+
+  static void CALLBACK deliver(ULONG_PTR parameter) {
+    const std::unique_ptr<PendingApc> pending(reinterpret_cast<PendingApc*>(parameter));
+    if (pending->held) {
+      --pending->self->inFlight_;
+      std::lock_guard lock(pending->self->mutex_);
+      pending->self->calls_[pending->call].answeredAt = GetTickCount64();
+    }
+    using Routine = void(NTAPI*)(PVOID, PVOID, ULONG);
+    reinterpret_cast<Routine>(reinterpret_cast<void (*)()>(pending->apc))(pending->context, nullptr, 0);
+  }
+
+  static DWORD WINAPI parseReplies(LPVOID reply, DWORD size) {
+    ScriptedIcmp& self = *current();
+    {
+      std::lock_guard lock(self.mutex_);
+      if (auto found = self.replies_.find(reply); found != self.replies_.end()) return found->second;
+    }
+    return self.saved_.parseReplies(reply, size);
+  }
+
   IcmpFunctions saved_;
+  std::map<LPVOID, DWORD> replies_;  // the replies this script wrote, and their count
   mutable std::mutex mutex_;
   std::map<IPAddr, Script> scripts_;
   std::vector<EchoCall> calls_;
