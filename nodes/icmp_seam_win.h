@@ -18,6 +18,16 @@ struct IcmpFunctions {
   decltype(&::IcmpParseReplies) parseReplies = &::IcmpParseReplies;
 };
 
+// The completion routine's type differs between SDKs (PIO_APC_ROUTINE or
+// FARPROC); what Windows calls is a routine of three arguments.
+template <typename>
+struct ThirdParameter;
+template <typename R, typename A, typename B, typename C, typename... Rest>
+struct ThirdParameter<R(WINAPI*)(A, B, C, Rest...)> {
+  using type = C;
+};
+using EchoApcRoutine = ThirdParameter<decltype(&::IcmpSendEcho2)>::type;
+
 // The table in use, shared by every thread of the process.
 IcmpFunctions& icmpFunctions();
 

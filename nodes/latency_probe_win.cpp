@@ -49,16 +49,6 @@ std::unique_ptr<std::byte[]> replyBuffer() {
   return std::unique_ptr<std::byte[]>(new (std::nothrow) std::byte[kReplyBufferSize]);
 }
 
-// The completion routine's type differs between SDKs (PIO_APC_ROUTINE or
-// FARPROC); what Windows calls is a routine of three arguments.
-template <typename>
-struct ThirdParameter;
-template <typename R, typename A, typename B, typename C, typename... Rest>
-struct ThirdParameter<R(WINAPI*)(A, B, C, Rest...)> {
-  using type = C;
-};
-using EchoApcRoutine = ThirdParameter<decltype(&::IcmpSendEcho2)>::type;
-
 void NTAPI asyncEchoEnded(void* context, void* /*status*/, ULONG /*reserved*/) {
   auto& echo = *static_cast<AsyncNodeEcho*>(context);
   echo.ended(echo);

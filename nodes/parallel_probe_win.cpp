@@ -88,6 +88,9 @@ class ProbeRun {
     while (underWay_ > 0) waitForAnEnd(GetTickCount64());
   }
 
+  // Whether an echo was given up on: its APC may still come later.
+  bool gaveUp() const { return gaveUp_; }
+
  private:
   struct Echo {
     AsyncNodeEcho async;
@@ -118,11 +121,6 @@ class ProbeRun {
       }
     }
   }
-
- public:
-  bool gaveUp() const { return gaveUp_; }
-
- private:
 
   void record(size_t node, size_t echo, EchoOutcome outcome) {
     outcomes_[node][echo] = outcome;

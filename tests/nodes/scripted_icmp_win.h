@@ -46,15 +46,6 @@ struct EchoCall {
   ULONGLONG answeredAt = 0;  // and when it returned or its APC ran (held echoes only)
 };
 
-// The completion routine's type differs between SDKs (PIO_APC_ROUTINE or FARPROC).
-template <typename>
-struct ThirdParameter;
-template <typename R, typename A, typename B, typename C, typename... Rest>
-struct ThirdParameter<R(WINAPI*)(A, B, C, Rest...)> {
-  using type = C;
-};
-using EchoApcRoutine = ThirdParameter<decltype(&::IcmpSendEcho2)>::type;
-
 class ScriptedIcmp {
  public:
   ScriptedIcmp() : saved_(icmpFunctions()) {
