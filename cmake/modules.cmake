@@ -9,6 +9,9 @@
 #   only on Windows. Each test case becomes one CTest test. LOCKS names one shared
 #   things (the settings key, the "Kestro" mutex) that tests of other programs
 #   must not touch at the same time. ENVIRONMENT is set for each test case.
+#   DPIS (with LOCKS display) runs the program once for each display DPI named,
+#   each time in a display prefix of that DPI ("display-144"), its cases named
+#   "dpi144.<case>".
 
 function(_kestro_platform_filter out)
   set(files ${ARGN})
@@ -33,7 +36,7 @@ function(kestro_module name)
 endfunction()
 
 function(kestro_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LOCKS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LOCKS;ENVIRONMENT;DPIS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   _kestro_platform_filter(srcs ${srcs})
   if(NOT srcs)
@@ -68,11 +71,21 @@ function(kestro_tests name)
     set(ARG_ENVIRONMENT KESTRO_WINE_PREFIX_NAME=display)
     add_dependencies(${name} kestro-wine-device-probe kestro-wine-session-holder)
   endif()
+  # Under Wine one start per test case costs about a quarter of a second with a
+  # persistent wineserver; discovery runs at test time, not at build time.
+  if(ARG_DPIS)
+    if(NOT WIN32 OR NOT "display" IN_LIST ARG_LOCKS)
+      message(FATAL_ERROR "${name}: DPIS are for the display's cases under Wine")
+    endif()
+    foreach(dpi ${ARG_DPIS})
+      gtest_discover_tests(${name} TEST_PREFIX "dpi${dpi}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                           NO_PRETTY_VALUES PROPERTIES ${props} ENVIRONMENT KESTRO_WINE_PREFIX_NAME=display-${dpi})
+    endforeach()
+    return()
+  endif()
   if(ARG_ENVIRONMENT)
     list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
   endif()
-  # Under Wine one start per test case costs about a quarter of a second with a
-  # persistent wineserver; discovery runs at test time, not at build time.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
                        PROPERTIES ${props})
 endfunction()

@@ -15,6 +15,8 @@ if(WIN32)
   file(GLOB page_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/*.html ${PROJECT_SOURCE_DIR}/ui/res/*.PNG
        ${PROJECT_SOURCE_DIR}/ui/res/*.GIF)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/ui/res/ui.rc PROPERTIES OBJECT_DEPENDS "${page_files}")
+  file(GLOB variant_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/ui/res/144/*.PNG ${PROJECT_SOURCE_DIR}/ui/res/192/*.PNG)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/ui/res/variants.rc PROPERTIES OBJECT_DEPENDS "${variant_files}")
   set(program_modules)
   foreach(lib kestro_ui kestro_diag kestro_accel kestro_nodes kestro_service kestro_htmlayout kestro_app)
     if(TARGET ${lib})

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "htmlayout/display_scale.h"
 #include "htmlayout/document.h"
 
 namespace htmlayout {
 
-std::string dump_boxes(document& doc);
+// At a scale other than 96 DPI the places are the device pixels they are drawn at.
+std::string dump_boxes(document& doc, const display_scale& scale = {});
 
 }  // namespace htmlayout

@@ -33,9 +33,11 @@ class canvas {
   virtual font_metrics metrics(const font_spec& font) = 0;
   // Advance width of `text` in `font`, in pixels.
   virtual int text_width(const font_spec& font, std::wstring_view text) = 0;
-  // Takes the bytes of an image; false when they are not a picture it can draw.
-  virtual bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size) = 0;
-  // The natural size of a loaded image; {0,0} when it is not loaded.
+  // Takes the bytes of an image drawn for a display of `density_dpi` (96: one
+  // picture pixel per CSS pixel, 192: two); false when they are not a picture
+  // it can draw.
+  virtual bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) = 0;
+  // The natural size of a loaded image in CSS pixels; {0,0} when it is not loaded.
   virtual point image_size(const std::wstring& url) = 0;
   // Fills `box` (corners rounded by `radius`) with a colour that may be translucent.
   virtual void fill_rect(const rect& box, color fill, int radius) = 0;

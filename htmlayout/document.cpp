@@ -86,8 +86,8 @@ bool document::load_html(std::string_view utf8) {
   return true;
 }
 
-void document::data_ready(const std::wstring& uri, const uint8_t* bytes, size_t size) {
-  if (gfx_.load_image(uri, bytes, size)) invalidate_layout();
+void document::data_ready(const std::wstring& uri, const uint8_t* bytes, size_t size, int density_dpi) {
+  if (gfx_.load_image(uri, bytes, size, density_dpi)) invalidate_layout();
 }
 
 void document::set_view_size(int width, int height) {

@@ -65,8 +65,9 @@ class document {
   canvas& gfx() { return gfx_; }
   document_host& host() { return host_; }
 
-  // The bytes of a resource the page asked for through HLN_LOAD_DATA.
-  void data_ready(const std::wstring& uri, const uint8_t* bytes, size_t size);
+  // The bytes of a resource the page asked for through HLN_LOAD_DATA; a
+  // picture drawn for a display of `density_dpi` (see canvas::load_image).
+  void data_ready(const std::wstring& uri, const uint8_t* bytes, size_t size, int density_dpi = 96);
 
   void set_view_size(int width, int height);
   int view_width() const { return view_w_; }

@@ -10,19 +10,34 @@ gdi_canvas::gdi_canvas() : measure_(CreateCompatibleDC(nullptr)) {}
 
 gdi_canvas::~gdi_canvas() { DeleteDC(measure_); }
 
+void gdi_canvas::set_scale(display_scale scale) {
+  if (scale.dpi <= 0 || scale.dpi == scale_.dpi) return;
+  scale_ = scale;
+  metrics_.clear();
+  widths_.clear();
+  width_count_ = 0;
+}
+
+HFONT gdi_canvas::device_font(const font_spec& font, std::wstring_view text) {
+  font_spec device = font;
+  device.size = scale_.to_device_width(font.size);
+  return fonts_.get(device, text);
+}
+
 font_metrics gdi_canvas::metrics(const font_spec& font) {
   for (const auto& [spec, known] : metrics_)
     if (spec == font) return known;
   // Lines hold Latin and CJK text alike: take the larger of both fonts.
-  font_metrics m;
+  int ascent = 0, descent = 0;
   for (const wchar_t* sample : {L"x", L"\x4E2D"}) {
-    HGDIOBJ old = SelectObject(measure_, fonts_.get(font, sample));
+    HGDIOBJ old = SelectObject(measure_, device_font(font, sample));
     TEXTMETRICW tm{};
     GetTextMetricsW(measure_, &tm);
     SelectObject(measure_, old);
-    m.ascent = std::max(m.ascent, static_cast<int>(tm.tmAscent));
-    m.descent = std::max(m.descent, static_cast<int>(tm.tmDescent));
+    ascent = std::max(ascent, static_cast<int>(tm.tmAscent));
+    descent = std::max(descent, static_cast<int>(tm.tmDescent));
   }
+  const font_metrics m{scale_.to_css_ceil(ascent), scale_.to_css_ceil(descent)};
   metrics_.emplace_back(font, m);
   return m;
 }
@@ -30,7 +45,7 @@ font_metrics gdi_canvas::metrics(const font_spec& font) {
 int gdi_canvas::text_width(const font_spec& font, std::wstring_view text) {
   if (text.empty()) return 0;
   constexpr size_t kShortRun = 16, kMaxRemembered = 50000;
-  const HFONT handle = fonts_.get(font, text);
+  const HFONT handle = device_font(font, text);
   std::unordered_map<std::wstring, int>* remembered = nullptr;
   if (text.size() <= kShortRun) {
     remembered = &widths_[handle];
@@ -45,17 +60,23 @@ int gdi_canvas::text_width(const font_spec& font, std::wstring_view text) {
       for (auto& [key, widths] : widths_) widths.clear();
       width_count_ = 0;
     }
-    remembered->emplace(std::wstring(text), size.cx);
+    remembered->emplace(std::wstring(text), scale_.to_css_ceil(size.cx));
     ++width_count_;
   }
-  return size.cx;
+  return scale_.to_css_ceil(size.cx);
 }
 
-bool gdi_canvas::load_image(const std::wstring& url, const uint8_t* bytes, size_t size) { return images_.load(url, bytes, size); }
+bool gdi_canvas::load_image(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) {
+  return images_.load(url, bytes, size, density_dpi);
+}
 
 point gdi_canvas::image_size(const std::wstring& url) { return images_.size(url); }
 
 void gdi_canvas::fill_rect(const rect& box, color fill, int radius) {
+  fill_device(scale_.to_device(box), fill, scale_.to_device_width(radius));
+}
+
+void gdi_canvas::fill_device(const rect& box, color fill, int radius) {
   if (!target_ || box.width() <= 0 || box.height() <= 0) return;
   unsigned alpha = fill >> 24;
   if (alpha == 0) return;
@@ -89,8 +110,12 @@ void gdi_canvas::fill_rect(const rect& box, color fill, int radius) {
   DeleteObject(brush);
 }
 
-void gdi_canvas::draw_border(const rect& box, const int widths[4], const color colors[4], int radius) {
+void gdi_canvas::draw_border(const rect& css_box, const int css_widths[4], const color colors[4], int css_radius) {
   if (!target_) return;
+  const rect box = scale_.to_device(css_box);
+  const int radius = scale_.to_device_width(css_radius);
+  const int widths[4] = {scale_.to_device_width(css_widths[0]), scale_.to_device_width(css_widths[1]),
+                         scale_.to_device_width(css_widths[2]), scale_.to_device_width(css_widths[3])};
   bool uniform = widths[0] == widths[1] && widths[1] == widths[2] && widths[2] == widths[3] && colors[0] == colors[1] &&
                  colors[1] == colors[2] && colors[2] == colors[3];
   if (radius > 0 && uniform && widths[0] > 0) {
@@ -108,12 +133,14 @@ void gdi_canvas::draw_border(const rect& box, const int widths[4], const color c
                          {box.left, box.bottom - widths[2], box.right, box.bottom},
                          {box.left, box.top, box.left + widths[3], box.bottom}};
   for (int i = 0; i < 4; ++i)
-    if (widths[i] > 0) fill_rect(edges[i], colors[i], 0);
+    if (widths[i] > 0) fill_device(edges[i], colors[i], 0);
 }
 
 void gdi_canvas::draw_text(const font_spec& font, int x, int baseline_y, std::wstring_view text, color ink) {
   if (!target_ || text.empty()) return;
-  HGDIOBJ old = SelectObject(target_, fonts_.get(font, text));
+  x = scale_.to_device(x);
+  baseline_y = scale_.to_device(baseline_y);
+  HGDIOBJ old = SelectObject(target_, device_font(font, text));
   SetBkMode(target_, TRANSPARENT);
   SetTextColor(target_, to_colorref(ink));
   UINT align = SetTextAlign(target_, TA_BASELINE | TA_LEFT);
@@ -124,7 +151,9 @@ void gdi_canvas::draw_text(const font_spec& font, int x, int baseline_y, std::ws
 
 void gdi_canvas::draw_line(point from, point to, int width, color ink) {
   if (!target_) return;
-  HPEN pen = CreatePen(PS_SOLID, width, to_colorref(ink));
+  from = scale_.to_device(from);
+  to = scale_.to_device(to);
+  HPEN pen = CreatePen(PS_SOLID, scale_.to_device_width(width), to_colorref(ink));
   HGDIOBJ old = SelectObject(target_, pen);
   MoveToEx(target_, from.x, from.y, nullptr);
   LineTo(target_, to.x, to.y);
@@ -133,13 +162,14 @@ void gdi_canvas::draw_line(point from, point to, int width, color ink) {
 }
 
 void gdi_canvas::draw_image(const std::wstring& url, const rect& box, repeat_t repeat) {
-  if (target_ && images_.draw(target_, url, box, repeat)) animated_ = true;
+  if (target_ && images_.draw(target_, url, scale_.to_device(box), repeat, scale_)) animated_ = true;
 }
 
 void gdi_canvas::push_clip(const rect& box) {
   if (!target_) return;
   saved_.push_back(SaveDC(target_));
-  IntersectClipRect(target_, box.left, box.top, box.right, box.bottom);
+  const rect clip = scale_.to_device(box);
+  IntersectClipRect(target_, clip.left, clip.top, clip.right, clip.bottom);
 }
 
 void gdi_canvas::pop_clip() {

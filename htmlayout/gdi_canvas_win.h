@@ -1,5 +1,6 @@
 // The engine's canvas on GDI: measuring with a memory DC, drawing into the
-// DC of the current paint (a back buffer), pictures through WIC.
+// DC of the current paint (a back buffer), pictures through WIC. The engine
+// speaks CSS pixels; this canvas maps them to the device pixels of its scale.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "htmlayout/canvas.h"
+#include "htmlayout/display_scale.h"
 #include "htmlayout/font_cache_win.h"
 #include "htmlayout/wic_images_win.h"
 
@@ -28,10 +30,15 @@ class gdi_canvas : public canvas {
   // Whether an animated picture was drawn since the last call.
   bool take_animated() { bool a = animated_; animated_ = false; return a; }
   font_cache& fonts() { return fonts_; }
+  // The display's scale; measurements taken at another scale are forgotten.
+  void set_scale(display_scale scale);
+  const display_scale& scale() const { return scale_; }
+  // The GDI font that draws `font` at this scale (native controls use it too).
+  HFONT device_font(const font_spec& font, std::wstring_view text);
 
   font_metrics metrics(const font_spec& font) override;
   int text_width(const font_spec& font, std::wstring_view text) override;
-  bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size) override;
+  bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) override;
   point image_size(const std::wstring& url) override;
   void fill_rect(const rect& box, color fill, int radius) override;
   void draw_border(const rect& box, const int widths[4], const color colors[4], int radius) override;
@@ -43,7 +50,10 @@ class gdi_canvas : public canvas {
   void* native_surface() override { return target_; }
 
  private:
+  void fill_device(const rect& box, color fill, int radius);
+
   HDC measure_ = nullptr;
+  display_scale scale_;
   HDC target_ = nullptr;
   font_cache fonts_;
   wic_images images_;

@@ -85,12 +85,12 @@ void native_edits::sync() {
       c.revision = el->value_revision;
     }
     // Touched only when something changed: every paint comes through here.
-    HFONT font = fonts_.get(font_of(el->style), L"\x4E2D");  // a face with CJK glyphs: the user may type Chinese
+    HFONT font = gfx_.device_font(font_of(el->style), L"\x4E2D");  // a face with CJK glyphs: the user may type Chinese
     if (font != c.font) {
       SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
       c.font = font;
     }
-    rect r = doc_.content_box_of(el);
+    rect r = gfx_.scale().to_device(doc_.content_box_of(el));
     if (!(r == c.placed)) {
       SetWindowPos(c.hwnd, HWND_TOP, r.left, r.top, std::max(0, r.width()), std::max(0, r.height()), SWP_NOACTIVATE | SWP_SHOWWINDOW);
       c.placed = r;

@@ -8,13 +8,14 @@
 #include <map>
 
 #include "htmlayout/document.h"
-#include "htmlayout/font_cache_win.h"
+#include "htmlayout/gdi_canvas_win.h"
 
 namespace htmlayout {
 
 class native_edits {
  public:
-  native_edits(HWND parent, document& doc, font_cache& fonts) : parent_(parent), doc_(doc), fonts_(fonts) {}
+  // The controls take their fonts and places at `gfx`'s scale.
+  native_edits(HWND parent, document& doc, gdi_canvas& gfx) : parent_(parent), doc_(doc), gfx_(gfx) {}
   ~native_edits();
   native_edits(const native_edits&) = delete;
   native_edits& operator=(const native_edits&) = delete;
@@ -34,7 +35,7 @@ class native_edits {
   };
   HWND parent_;
   document& doc_;
-  font_cache& fonts_;
+  gdi_canvas& gfx_;
   std::map<HELEMENT, control> controls_;  // each key holds one reference
   HELEMENT focused_ = nullptr;
 };

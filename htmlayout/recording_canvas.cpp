@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/text_convert.h"
+#include "htmlayout/display_scale.h"
 #include "htmlayout/text_breaks.h"
 
 namespace htmlayout {
@@ -41,9 +42,11 @@ int recording_canvas::text_width(const font_spec& font, std::wstring_view text) 
   return w;
 }
 
-bool recording_canvas::load_image(const std::wstring& url, const uint8_t* bytes, size_t size) {
+bool recording_canvas::load_image(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) {
   point p = picture_size(bytes, size);
-  if (p.x <= 0 || p.y <= 0) return false;
+  if (p.x <= 0 || p.y <= 0 || density_dpi <= 0) return false;
+  const display_scale density{density_dpi};
+  p = {density.to_css_nearest(p.x), density.to_css_nearest(p.y)};
   images_[url] = p;
   return true;
 }

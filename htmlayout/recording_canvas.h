@@ -18,7 +18,7 @@ class recording_canvas : public canvas {
   font_metrics metrics(const font_spec& font) override;
   int text_width(const font_spec& font, std::wstring_view text) override;
   // Reads the size from a PNG or GIF header.
-  bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size) override;
+  bool load_image(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) override;
   point image_size(const std::wstring& url) override;
   void fill_rect(const rect& box, color fill, int radius) override;
   void draw_border(const rect& box, const int widths[4], const color colors[4], int radius) override;

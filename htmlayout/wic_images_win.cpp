@@ -118,10 +118,13 @@ wic_images::~wic_images() {
     for (HBITMAP f : pic.frames) DeleteObject(f);
 }
 
-bool wic_images::load(const std::wstring& url, const uint8_t* bytes, size_t size) {
-  if (!bytes || size == 0) return false;
+bool wic_images::load(const std::wstring& url, const uint8_t* bytes, size_t size, int density_dpi) {
+  if (!bytes || size == 0 || density_dpi <= 0) return false;
   picture pic;
   if (!decode(bytes, size, pic.frames, pic.delays_ms, pic.width, pic.height)) return false;
+  const display_scale density{density_dpi};
+  pic.css_width = density.to_css_nearest(pic.width);
+  pic.css_height = density.to_css_nearest(pic.height);
   for (int d : pic.delays_ms) pic.total_ms += d;
   auto it = pictures_.find(url);
   if (it != pictures_.end())
@@ -132,7 +135,7 @@ bool wic_images::load(const std::wstring& url, const uint8_t* bytes, size_t size
 
 point wic_images::size(const std::wstring& url) const {
   auto it = pictures_.find(url);
-  return it == pictures_.end() ? point{} : point{it->second.width, it->second.height};
+  return it == pictures_.end() ? point{} : point{it->second.css_width, it->second.css_height};
 }
 
 size_t wic_images::frame_count(const std::wstring& url) const {
@@ -140,7 +143,7 @@ size_t wic_images::frame_count(const std::wstring& url) const {
   return it == pictures_.end() ? 0 : it->second.frames.size();
 }
 
-bool wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat) const {
+bool wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t repeat, const display_scale& scale) const {
   auto it = pictures_.find(url);
   if (it == pictures_.end() || box.width() <= 0 || box.height() <= 0) return false;
   const picture& pic = it->second;
@@ -159,9 +162,10 @@ bool wic_images::draw(HDC dc, const std::wstring& url, const rect& box, repeat_t
     IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
     bool tile_x = repeat == repeat_t::REPEAT || repeat == repeat_t::REPEAT_X;
     bool tile_y = repeat == repeat_t::REPEAT || repeat == repeat_t::REPEAT_Y;
-    for (int y = box.top; y < box.bottom; y += pic.height) {
-      for (int x = box.left; x < box.right; x += pic.width) {
-        AlphaBlend(dc, x, y, pic.width, pic.height, src, 0, 0, pic.width, pic.height, blend);
+    const int tile_w = scale.to_device_width(pic.css_width), tile_h = scale.to_device_width(pic.css_height);
+    for (int y = box.top; y < box.bottom; y += tile_h) {
+      for (int x = box.left; x < box.right; x += tile_w) {
+        AlphaBlend(dc, x, y, tile_w, tile_h, src, 0, 0, pic.width, pic.height, blend);
         if (!tile_x) break;
       }
       if (!tile_y) break;

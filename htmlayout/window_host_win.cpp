@@ -8,6 +8,7 @@
 
 #include "htmlayout/gdi_canvas_win.h"
 #include "htmlayout/native_edits_win.h"
+#include "htmlayout/window_dpi_win.h"
 
 namespace htmlayout {
 
@@ -17,10 +18,9 @@ constexpr UINT kAnimationFrameMs = 50;
 
 class window_host : public document_host {
  public:
-  explicit window_host(HWND hwnd) : hwnd_(hwnd), doc_(gfx_, *this), edits_(hwnd, doc_, gfx_.fonts()) {
-    RECT r{};
-    GetClientRect(hwnd, &r);
-    doc_.set_view_size(r.right, r.bottom);
+  explicit window_host(HWND hwnd) : hwnd_(hwnd), doc_(gfx_, *this), edits_(hwnd, doc_, gfx_) {
+    gfx_.set_scale(window_scale(hwnd));
+    fit_view();
   }
   ~window_host() override {
     edits_.clear();
@@ -28,10 +28,11 @@ class window_host : public document_host {
   }
 
   document& doc() { return doc_; }
+  const display_scale& scale() const { return gfx_.scale(); }
   void set_callback(host_callback cb, void* param) { cb_ = cb; param_ = param; }
-  bool data_ready(const wchar_t* uri, const uint8_t* data, size_t size) {
-    if (!uri || !data || size == 0) return false;
-    doc_.data_ready(uri, data, size);
+  bool data_ready(const wchar_t* uri, const uint8_t* data, size_t size, int density_dpi) {
+    if (!uri || !data || size == 0 || density_dpi <= 0) return false;
+    doc_.data_ready(uri, data, size, density_dpi);
     return true;
   }
 
@@ -74,6 +75,13 @@ class window_host : public document_host {
   bool destroyed = false;
 
  private:
+  // The page's view in CSS pixels: the client area at the window's scale.
+  void fit_view() {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    doc_.set_view_size(scale().to_css(r.right), scale().to_css(r.bottom));
+  }
+  void rescale(int dpi);
   void paint();
   bool mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel = 0);
   bool key(unsigned cmd, WPARAM wp);
@@ -142,7 +150,7 @@ void window_host::paint() {
   RECT all{0, 0, w, h};
   FillRect(back, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   gfx_.set_target(back);
-  doc_.paint(gfx_, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+  doc_.paint(gfx_, scale().to_css_covering({ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom}));
   gfx_.set_target(nullptr);
   BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top, back,
          ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -153,6 +161,22 @@ void window_host::paint() {
   // Animated pictures on screen ask for the next paint.
   if (gfx_.take_animated()) SetTimer(hwnd_, kAnimationTimerId, kAnimationFrameMs, nullptr);
   else KillTimer(hwnd_, kAnimationTimerId);
+  edits_.sync();
+}
+
+// The window moved to a display of another DPI (or the user changed it): the
+// page is measured again at the new scale. The window's procedure then takes
+// the size Windows suggests, which fits the view to it.
+void window_host::rescale(int dpi) {
+  if (dpi <= 0 || dpi == scale().dpi) return;
+  gfx_.set_scale({dpi});
+  tip_text_.clear();
+  if (tooltip_) {
+    DestroyWindow(tooltip_);  // made again with a font of the new size
+    tooltip_ = nullptr;
+  }
+  doc_.invalidate_style();
+  fit_view();
   edits_.sync();
 }
 
@@ -169,7 +193,7 @@ bool window_host::key(unsigned cmd, WPARAM wp) {
 }
 
 bool window_host::mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel) {
-  point p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  const point p = scale().to_css(point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
   unsigned buttons = (wp & MK_LBUTTON ? MAIN_MOUSE_BUTTON : 0) | (wp & MK_RBUTTON ? PROP_MOUSE_BUTTON : 0) |
                      (wp & MK_MBUTTON ? MIDDLE_MOUSE_BUTTON : 0);
   if (cmd == MOUSE_DOWN || cmd == MOUSE_DCLICK) {
@@ -210,9 +234,9 @@ void window_host::update_tooltip() {
     ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
     ti.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale().to_device(400));
     // The control's own font has no Chinese glyphs under Wine: use the page's fallback.
-    const HFONT font = gfx_.fonts().get(font_spec{L"Microsoft YaHei", 12, 400, false}, L"提示");
+    const HFONT font = gfx_.device_font(font_spec{L"Microsoft YaHei", 12, 400, false}, L"提示");
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   TTTOOLINFOW ti{};
@@ -235,7 +259,8 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
   switch (msg) {
     case WM_PAINT: paint(); *handled = TRUE; return 0;
     case WM_ERASEBKGND: *handled = TRUE; return 1;
-    case WM_SIZE: doc_.set_view_size(LOWORD(lp), HIWORD(lp)); return 0;
+    case WM_SIZE: doc_.set_view_size(scale().to_css(LOWORD(lp)), scale().to_css(HIWORD(lp))); return 0;
+    case WM_DPICHANGED: rescale(LOWORD(wp)); return 0;
     case WM_MOUSEMOVE: *handled = mouse(MOUSE_MOVE, lp, wp); return 0;
     case WM_MOUSELEAVE:
       tracking_leave_ = false;
@@ -273,7 +298,7 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
       // caption strip the window procedure drags by.
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       ScreenToClient(hwnd_, &pt);
-      if (reacts_to_mouse(doc_.hit_test({pt.x, pt.y}))) {
+      if (reacts_to_mouse(doc_.hit_test(scale().to_css(point{pt.x, pt.y})))) {
         *handled = TRUE;
         return HTCLIENT;
       }
@@ -333,7 +358,7 @@ bool HTMLayoutLoadHtml(HWND hwnd, const uint8_t* html, size_t size) {
 
 bool HTMLayoutDataReady(HWND hwnd, const wchar_t* uri, const uint8_t* data, size_t size) {
   window_host* h = host_of(hwnd, false);
-  return h && h->data_ready(uri, data, size);
+  return h && h->data_ready(uri, data, size, kCssDpi);
 }
 
 HELEMENT HTMLayoutGetRootElement(HWND hwnd) {
@@ -353,6 +378,16 @@ bool HTMLayoutWindowDetachEventHandler(HWND hwnd, event_handler* handler) {
   if (!h) return false;
   h->doc().detach_window_handler(handler);
   return true;
+}
+
+int HTMLayoutWindowDpi(HWND hwnd) {
+  window_host* h = host_of(hwnd, false);
+  return h ? h->scale().dpi : kCssDpi;
+}
+
+bool HTMLayoutDataReadyAt(HWND hwnd, const wchar_t* uri, const uint8_t* data, size_t size, int density_dpi) {
+  window_host* h = host_of(hwnd, false);
+  return h && h->data_ready(uri, data, size, density_dpi);
 }
 
 document* HTMLayoutDocument(HWND hwnd) {

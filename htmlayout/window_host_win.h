@@ -24,6 +24,12 @@ void HTMLayoutSetCallback(HWND hwnd, host_callback cb, void* param);
 bool HTMLayoutLoadHtml(HWND hwnd, const uint8_t* html, size_t size);
 // Bytes of a resource asked for with HLN_LOAD_DATA.
 bool HTMLayoutDataReady(HWND hwnd, const wchar_t* uri, const uint8_t* data, size_t size);
+// The same for a picture drawn for a display of `density_dpi` (144: 1.5
+// picture pixels per CSS pixel), such as a variant chosen for the window's DPI.
+bool HTMLayoutDataReadyAt(HWND hwnd, const wchar_t* uri, const uint8_t* data, size_t size, int density_dpi);
+// The DPI the window's page is drawn at: CSS pixels times DPI / 96 are the
+// window's client pixels. 96 for a window with no page.
+int HTMLayoutWindowDpi(HWND hwnd);
 HELEMENT HTMLayoutGetRootElement(HWND hwnd);
 // Every element event of the window also goes to `handler` (see document::route).
 bool HTMLayoutWindowAttachEventHandler(HWND hwnd, event_handler* handler, unsigned subscription);

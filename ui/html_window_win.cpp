@@ -2,10 +2,12 @@
 
 #include <windowsx.h>
 
+#include "htmlayout/display_scale.h"
 #include "htmlayout/window_host_win.h"
 #include "ui/message_window_win.h"
 #include "ui/page_query_win.h"
 #include "ui/resource_lookup_win.h"
+#include "ui/resource_names.h"
 
 namespace kestro {
 
@@ -21,10 +23,12 @@ void centreOnPrimaryScreen(HWND window) {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
+htmlayout::display_scale scaleOf(HWND window) { return {htmlayout::HTMLayoutWindowDpi(window)}; }
+
 LRESULT hitTest(HWND window, LPARAM lParam) {
   POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   ScreenToClient(window, &point);
-  return point.y < kDragStripHeight ? HTCAPTION : HTCLIENT;
+  return point.y < scaleOf(window).to_device(kDragStripHeight) ? HTCAPTION : HTCLIENT;
 }
 
 struct EditSearch {
@@ -85,8 +89,12 @@ bool HtmlWindow::create(HINSTANCE instance) {
   window_ = CreateWindowExW(spec_.extendedStyle, className_.c_str(), L"", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                             spec_.width, spec_.height, nullptr, nullptr, instance, nullptr);
   if (window_ == nullptr) return false;
-  // The region belongs to the window once set.
-  SetWindowRgn(window_, CreateRoundRectRgn(0, 0, spec_.width + 1, spec_.height + 1, 4, 4), TRUE);
+  // The spec's sizes are CSS pixels: the window takes them at its display's scale.
+  const htmlayout::display_scale scale = scaleOf(window_);
+  SetWindowPos(window_, nullptr, 0, 0, scale.to_device(spec_.width), scale.to_device(spec_.height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  shapeToScale();
+  centreOnPrimaryScreen(window_);
   created();
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   htmlayout::HTMLayoutSetCallback(window_, &notification_handler<HtmlWindow>::callback, static_cast<HtmlWindow*>(this));
@@ -108,11 +116,44 @@ void HtmlWindow::loadPage() {
   initialise();
 }
 
+// The rounded corners of the window at its current size and scale; the
+// region belongs to the window once set.
+void HtmlWindow::shapeToScale() {
+  RECT area{};
+  GetWindowRect(window_, &area);
+  const int radius = scaleOf(window_).to_device(4);
+  SetWindowRgn(window_, CreateRoundRectRgn(0, 0, area.right - area.left + 1, area.bottom - area.top + 1, radius, radius), TRUE);
+}
+
 unsigned HtmlWindow::on_load_data(htmlayout::NMHL_LOAD_DATA* request) {
+  if (deliverPicture(request->uri)) {
+    pictures_.push_back(request->uri);
+    return 0;
+  }
   // Names that are not resources (engine stock pictures) stay with the engine.
   if (const auto bytes = findProgramResource(request->uri))
     htmlayout::HTMLayoutDataReady(window_, request->uri.c_str(), bytes->data(), bytes->size());
   return 0;
+}
+
+// A picture drawn for the window's display scale, when the program has one.
+bool HtmlWindow::deliverPicture(const std::wstring& uri) {
+  const int variantDpi = closestPictureDpi(htmlayout::HTMLayoutWindowDpi(window_));
+  const std::optional<std::wstring> variant = pictureVariantFile(uri, variantDpi);
+  const auto bytes = findProgramResource(variant ? std::wstring_view(*variant) : std::wstring_view(uri));
+  if (!bytes) return false;
+  htmlayout::HTMLayoutDataReadyAt(window_, uri.c_str(), bytes->data(), bytes->size(), variant ? variantDpi : htmlayout::kCssDpi);
+  return true;
+}
+
+// After WM_DPICHANGED: the size Windows suggests for the new scale, and the
+// pictures drawn for it.
+void HtmlWindow::followDpiChange(const RECT& suggested) {
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  shapeToScale();
+  for (const std::wstring& uri : pictures_) deliverPicture(uri);
+  InvalidateRect(window_, nullptr, FALSE);
 }
 
 void HtmlWindow::setDisplay(size_t index, const wchar_t* display) {
@@ -127,7 +168,7 @@ void HtmlWindow::focusElement(size_t index) {
   // The engine moves keyboard focus into an edit box's control only when the
   // page focus changes; when it already was there (the message window took the
   // keyboard meanwhile) the control is found by its place and focused here.
-  const htmlayout::rect content = target.get_content_location();
+  const htmlayout::rect content = scaleOf(window_).to_device(target.get_content_location());
   EditSearch search{{content.left, content.top, content.right, content.bottom}, nullptr};
   EnumChildWindows(window_, &findEditAt, reinterpret_cast<LPARAM>(&search));
   if (search.found != nullptr) SetFocus(search.found);
@@ -169,8 +210,8 @@ LRESULT CALLBACK HtmlWindow::procedure(HWND window, UINT message, WPARAM wParam,
 
   auto* self = reinterpret_cast<HtmlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
-    case WM_CREATE:
-      centreOnPrimaryScreen(window);
+    case WM_DPICHANGED:
+      if (self != nullptr) self->followDpiChange(*reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_NCHITTEST:
       return hitTest(window, lParam);

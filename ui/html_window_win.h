@@ -1,6 +1,7 @@
 // What the three windows share: a borderless pop-up with rounded corners whose
 // whole client area is one page of the program's resources, centred on the
-// primary screen and dragged by its top 26 pixels.
+// primary screen and dragged by its top 26 pixels. Sizes are CSS pixels,
+// shown at the display's scale.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "htmlayout/dom.h"
 #include "htmlayout/event_handler.h"
@@ -95,12 +97,16 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   bool leaveOwnedMessage();
   bool registerClass(HINSTANCE instance) const;
   void loadPage();
+  void shapeToScale();
+  bool deliverPicture(const std::wstring& uri);
+  void followDpiChange(const RECT& suggested);
 
   WindowSpec spec_;
   HWND window_ = nullptr;
   int openMessages_ = 0;
   std::wstring className_;
   ElementBindings elements_;
+  std::vector<std::wstring> pictures_;  // delivered for the window's scale
 };
 
 // GetMessageW for every window of the thread until WM_QUIT.

@@ -4,6 +4,7 @@
 
 #include "app/deployment_constants.h"
 #include "app/text_convert.h"
+#include "htmlayout/display_scale.h"
 #include "htmlayout/dom.h"
 #include "htmlayout/window_host_win.h"
 
@@ -28,8 +29,10 @@ bool answerPageQuery(HWND window, HWND asker, const COPYDATASTRUCT* data) {
   std::string answer;
   const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
   if (root.is_valid()) {
+    // Places in client pixels, where the asker's clicks land.
+    const htmlayout::display_scale scale{htmlayout::HTMLayoutWindowDpi(window)};
     for (const htmlayout::dom::element& found : root.find_all(fromUtf8(selector))) {
-      const htmlayout::rect box = found.get_location();
+      const htmlayout::rect box = scale.to_device(found.get_location());
       answer += oneLine(found.text()) + '\t' + std::to_string(box.left) + ',' + std::to_string(box.top) + ',' +
                 std::to_string(box.right) + ',' + std::to_string(box.bottom) + '\t' +
                 (found.is_visible() ? '1' : '0') + '\t' + std::to_string(found.get_state()) + '\t' +

@@ -3,7 +3,7 @@
 // program shows. A test sends WM_COPYDATA with dwData kPageQuery and a CSS
 // selector in UTF-8, wParam its own window; the answer comes back to that
 // window as WM_COPYDATA with dwData kPageAnswer: one line per matching element,
-// "text TAB left,top,right,bottom TAB visible(0/1) TAB state bits TAB src TAB
+// "text TAB left,top,right,bottom (client pixels) TAB visible(0/1) TAB state bits TAB src TAB
 // value" (the last two are the element's attributes), in UTF-8.
 // A release build ignores the question.
 #pragma once

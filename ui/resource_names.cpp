@@ -1,6 +1,7 @@
 #include "ui/resource_names.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 
 namespace kestro {
@@ -23,6 +24,23 @@ std::optional<ResourceName> resourceNameForFile(std::wstring_view fileName) {
   if (name.empty() || extension.empty()) return std::nullopt;
   if (equalsIgnoringCase(extension, L"html")) return ResourceName{std::wstring(name), {}};
   return ResourceName{std::wstring(name), std::wstring(extension)};
+}
+
+int closestPictureDpi(int displayDpi) {
+  int best = 96;
+  for (const int dpi : {144, 192}) {
+    if (std::abs(displayDpi - dpi) <= std::abs(displayDpi - best)) best = dpi;
+  }
+  return best;
+}
+
+std::optional<std::wstring> pictureVariantFile(std::wstring_view fileName, int variantDpi) {
+  if (variantDpi == 96) return std::nullopt;
+  const std::optional<ResourceName> resource = resourceNameForFile(fileName);
+  if (!resource || !equalsIgnoringCase(resource->type, L"png")) return std::nullopt;
+  std::wstring variant = resource->name + L'_' + std::to_wstring(variantDpi) + L'.' + resource->type;
+  if (variant.size() > kMaxResourceFileName) return std::nullopt;
+  return variant;
 }
 
 }  // namespace kestro

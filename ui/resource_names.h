@@ -23,4 +23,13 @@ struct ResourceName {
 // extension part ("LOGIN.", ".PNG").
 std::optional<ResourceName> resourceNameForFile(std::wstring_view fileName);
 
+// Pictures are also drawn for displays of 144 and 192 DPI (1.5 and 2 times
+// the pixels): "LOGINBG.PNG" for 144 DPI is "LOGINBG_144.PNG". The variant
+// for a display: the nearest, the larger on a tie (a picture made smaller
+// stays sharper than one made larger).
+int closestPictureDpi(int displayDpi);
+// The variant's file name; nothing for 96 DPI, for a name that is not a PNG
+// picture (animated GIFs have no variants) or one resourceNameForFile refuses.
+std::optional<std::wstring> pictureVariantFile(std::wstring_view fileName, int variantDpi);
+
 }  // namespace kestro

@@ -148,11 +148,11 @@ TEST(WicImages, DecodesEveryFrameOfAnAnimatedGif) {
   std::ifstream in(KESTRO_SOURCE_DIR "/htmlayout/sample/LOADING.GIF", std::ios::binary);
   std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   wic_images images;
-  ASSERT_TRUE(images.load(L"LOADING.GIF", bytes.data(), bytes.size()));
+  ASSERT_TRUE(images.load(L"LOADING.GIF", bytes.data(), bytes.size(), 96));
   EXPECT_EQ(images.size(L"LOADING.GIF").x, 16);
   EXPECT_EQ(images.frame_count(L"LOADING.GIF"), 4u);
   const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3};
-  EXPECT_FALSE(images.load(L"BAD.GIF", junk, sizeof junk));
+  EXPECT_FALSE(images.load(L"BAD.GIF", junk, sizeof junk, 96));
   EXPECT_EQ(images.size(L"BAD.GIF").x, 0);
   CoUninitialize();
 }

@@ -14,6 +14,7 @@
 
 #include "app/settings_store_win.h"
 #include "app/text_convert.h"
+#include "htmlayout/display_scale.h"
 #include "htmlayout/dom.h"
 #include "htmlayout/window_host_win.h"
 #include "tests/support/wine_host_win.h"
@@ -204,6 +205,22 @@ bool saveScreenshot(const std::string& name) {
                     shellQuoted(artifactsFolder() + "/" + name + ".png")) == 0;
 }
 
+bool saveWindowPicture(const WindowPixels& pixels, const std::string& name) {
+  // Written as a PPM, made a PNG on the Linux side.
+  const std::string base = artifactsFolder() + "/" + name;
+  {
+    std::ofstream ppm(std::filesystem::path(hostPath(base + ".ppm")), std::ios::binary);
+    ppm << "P6\n" << pixels.width << ' ' << pixels.height << "\n255\n";
+    for (const uint32_t pixel : pixels.rgb) {
+      const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8), static_cast<char>(pixel)};
+      ppm.write(rgb, 3);
+    }
+    if (!ppm) return false;
+  }
+  return runOnLinux("convert " + shellQuoted(base + ".ppm") + " " + shellQuoted(base + ".png") + " && rm " +
+                    shellQuoted(base + ".ppm")) == 0;
+}
+
 bool waitUntil(const std::function<bool()>& done, DWORD ms) {
   const ULONGLONG deadline = GetTickCount64() + ms;
   while (!done()) {
@@ -289,7 +306,7 @@ POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector
     const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
     const htmlayout::dom::element found = root.find_first(selector);
     if (!found.is_valid()) return;
-    const htmlayout::rect box = found.get_location();
+    const htmlayout::rect box = htmlayout::display_scale{htmlayout::HTMLayoutWindowDpi(window)}.to_device(found.get_location());
     centre = POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
   });
   return centre;
@@ -301,7 +318,7 @@ RECT elementBox(const UiThreadCall& ui, HWND window, const wchar_t* selector) {
     const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));
     const htmlayout::dom::element found = root.find_first(selector);
     if (!found.is_valid()) return;
-    const htmlayout::rect place = found.get_location();
+    const htmlayout::rect place = htmlayout::display_scale{htmlayout::HTMLayoutWindowDpi(window)}.to_device(found.get_location());
     box = RECT{place.left, place.top, place.right, place.bottom};
   });
   return box;

@@ -77,6 +77,9 @@ struct WindowPixels {
   std::vector<uint32_t> rgb;
 };
 WindowPixels windowPixels(const UiThreadCall& ui, HWND window);
+// Saves those pixels as <artifacts>/<name>.png: a window's own picture, even
+// where it reaches past the edge of the test display.
+bool saveWindowPicture(const WindowPixels& pixels, const std::string& name);
 // The smallest rectangle around the pixels of `area` whose colour differs from
 // the area's most frequent one (its background) by more than `tolerance` in a
 // channel: where text or a picture was drawn. Empty when nothing was.
