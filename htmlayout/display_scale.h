@@ -13,11 +13,9 @@ struct display_scale {
   int dpi = kCssDpi;
 
   bool is_identity() const { return dpi == kCssDpi; }
-  // Nearest device pixel, halves away from zero.
-  int to_device(int css) const {
-    const long long n = static_cast<long long>(css) * dpi;
-    return static_cast<int>(n >= 0 ? (n + kCssDpi / 2) / kCssDpi : -((-n + kCssDpi / 2) / kCssDpi));
-  }
+  // Nearest device pixel, halves up: CSS pixel c covers the device pixels
+  // from to_device(c) up to, not including, to_device(c + 1).
+  int to_device(int css) const { return floor_div(static_cast<long long>(css) * dpi + kCssDpi / 2, kCssDpi); }
   // A line or edge that is there in CSS stays at least one device pixel wide.
   int to_device_width(int css) const {
     if (css <= 0) return 0;
@@ -27,7 +25,12 @@ struct display_scale {
   point to_device(point p) const { return {to_device(p.x), to_device(p.y)}; }
   rect to_device(const rect& r) const { return {to_device(r.left), to_device(r.top), to_device(r.right), to_device(r.bottom)}; }
   // The CSS pixel a device pixel lies in (mouse positions).
-  int to_css(int device) const { return floor_div(static_cast<long long>(device) * kCssDpi, dpi); }
+  int to_css(int device) const {
+    int css = floor_div(static_cast<long long>(device) * kCssDpi, dpi);
+    while (to_device(css + 1) <= device) ++css;
+    while (to_device(css) > device) --css;
+    return css;
+  }
   point to_css(point p) const { return {to_css(p.x), to_css(p.y)}; }
   // A device length measured by the system (a text's width, a font's ascent)
   // in whole CSS pixels, never shorter than what was measured.

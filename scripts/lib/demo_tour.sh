@@ -37,12 +37,15 @@ close_window() {
   xdotool mousemove --window "$1" 60 60 sleep 0.3 key alt+F4
 }
 
-# click WINDOW X Y: a left click at a position of the window. The virtual
+# css_px N: a length of the pages in the window's pixels at the demo's DPI.
+css_px() { echo $((($1 * ${KESTRO_DEMO_DPI:-96} + 48) / 96)); }
+
+# click WINDOW X Y: a left click at a position of the page (CSS pixels). The virtual
 # display has no window manager: the window is given the keyboard first, from a
 # bare spot (activating a window takes the keyboard from the box just clicked).
 click() {
   xdotool mousemove --window "$1" 4 100 sleep 0.2 windowfocus "$1" sleep 0.3 \
-    mousemove --window "$1" "$2" "$3" sleep 0.2 click 1 sleep 0.3
+    mousemove --window "$1" "$(css_px "$2")" "$(css_px "$3")" sleep 0.2 click 1 sleep 0.3
 }
 
 # fill WINDOW X Y TEXT: clicks a box, empties it and types the text.

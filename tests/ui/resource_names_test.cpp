@@ -32,5 +32,18 @@ TEST(ResourceNames, NamesLongerThanAPathAreNotResources) {
   EXPECT_FALSE(resourceNameForFile(std::wstring(257, L'A') + L".PNG"));
 }
 
+TEST(ResourceNames, PicturesForADisplayAreTheNearestVariant) {
+  const std::pair<int, int> nearest[] = {{72, 96}, {96, 96}, {110, 96}, {120, 144}, {144, 144}, {167, 144},
+                                         {168, 192}, {192, 192}, {288, 192}};
+  for (const auto& [display, variant] : nearest) EXPECT_EQ(closestPictureDpi(display), variant) << display;
+  EXPECT_EQ(pictureVariantFile(L"LOGINBG.PNG", 144), L"LOGINBG_144.PNG");
+  EXPECT_EQ(pictureVariantFile(L"search.png", 192), L"search_192.png");
+  EXPECT_EQ(pictureVariantFile(L"LOGINBG.PNG", 96), std::nullopt);
+  EXPECT_EQ(pictureVariantFile(L"LOADING.GIF", 144), std::nullopt) << "animated pictures have no variants";
+  EXPECT_EQ(pictureVariantFile(L"MAIN", 144), std::nullopt);
+  EXPECT_EQ(pictureVariantFile(L".PNG", 144), std::nullopt);
+  EXPECT_EQ(pictureVariantFile(std::wstring(253, L'A') + L".PNG", 144), std::nullopt) << "too long a name";
+}
+
 }  // namespace
 }  // namespace kestro
