@@ -93,10 +93,14 @@ HttpClient::Attempt HttpClient::attempt(const RequestOptions& options) {
 }
 
 bool HttpClient::sendRequest(const RequestOptions& options) {
-  const std::string head = buildRequestHead(url_, options);
+  std::string head = buildRequestHead(url_, options);
+  if ((options.flags & kRequestSendInBlocks) == 0) {
+    // Head and body in one send: each Winsock call costs under Wine.
+    head += options.body;
+    return transport_->send(head.data(), head.size(), options.timeoutMs);
+  }
   if (!transport_->send(head.data(), head.size(), options.timeoutMs)) return false;
-  const size_t block = (options.flags & kRequestSendInBlocks) != 0 ? std::max<uint32_t>(options.sendBlockSize, 1)
-                                                                     : std::max<size_t>(options.body.size(), 1);
+  const size_t block = std::max<uint32_t>(options.sendBlockSize, 1);
   for (size_t sent = 0; sent < options.body.size(); sent += block) {
     const size_t size = std::min(block, options.body.size() - sent);
     if (!transport_->send(options.body.data() + sent, size, options.timeoutMs)) return false;

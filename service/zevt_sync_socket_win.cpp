@@ -118,6 +118,9 @@ bool ZEvtSyncSocket::open(const std::string& address, int family, int type, int 
     close();
     return false;
   }
+  // Bytes or the close that came with the connection keep the event set for
+  // the first receive, which waits on it before its call.
+  if ((events.lNetworkEvents & (FD_READ | FD_CLOSE)) != 0) WSASetEvent(readEvent_);
   connected_ = true;
   return true;
 }
@@ -191,23 +194,27 @@ int64_t ZEvtSyncSocket::receive(char* buffer, size_t capacity, uint32_t timeoutM
     lastError_ = WSAENOTCONN;
     return -1;
   }
-  // What has arrived is taken with one plain call; otherwise one bounded wait
-  // for FD_READ or FD_CLOSE, and the call again.
+  // One bounded wait for FD_READ or FD_CLOSE, then one plain call. The event
+  // stays set after a receive that took everything, so a later call finds
+  // nothing once: the events are then taken (which clears the event), and
+  // when bytes or the close came meanwhile there is no wait before the next call.
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  bool wait = true;
   for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (wait && (now >= deadline || WaitForSingleObject(readEvent_, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0)) {
+      lastError_ = WSAETIMEDOUT;
+      return -1;
+    }
     const int got = recv(socket_, buffer, static_cast<int>(std::min<size_t>(capacity, INT_MAX)), 0);
     if (got >= 0) return got;
     if (WSAGetLastError() != WSAEWOULDBLOCK) {
       lastError_ = WSAGetLastError();
       return -1;
     }
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline || WaitForSingleObject(readEvent_, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
-      lastError_ = WSAETIMEDOUT;
-      return -1;
-    }
     WSANETWORKEVENTS events{};
-    WSAEnumNetworkEvents(socket_, readEvent_, &events);  // rearms the event
+    WSAEnumNetworkEvents(socket_, readEvent_, &events);
+    wait = (events.lNetworkEvents & (FD_READ | FD_CLOSE)) == 0;
   }
 }
 
