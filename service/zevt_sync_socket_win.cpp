@@ -17,6 +17,33 @@ void closeEvent(HANDLE& event) {
   event = nullptr;
 }
 
+// Every exchange with the service opens a connection, and under Wine making
+// and closing an event are a server request each: a thread keeps the read
+// event of its last connection for its next one. It may still be set; the
+// waits below take a set event with no network event in it as nothing.
+struct SpareReadEvent {
+  HANDLE event = nullptr;
+  ~SpareReadEvent() { closeEvent(event); }
+};
+thread_local SpareReadEvent spareReadEvent;
+
+HANDLE takeReadEvent() {
+  HANDLE event = spareReadEvent.event;
+  spareReadEvent.event = nullptr;
+  return event != nullptr ? event : newEvent();
+}
+
+void keepReadEvent(HANDLE& event) {
+  if (event == WSA_INVALID_EVENT) event = nullptr;
+  if (event == nullptr) return;
+  if (spareReadEvent.event != nullptr) {
+    closeEvent(event);
+    return;
+  }
+  spareReadEvent.event = event;
+  event = nullptr;
+}
+
 }  // namespace
 
 bool startWinsock() {
@@ -36,7 +63,7 @@ void ZEvtSyncSocket::close() {
   if (socket_ != INVALID_SOCKET) closesocket(socket_);
   socket_ = INVALID_SOCKET;
   closeEvent(writeEvent_);
-  closeEvent(readEvent_);
+  keepReadEvent(readEvent_);
   connected_ = false;
 }
 
@@ -79,7 +106,7 @@ bool ZEvtSyncSocket::resolve(const std::wstring& host, uint16_t port, std::strin
 
 bool ZEvtSyncSocket::open(const std::string& address, int family, int type, int protocol, uint32_t timeoutMs) {
   socket_ = WSASocketW(family, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
-  readEvent_ = newEvent();
+  readEvent_ = takeReadEvent();
   if (socket_ == INVALID_SOCKET || readEvent_ == WSA_INVALID_EVENT) {
     lastError_ = WSAGetLastError();
     close();
@@ -106,14 +133,22 @@ bool ZEvtSyncSocket::open(const std::string& address, int family, int type, int 
     close();
     return false;
   }
-  if (WaitForSingleObject(readEvent_, timeoutMs) != WAIT_OBJECT_0) {
-    lastError_ = WSAETIMEDOUT;
-    close();
-    return false;
-  }
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   WSANETWORKEVENTS events{};
-  if (WSAEnumNetworkEvents(socket_, readEvent_, &events) != 0 || (events.lNetworkEvents & FD_CONNECT) == 0 ||
-      events.iErrorCode[FD_CONNECT_BIT] != 0) {
+  do {
+    const ULONGLONG now = GetTickCount64();
+    if (WaitForSingleObject(readEvent_, now >= deadline ? 0 : static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+      lastError_ = WSAETIMEDOUT;
+      close();
+      return false;
+    }
+    if (WSAEnumNetworkEvents(socket_, readEvent_, &events) != 0) {
+      lastError_ = WSAGetLastError();
+      close();
+      return false;
+    }
+  } while ((events.lNetworkEvents & FD_CONNECT) == 0);  // the kept event's old signal
+  if (events.iErrorCode[FD_CONNECT_BIT] != 0) {
     lastError_ = events.iErrorCode[FD_CONNECT_BIT];
     close();
     return false;

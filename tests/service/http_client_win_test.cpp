@@ -142,6 +142,30 @@ TEST(HttpClientWinsock, NobodyListeningFails) {
   EXPECT_FALSE(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).ok);
 }
 
+TEST(HttpClientWinsock, ConnectionsOneAfterAnotherOnAThreadTakeNothingFromTheLastOne) {
+  // Each connection of a thread waits on the event of the one before (kept
+  // after its last bytes and close): a silent server still times out, a
+  // refused connection still fails, and each answer is its own.
+  ScriptedServer closing({{readRequest(), sendBytes("HTTP/1.0 200 OK\r\n\r\nfirst"), closeNow()}});
+  EXPECT_EQ(get(closing.url()).body, "first");
+  ScriptedServer silentOne({{silent()}});
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(get(silentOne.url(), 500).ok);
+  EXPECT_GE(GetTickCount64() - start, 400u);
+  uint16_t freePort;
+  {
+    ScriptedServer probe({});
+    freePort = probe.port();
+  }
+  EXPECT_FALSE(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).ok);
+  for (int i = 0; i < 20; ++i) {
+    ScriptedServer next({answer(200, "answer " + std::to_string(i))});
+    const Result result = get(next.url());
+    EXPECT_TRUE(result.ok) << i;
+    EXPECT_EQ(result.body, "answer " + std::to_string(i));
+  }
+}
+
 TEST(HttpClientWinsock, FormPostBytes) {
   ScriptedServer server({answer(200, "{}")});
   ServiceHttpClient client;
