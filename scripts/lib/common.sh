@@ -28,6 +28,20 @@ windows_test_tree() {
 
 log() { printf '\n== %s\n' "$*"; }
 
+# apt_update: refresh the package lists. A mirror in the middle of a sync
+# fails an index now and then ("File has unexpected size"); try again after a
+# pause, and at last go on with the lists that did arrive: the install that
+# follows names any package they lack.
+# (Called from ensure_packages, whose $sudo it uses.)
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    $sudo apt-get update -qq && return 0
+    [ "$try" -lt 3 ] && { echo "apt-get update failed (try $try of 3); again in 20 s" >&2; sleep 20; }
+  done
+  echo "apt-get update failed three times; going on with the package lists there are" >&2
+}
+
 ensure_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -35,7 +49,7 @@ ensure_packages() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     log "adding the i386 architecture (wine32)"
     $sudo dpkg --add-architecture i386
-    $sudo apt-get update -qq
+    apt_update
     updated=1
   fi
   local missing=()
@@ -44,7 +58,7 @@ ensure_packages() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     log "installing ${missing[*]}"
-    [ -n "$updated" ] || $sudo apt-get update -qq
+    [ -n "$updated" ] || apt_update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 }
