@@ -30,8 +30,7 @@ log() { printf '\n== %s\n' "$*"; }
 
 # apt_update: refresh the package lists. A mirror in the middle of a sync
 # fails an index now and then ("File has unexpected size"); try again after a
-# pause, and at last go on with the lists that did arrive: the install that
-# follows names any package they lack.
+# pause. Returns non-zero when some index never arrived.
 # (Called from ensure_packages, whose $sudo it uses.)
 apt_update() {
   local try
@@ -39,18 +38,23 @@ apt_update() {
     $sudo apt-get update -qq && return 0
     [ "$try" -lt 3 ] && { echo "apt-get update failed (try $try of 3); again in 20 s" >&2; sleep 20; }
   done
-  echo "apt-get update failed three times; going on with the package lists there are" >&2
+  return 1
 }
+
+# When a list is missing, say the security archive's i386 one, its amd64 twin
+# still offers newer versions that no i386 package matches, and wine32's
+# multi-arch libraries cannot be installed beside them. The install then takes
+# both from the main archive, which holds matching versions for both.
+KESTRO_APT_PREFERENCES=$KESTRO_ROOT/scripts/lib/apt-main-archive.pref
 
 ensure_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  local updated=""
+  # A newly added architecture leaves wine32 missing, so the lists are
+  # refreshed below.
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     log "adding the i386 architecture (wine32)"
     $sudo dpkg --add-architecture i386
-    apt_update
-    updated=1
   fi
   local missing=()
   for p in "${KESTRO_PACKAGES[@]}"; do
@@ -58,8 +62,13 @@ ensure_packages() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     log "installing ${missing[*]}"
-    [ -n "$updated" ] || apt_update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    local apt_options=()
+    if ! apt_update; then
+      echo "some package lists did not arrive; installing from the main archive alone" >&2
+      apt_options=(-o "Dir::Etc::Preferences=$KESTRO_APT_PREFERENCES")
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${apt_options[@]}" \
+      "${missing[@]}" >/dev/null
   fi
 }
 
