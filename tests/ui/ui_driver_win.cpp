@@ -243,25 +243,27 @@ HWND waitForVisibleWindow(const wchar_t* className, DWORD ms) {
   return found;
 }
 
+// An EnumWindows callback: a named CALLBACK function, since a lambda has no
+// stdcall conversion for the 32-bit program.
+static BOOL CALLBACK describeVisibleWindow(HWND window, LPARAM into) {
+  if (!IsWindowVisible(window)) return TRUE;
+  wchar_t className[128] = {};
+  wchar_t title[128] = {};
+  GetClassNameW(window, className, 128);
+  GetWindowTextW(window, title, 128);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  RECT box{};
+  GetWindowRect(window, &box);
+  auto& out = *reinterpret_cast<std::string*>(into);
+  out += "  " + toUtf8(className) + " \"" + toUtf8(title) + "\" process " + std::to_string(process) + " at " +
+         std::to_string(box.left) + "," + std::to_string(box.top) + "\n";
+  return TRUE;
+}
+
 std::string visibleWindowsText() {
   std::string text;
-  EnumWindows(
-      [](HWND window, LPARAM into) -> BOOL {
-        if (!IsWindowVisible(window)) return TRUE;
-        wchar_t className[128] = {};
-        wchar_t title[128] = {};
-        GetClassNameW(window, className, 128);
-        GetWindowTextW(window, title, 128);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        RECT box{};
-        GetWindowRect(window, &box);
-        auto& out = *reinterpret_cast<std::string*>(into);
-        out += "  " + toUtf8(className) + " \"" + toUtf8(title) + "\" process " + std::to_string(process) + " at " +
-               std::to_string(box.left) + "," + std::to_string(box.top) + "\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+  EnumWindows(describeVisibleWindow, reinterpret_cast<LPARAM>(&text));
   return text.empty() ? "  (none)\n" : text;
 }
 
