@@ -275,15 +275,7 @@ TEST_F(DisplayScale, TheLoginWindowPlacesItsBoxesAndFontsAtScale) {
 }
 
 TEST_F(DisplayScale, TheMainAndMessagePagesLayOutAsTheirGoldenDumps) {
-  ClientState& state = ClientState::instance();
-  state.setUserName(L"kestro");
-  state.setAccountType(8);
-  state.setAccountStatus(3);
-  state.setExpireDate(L"2027-06-30");
-  state.setLeaveDays(204);
-  state.setIpAddress(L"127.0.0.1");
-  state.setIpName(L"本机回环地址（演示账户）");
-  state.loggedIn = 1;
+  fillDemoAccount();
   ASSERT_TRUE(buildVoiceCatalogue());
   {
     Driver driver([&] {

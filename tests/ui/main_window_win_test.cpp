@@ -97,17 +97,7 @@ class MainWindow : public testing::Test {
     ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
         << "no reference service at " << toUtf8(serviceBaseUrl())
         << "; scripts/test starts one (start_services in scripts/lib/common.sh) and sets KESTRO_SERVICE_URL";
-    // What the login leaves for the demo account.
-    ClientState& state = ClientState::instance();
-    state.setUserName(L"kestro");
-    state.setPassword(L"kestro123");
-    state.setAccountType(8);
-    state.setAccountStatus(3);
-    state.setExpireDate(L"2027-06-30");
-    state.setLeaveDays(204);
-    state.setIpAddress(L"127.0.0.1");
-    state.setIpName(L"本机回环地址（演示账户）");
-    state.loggedIn = 1;
+    fillDemoAccount();
     ASSERT_TRUE(buildVoiceCatalogue());
     opened.clear();
     dialogTitles.clear();

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/client_state.h"
 #include "app/settings_store_win.h"
 #include "app/text_convert.h"
 #include "htmlayout/display_scale.h"
@@ -439,6 +440,19 @@ bool processHeapsAreSound() {
     if (!HeapValidate(heaps[i], 0, nullptr)) return false;
   }
   return true;
+}
+
+void fillDemoAccount() {
+  ClientState& state = ClientState::instance();
+  state.setUserName(L"kestro");
+  state.setPassword(L"kestro123");
+  state.setAccountType(8);
+  state.setAccountStatus(3);
+  state.setExpireDate(L"2027-06-30");
+  state.setLeaveDays(204);
+  state.setIpAddress(L"127.0.0.1");
+  state.setIpName(L"本机回环地址（演示账户）");
+  state.loggedIn = 1;
 }
 
 void deleteSettingsKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }

@@ -111,6 +111,10 @@ class Driver {
   std::thread thread_;
 };
 
+// What a login of the reference service's demo account leaves in the client
+// state, for the cases that open the main window without logging in.
+void fillDemoAccount();
+
 // Removes HKCU\Software\Kestro\Settings with everything in it.
 void deleteSettingsKey();
 // A value of that key; nothing when the key or the value is missing or of another type.
