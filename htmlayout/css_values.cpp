@@ -34,6 +34,18 @@ std::wstring lower(std::wstring_view s) {
   return out;
 }
 
+// ASCII case-insensitive equality with a lower-case `word`, without making a
+// lower-cased copy (style resolution applies thousands of values per page).
+bool is_word(std::wstring_view s, std::wstring_view word) {
+  if (s.size() != word.size()) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    wchar_t c = s[i];
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
 int hex_digit(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -45,11 +57,21 @@ int hex_digit(wchar_t c) {
 // infinities and NaN are refused, so that no later product or conversion to
 // int can overflow.
 std::optional<double> number(std::wstring_view s, std::wstring_view* unit) {
-  std::wstring tmp(s);
+  // wcstod wants a terminated text: short values are copied to the stack.
+  wchar_t local[64];
+  std::wstring heap;
+  const wchar_t* text = local;
+  if (s.size() < std::size(local)) {
+    std::copy(s.begin(), s.end(), local);
+    local[s.size()] = L'\0';
+  } else {
+    heap.assign(s);
+    text = heap.c_str();
+  }
   wchar_t* end = nullptr;
-  double v = std::wcstod(tmp.c_str(), &end);
-  if (end == tmp.c_str() || !std::isfinite(v)) return std::nullopt;
-  *unit = s.substr(static_cast<size_t>(end - tmp.c_str()));
+  double v = std::wcstod(text, &end);
+  if (end == text || !std::isfinite(v)) return std::nullopt;
+  *unit = s.substr(static_cast<size_t>(end - text));
   return std::clamp(v, -kMaxCssNumber, kMaxCssNumber);
 }
 
@@ -57,9 +79,8 @@ int clamped_int(double v) { return static_cast<int>(std::clamp(v, -kMaxCssNumber
 
 template <typename E, size_t N>
 std::optional<E> keyword(std::wstring_view v, const std::pair<const wchar_t*, E> (&table)[N]) {
-  std::wstring l = lower(v);
   for (const auto& [name, e] : table)
-    if (l == name) return e;
+    if (is_word(v, name)) return e;
   return std::nullopt;
 }
 
@@ -184,15 +205,14 @@ std::optional<color> parse_color(std::wstring_view text) {
 }
 
 std::optional<length> parse_length(std::wstring_view text, int font_size) {
-  std::wstring t = lower(text);
-  if (t == L"auto") return length{};
+  if (is_word(text, L"auto")) return length{};
   std::wstring_view unit;
-  auto n = number(t, &unit);
+  auto n = number(text, &unit);
   if (!n) return std::nullopt;
-  if (unit.empty() || unit == L"px") return length::px(static_cast<float>(*n));
+  if (unit.empty() || is_word(unit, L"px")) return length::px(static_cast<float>(*n));
   if (unit == L"%") return length{length::PERCENT, static_cast<float>(*n)};
-  if (unit == L"em") return length::px(static_cast<float>(clamped_int(*n * font_size)));
-  if (unit == L"pt") return length::px(static_cast<float>(*n * 4 / 3));
+  if (is_word(unit, L"em")) return length::px(static_cast<float>(clamped_int(*n * font_size)));
+  if (is_word(unit, L"pt")) return length::px(static_cast<float>(*n * 4 / 3));
   return std::nullopt;
 }
 
@@ -212,7 +232,7 @@ std::wstring parse_url(std::wstring_view text) {
 }
 
 bool apply_property(computed_style& s, std::string_view name, std::wstring_view value, const computed_style& parent) {
-  if (lower(value) == L"inherit") {
+  if (is_word(value, L"inherit")) {
     computed_style copy = s;
     copy.inherit_from(parent);
     s = copy;
@@ -238,26 +258,33 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
     set_edges_len(s.margin, v);
     return true;
   }
-  static const char* const kSides[] = {"top", "right", "bottom", "left"};
-  for (int i = 0; i < 4; ++i) {
-    std::string side = kSides[i];
-    if (name == "margin-" + side) return len(s.margin[i]);
-    if (name == "padding-" + side) { length l; if (!len(l)) return false; s.padding[i] = l.resolve(0, 0); return true; }
-    if (name == "border-" + side) return border_shorthand(s, value, 1u << i);
-    if (name == "border-" + side + "-width") { length l; if (!len(l)) return false; s.border[i] = l.resolve(0, 0); return true; }
-    if (name == "border-" + side + "-color") { auto c = parse_color(value); if (c) s.border_color[i] = *c; return c.has_value(); }
+  // margin-SIDE, padding-SIDE, border-SIDE[-width|-color]
+  static constexpr std::string_view kSides[] = {"top", "right", "bottom", "left"};
+  for (const std::string_view prefix : {std::string_view("margin-"), std::string_view("padding-"), std::string_view("border-")}) {
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view rest = name.substr(prefix.size());
+    for (int i = 0; i < 4; ++i) {
+      if (!rest.starts_with(kSides[i])) continue;
+      const std::string_view part = rest.substr(kSides[i].size());
+      if (prefix == "margin-" && part.empty()) return len(s.margin[i]);
+      if (prefix == "padding-" && part.empty()) { length l; if (!len(l)) return false; s.padding[i] = l.resolve(0, 0); return true; }
+      if (prefix != "border-") continue;
+      if (part.empty()) return border_shorthand(s, value, 1u << i);
+      if (part == "-width") { length l; if (!len(l)) return false; s.border[i] = l.resolve(0, 0); return true; }
+      if (part == "-color") { auto c = parse_color(value); if (c) s.border_color[i] = *c; return c.has_value(); }
+    }
   }
   if (name == "padding") return edges_px(s.padding, value, s.font_size);
   if (name == "border") return border_shorthand(s, value, 0xF);
   if (name == "border-width") return edges_px(s.border, value, s.font_size);
   if (name == "border-color") { auto c = parse_color(value); if (c) for (auto& e : s.border_color) e = *c; return c.has_value(); }
-  if (name == "border-style") { if (lower(value) == L"none") for (auto& b : s.border) b = 0; return true; }
+  if (name == "border-style") { if (is_word(value, L"none")) for (auto& b : s.border) b = 0; return true; }
   if (name == "border-radius") { length l; if (!len(l)) return false; s.border_radius = l.resolve(0, 0); return true; }
   if (name == "background-color") { auto c = parse_color(value); if (c) s.background_color = *c; return c.has_value(); }
   if (name == "background") return background_shorthand(s, value);
-  if (name == "background-image") { s.background_image.url = lower(value) == L"none" ? std::wstring() : parse_url(value); return true; }
+  if (name == "background-image") { s.background_image.url = is_word(value, L"none") ? std::wstring() : parse_url(value); return true; }
   if (name == "background-repeat") { auto r = keyword(value, kRepeat); if (r) s.background_image.repeat = *r; return r.has_value(); }
-  if (name == "foreground-image") { s.foreground_image.url = lower(value) == L"none" ? std::wstring() : parse_url(value); return true; }
+  if (name == "foreground-image") { s.foreground_image.url = is_word(value, L"none") ? std::wstring() : parse_url(value); return true; }
   if (name == "foreground-repeat") { auto r = keyword(value, kRepeat); if (r) s.foreground_image.repeat = *r; return r.has_value(); }
   if (name == "color") { auto c = parse_color(value); if (c) s.text_color = *c; return c.has_value(); }
   if (name == "font-size") {
@@ -285,7 +312,7 @@ bool apply_property(computed_style& s, std::string_view name, std::wstring_view 
     auto a = keyword(value, k); if (a) s.vertical_align = *a; return a.has_value();
   }
   if (name == "line-height") {
-    if (lower(value) == L"normal") { s.line_height = -1; return true; }
+    if (is_word(value, L"normal")) { s.line_height = -1; return true; }
     std::wstring_view unit;
     auto n = number(value, &unit);
     if (n && unit.empty()) { s.line_height = clamped_int(*n * s.font_size); return true; }

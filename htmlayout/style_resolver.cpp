@@ -52,7 +52,7 @@ void candidate_rules(const rule_index& index, HELEMENT el, std::vector<uint32_t>
       if (start == std::wstring_view::npos) break;
       rest.remove_prefix(start);
       const size_t end = std::min(rest.find_first_of(L" \t\r\n"), rest.size());
-      add(index.by_class, std::wstring(rest.substr(0, end)));
+      add(index.by_class, rest.substr(0, end));
       rest.remove_prefix(end);
     }
   }
