@@ -3,13 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "htmlayout/selector.h"
+#include "htmlayout/types.h"
 
 namespace htmlayout {
 
@@ -29,13 +29,7 @@ struct style_rule {
 // an element needs testing only against the rules filed under its id, its
 // classes and its tag, and those that name none of them.
 struct rule_index {
-  // Looked up by a view of the element's text, without a copy.
-  struct text_hash {
-    using is_transparent = void;
-    size_t operator()(std::wstring_view s) const noexcept { return std::hash<std::wstring_view>{}(s); }
-  };
-  using by_text = std::unordered_map<std::wstring, std::vector<uint32_t>, text_hash, std::equal_to<>>;
-  by_text by_id, by_class;
+  text_map<std::vector<uint32_t>> by_id, by_class;
   std::unordered_map<std::string, std::vector<uint32_t>> by_tag;
   std::vector<uint32_t> any;
   std::vector<size_t> first_declaration;  // each rule's first declaration, counted through the sheet

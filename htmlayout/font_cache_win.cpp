@@ -91,13 +91,19 @@ std::wstring font_cache::choose_family(const font_spec& font, std::wstring_view 
 }
 
 HFONT font_cache::get(const font_spec& font, std::wstring_view text) {
+  const bool cjk = has_cjk(text);
+  if (last_.handle != nullptr && last_.cjk == cjk && last_.font == font) return last_.handle;
   std::wstring family = family_for(font, text);
   auto key = std::make_tuple(family, font.size, font.weight, font.underline);
   auto it = fonts_.find(key);
-  if (it != fonts_.end()) return it->second;
+  if (it != fonts_.end()) {
+    last_ = {font, cjk, it->second};
+    return it->second;
+  }
   HFONT f = CreateFontW(-font.size, 0, 0, 0, font.weight, FALSE, font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str());
   fonts_.emplace(key, f);
+  last_ = {font, cjk, f};
   return f;
 }
 

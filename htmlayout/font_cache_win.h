@@ -36,6 +36,13 @@ class font_cache {
   std::set<std::wstring> installed_;  // lower-case family names
   std::map<std::tuple<std::wstring, int, int, bool>, HFONT> fonts_;
   std::map<std::pair<std::wstring, bool>, std::wstring> chosen_;  // (CSS list, CJK text) -> family
+  // The last answer: a layout measures word after word in one font, and the
+  // look-ups above copy the family names each time.
+  struct last_answer {
+    font_spec font;
+    bool cjk = false;
+    HFONT handle = nullptr;
+  } last_;
 };
 
 bool has_cjk(std::wstring_view text);

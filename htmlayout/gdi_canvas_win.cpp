@@ -46,10 +46,10 @@ int gdi_canvas::text_width(const font_spec& font, std::wstring_view text) {
   if (text.empty()) return 0;
   constexpr size_t kShortRun = 16, kMaxRemembered = 50000;
   const HFONT handle = device_font(font, text);
-  std::unordered_map<std::wstring, int>* remembered = nullptr;
+  text_map<int>* remembered = nullptr;
   if (text.size() <= kShortRun) {
     remembered = &widths_[handle];
-    if (const auto found = remembered->find(std::wstring(text)); found != remembered->end()) return found->second;
+    if (const auto found = remembered->find(text); found != remembered->end()) return found->second;
   }
   HGDIOBJ old = SelectObject(measure_, handle);
   SIZE size{};

@@ -62,7 +62,7 @@ class gdi_canvas : public canvas {
   std::vector<std::pair<font_spec, font_metrics>> metrics_;  // few fonts per page: a list is enough
   // Widths of short runs by font: layout measures every word and every CJK
   // character on its own, and a long list repeats them many times.
-  std::map<HFONT, std::unordered_map<std::wstring, int>> widths_;
+  std::map<HFONT, text_map<int>> widths_;
   size_t width_count_ = 0;
 };
 

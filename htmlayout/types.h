@@ -3,13 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace htmlayout {
 
 struct element_node;
 using HELEMENT = element_node*;
+
+// A map keyed by text that is looked up by a view, without a copy of the key.
+struct text_hash {
+  using is_transparent = void;
+  size_t operator()(std::wstring_view s) const noexcept { return std::hash<std::wstring_view>{}(s); }
+};
+template <typename T>
+using text_map = std::unordered_map<std::wstring, T, text_hash, std::equal_to<>>;
 
 struct point { int x = 0, y = 0; };
 struct rect {
