@@ -89,7 +89,7 @@ bool HtmlWindow::create(HINSTANCE instance) {
   window_ = CreateWindowExW(spec_.extendedStyle, className_.c_str(), L"", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                             spec_.width, spec_.height, nullptr, nullptr, instance, nullptr);
   if (window_ == nullptr) return false;
-  // The spec's sizes are CSS pixels: the window takes them at its display's scale.
+  // The window record's sizes are CSS pixels: the window takes them at its display's scale.
   const htmlayout::display_scale scale = scaleOf(window_);
   SetWindowPos(window_, nullptr, 0, 0, scale.to_device(spec_.width), scale.to_device(spec_.height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
