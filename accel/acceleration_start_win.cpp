@@ -18,9 +18,11 @@
 #include "accel/tunnel_params.h"
 #include "accel/virtual_adapter_win.h"
 #include "app/client_state.h"
-#include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
+#include "base/text_convert.h"
+#include "base/unique_handle_win.h"
 #include "service/service_exchange.h"
 
 namespace kestro {
@@ -137,9 +139,9 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
   std::snprintf(eventName, sizeof(eventName), "KestroAcc%d", std::rand() % 1000);
   // The attempt keeps its own handle; the stop command takes the stored one.
   // Neither closes the other's, and no other attempt's.
-  const HANDLE own = CreateEventA(nullptr, TRUE, FALSE, eventName);
+  const UniqueHandle own(CreateEventA(nullptr, TRUE, FALSE, eventName));
   HANDLE shared = nullptr;
-  if (own != nullptr) DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &shared, 0, FALSE, DUPLICATE_SAME_ACCESS);
+  if (own) DuplicateHandle(GetCurrentProcess(), own.get(), GetCurrentProcess(), &shared, 0, FALSE, DUPLICATE_SAME_ACCESS);
   ClientState& state = ClientState::instance();
   state.setStopEvent(shared);
 
@@ -151,16 +153,9 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
 
   // A tunnel that ended without the stop command leaves its stored handle
   // and its routes behind.
-  if (HANDLE event = static_cast<HANDLE>(state.takeStopEventIf(shared))) CloseHandle(event);
-  if (own != nullptr) CloseHandle(own);
+  const UniqueHandle left(static_cast<HANDLE>(state.takeStopEventIf(shared)));
   removeInstalledRoutes();
   postAttemptReport(WM_TUNNEL_CLOSED, attempt);
-}
-
-DWORD WINAPI accelerationStartThread(void* parameter) {
-  const AccStartArgument argument = *std::unique_ptr<AccStartArgument>(static_cast<AccStartArgument*>(parameter));
-  runAccelerationStart(argument);
-  return 0;
 }
 
 }  // namespace
@@ -178,13 +173,10 @@ std::function<bool(std::unique_ptr<AccStartArgument>)>& accelerationStarter() {
 
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument) {
   ClientState::instance().startWorkerRunning = 1;
-  HANDLE thread = CreateThread(nullptr, 0, accelerationStartThread, argument.get(), 0, nullptr);
-  if (thread == nullptr) {
+  if (!startDetachedWorker([argument = std::move(argument)] { runAccelerationStart(*argument); })) {
     ClientState::instance().startWorkerRunning = 0;
     return false;
   }
-  argument.release();  // the thread owns it now
-  CloseHandle(thread);
   return true;
 }
 

@@ -9,26 +9,13 @@
 #include "app/deployment.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "nodes/icmp_handle_win.h"
 #include "nodes/latency_probe.h"
 
 namespace kestro {
-namespace {
-
-DWORD WINAPI monitorThread(void* argument) {
-  const std::wstring token = *std::unique_ptr<std::wstring>(static_cast<std::wstring*>(argument));
-  runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); });
-  return 0;
-}
-
-}  // namespace
-
 void startLinkMonitor(const std::wstring& token) {
-  auto copy = std::make_unique<std::wstring>(token);
-  if (HANDLE thread = CreateThread(nullptr, 0, monitorThread, copy.get(), 0, nullptr)) {
-    copy.release();
-    CloseHandle(thread);
-  }
+  startDetachedWorker([token] { runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); }); });
 }
 
 void runLinkMonitor(const std::wstring& token, const std::function<void(uint32_t ms)>& pause) {

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "accel/link_quality.h"
 #include "accel/link_report.h"
 #include "app/client_state.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "nodes/icmp_handle_win.h"
 #include "nodes/latency_probe.h"
 
@@ -20,8 +19,7 @@ bool stillCurrent(const std::wstring& token) {
   return state.accelerating != 0 && state.monitorToken() == token;
 }
 
-DWORD WINAPI probeThread(void* argument) {
-  const std::wstring token = *std::unique_ptr<std::wstring>(static_cast<std::wstring*>(argument));
+void runProbe(const std::wstring& token) {
   const IcmpHandle icmp;
   LinkQualityWindow window;
   while (stillCurrent(token)) {
@@ -40,17 +38,12 @@ DWORD WINAPI probeThread(void* argument) {
     const ULONGLONG spent = GetTickCount64() - started;
     if (spent < kLinkQualityPeriodMs) Sleep(static_cast<DWORD>(kLinkQualityPeriodMs - spent));
   }
-  return 0;
 }
 
 }  // namespace
 
 void startLinkQualityProbe(const std::wstring& token) {
-  auto copy = std::make_unique<std::wstring>(token);
-  if (HANDLE thread = CreateThread(nullptr, 0, probeThread, copy.get(), 0, nullptr)) {
-    copy.release();
-    CloseHandle(thread);
-  }
+  startDetachedWorker([token] { runProbe(token); });
 }
 
 }  // namespace kestro

@@ -15,8 +15,9 @@
 #include "accel/route_rows.h"
 #include "accel/route_system_win.h"
 #include "app/client_state.h"
-#include "app/text_convert.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {
@@ -54,18 +55,10 @@ AccStepRecord& routeStepRecord() {
   return *record;
 }
 
-DWORD WINAPI routeInstallationThread(void* attempt) {
-  installRoutes(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attempt)));
-  return 0;
-}
-
 }  // namespace
 
 void startRouteInstallation(uint32_t attempt) {
-  if (HANDLE thread = CreateThread(nullptr, 0, routeInstallationThread, reinterpret_cast<void*>(uintptr_t{attempt}), 0,
-                                   nullptr)) {
-    CloseHandle(thread);
-  }
+  startDetachedWorker([attempt] { installRoutes(attempt); });
 }
 
 void installRoutes(uint32_t attempt) {

@@ -1,6 +1,6 @@
 #include "accel/tunnel_params.h"
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "service/json_reply.h"
 
 namespace kestro {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "accel/driver_tool.h"
-#include "accel/unique_handle_win.h"
 #include "app/client_state.h"
 #include "app/program_folder_win.h"
 #include "app/registry_key_win.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
+#include "base/unique_handle_win.h"
 
 namespace kestro {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/catalogue_records.h"
+#include "app/node_record.h"
 #include "app/route_records.h"
-#include "nodes/node_record.h"
-#include "service/catalogue_records.h"
 
 namespace kestro {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/deployment_constants.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {

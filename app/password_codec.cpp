@@ -1,7 +1,7 @@
 #include "app/password_codec.h"
 
-#include "app/base64.h"
-#include "app/text_convert.h"
+#include "base/base64.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 

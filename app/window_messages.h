@@ -47,7 +47,6 @@ inline constexpr uint32_t WM_ANNOUNCE_READY = kWmUser + 802;
 inline constexpr uint32_t WM_ACC_STEP = kWmUser + 1001;              // sent; lParam: AccStepRecord*
 inline constexpr uint32_t WM_TUNNEL_CLOSED = kWmUser + 1002;
 inline constexpr uint32_t WM_ACC_WORKER_ENDED = kWmUser + 1003;      // the start worker's last act
-inline constexpr uint32_t WM_ACC_STOP_OVERDUE = kWmUser + 1004;      // the stop's time bound has passed
 inline constexpr uint32_t WM_ROUTES_READY = kWmUser + 1101;
 inline constexpr uint32_t WM_ACC_STOP = kWmUser + 1102;
 

@@ -1,7 +1,8 @@
 # One static library per source folder, one test program per test folder.
 #
 # kestro_module(<name> [DEPS <targets>...] [EXCLUDE <files>...])
-#   Every .cpp of the current folder. Files ending in _win.cpp are Windows-only,
+#   Every .cpp of the current folder. DEPS are the libraries whose headers the
+#   folder may include: scripts/check-layers holds every include to them. Files ending in _win.cpp are Windows-only,
 #   files ending in _posix.cpp are for the native build only.
 # kestro_tests(<name> [DEPS <targets>...] [LABELS <labels>...] [LOCKS <resource>]
 #              [ENVIRONMENT <NAME=value>...])
@@ -30,9 +31,16 @@ function(kestro_module name)
     list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
   endforeach()
   _kestro_platform_filter(srcs ${srcs})
-  add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    # A folder of Windows files alone, in the native build.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR} ${KESTRO_GENERATED_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
 endfunction()
 
 function(kestro_tests name)

@@ -6,6 +6,7 @@
 
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "diag/diagnosis_run.h"
 #include "diag/host_resolver_win.h"
 #include "diag/process_scan_win.h"
@@ -85,11 +86,15 @@ class SystemMachine final : public DiagnosisMachine {
 
 }  // namespace
 
-DWORD WINAPI diagnosisWorker(void*) {
+void runDiagnosisWorker() {
   const WinsockSession winsock;
   SystemMachine machine;
   runDiagnosis(machine, diagStepRecord());
-  return 0;
+}
+
+std::function<bool()>& diagnosisStarter() {
+  static std::function<bool()> starter = [] { return startDetachedWorker(runDiagnosisWorker); };
+  return starter;
 }
 
 }  // namespace kestro

@@ -3,12 +3,15 @@
 // both sent, so the worker waits until the page has handled each report.
 #pragma once
 
-#include <windows.h>
+#include <functional>
 
 namespace kestro {
 
-// Thread procedure, started by the diagnosis page with no argument; the handle
-// is not kept and nobody waits for it. Returns 0.
-DWORD WINAPI diagnosisWorker(void* unused);
+// The worker's body: the whole run on the calling thread.
+void runDiagnosisWorker();
+
+// Starts the worker on a thread nobody waits for; false when no thread could
+// be started. Tests replace it (a thread that cannot start, say).
+std::function<bool()>& diagnosisStarter();
 
 }  // namespace kestro

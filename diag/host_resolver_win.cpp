@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 

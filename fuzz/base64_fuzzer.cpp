@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/base64.h"
+#include "base/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/css_parser.h"
 #include "htmlayout/css_values.h"
 #include "htmlayout/html_parser.h"

@@ -25,7 +25,7 @@ void readAll(const kestro::JsonObjectReader& object, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);
   for (const auto shape : {kestro::ReplyShape::Object, kestro::ReplyShape::Array}) {
-    kestro::ServiceReply reply = kestro::interpretServiceReply(true, 200, body, shape);
+    kestro::ServiceReply reply = kestro::interpretServiceReply(kestro::HttpFailure::None, 200, body, shape);
     readAll(reply.object(), 0);
     for (size_t i = 0; i < reply.size() && i < 64; ++i) readAll(reply.element(i), 0);
     reply.applyErrorMember();

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/layout.h"
 
 namespace htmlayout {

@@ -1,6 +1,6 @@
 #include "htmlayout/css_parser.h"
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace htmlayout {
 namespace {

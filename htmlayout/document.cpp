@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/html_parser.h"
 #include "htmlayout/layout.h"
 #include "htmlayout/stock_behaviors.h"

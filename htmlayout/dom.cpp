@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/css_values.h"
 #include "htmlayout/selector.h"
 #include "htmlayout/stock_behaviors.h"

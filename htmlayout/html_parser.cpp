@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <unordered_set>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace htmlayout {
 namespace {

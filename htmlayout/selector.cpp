@@ -3,7 +3,7 @@
 #include <set>
 #include <utility>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/types.h"
 
 namespace htmlayout {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/css_values.h"
 
 namespace htmlayout {

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {

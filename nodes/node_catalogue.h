@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "nodes/node_record.h"
+#include "app/node_record.h"
 #include "service/service_exchange.h"
 
 namespace kestro {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <map>
 
-#include "nodes/node_record.h"
+#include "app/node_record.h"
 
 namespace kestro {
 

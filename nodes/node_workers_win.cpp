@@ -1,8 +1,7 @@
 #include "nodes/node_workers.h"
 
-#include <thread>
-
 #include "app/client_state.h"
+#include "base/detached_worker.h"
 #include "nodes/latency_probe.h"
 #include "nodes/node_catalogue.h"
 #include "nodes/node_messages_win.h"
@@ -76,8 +75,8 @@ void runLatencyRefreshWorker() {
   postToMainWindow(WM_NODE_REFRESH_DONE, 0);
 }
 
-void startNodeFetchWorker() { std::thread(runNodeFetchWorker).detach(); }
+void startNodeFetchWorker() { startDetachedWorker(runNodeFetchWorker); }
 
-void startLatencyRefreshWorker() { std::thread(runLatencyRefreshWorker).detach(); }
+void startLatencyRefreshWorker() { startDetachedWorker(runLatencyRefreshWorker); }
 
 }  // namespace kestro

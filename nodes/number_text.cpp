@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 

@@ -2,10 +2,10 @@
 
 #include <map>
 #include <string>
-#include <thread>
 
 #include "app/client_state.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "service/service_exchange.h"
 #include "service/window_post_win.h"
 
@@ -29,6 +29,6 @@ void runAnnouncementsWorker() {
   report(WM_ANNOUNCE_READY);
 }
 
-void startAnnouncementsWorker() { std::thread(runAnnouncementsWorker).detach(); }
+void startAnnouncementsWorker() { startDetachedWorker(runAnnouncementsWorker); }
 
 }  // namespace kestro

@@ -8,7 +8,7 @@
 #include <functional>
 #include <map>
 
-#include "service/catalogue_records.h"
+#include "app/catalogue_records.h"
 #include "service/service_exchange.h"
 
 namespace kestro {

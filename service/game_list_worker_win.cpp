@@ -2,10 +2,10 @@
 
 #include <map>
 #include <string>
-#include <thread>
 
 #include "app/client_state.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "service/progress_post_win.h"
 #include "service/service_exchange.h"
 #include "service/window_post_win.h"
@@ -39,6 +39,6 @@ void runGameListWorker() {
   report(WM_GAME_LIST_READY);
 }
 
-void startGameListWorker() { std::thread(runGameListWorker).detach(); }
+void startGameListWorker() { startDetachedWorker(runGameListWorker); }
 
 }  // namespace kestro

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "service/http_response_reader.h"
 
 namespace kestro {
@@ -22,6 +22,23 @@ bool sameServer(const HttpUrl& a, const HttpUrl& b) { return a.host == b.host &&
 
 }  // namespace
 
+const char* httpFailureText(HttpFailure failure) {
+  switch (failure) {
+    case HttpFailure::None: return "no failure";
+    case HttpFailure::BadUrl: return "the URL is not an http URL with a host";
+    case HttpFailure::Connect: return "the server could not be reached";
+    case HttpFailure::Send: return "the request could not be sent";
+    case HttpFailure::NoAnswer: return "the server sent no answer";
+    case HttpFailure::BrokenAnswer: return "the answer broke off";
+    case HttpFailure::BadAnswer: return "the answer was malformed or too large";
+    case HttpFailure::RefusedStatus: return "the status was refused";
+    case HttpFailure::RedirectWithBody: return "a form was redirected";
+    case HttpFailure::TooManyRedirects: return "too many redirects";
+    case HttpFailure::BadRedirect: return "a redirect named no usable address";
+  }
+  return "unknown failure";
+}
+
 std::string buildRequestHead(const HttpUrl& url, const RequestOptions& options) {
   std::wstring head = options.method + L" " + url.path + url.extra + L" HTTP/1.1\r\n";
   if (!options.body.empty()) head += L"Content-Length: " + std::to_wstring(options.body.size()) + L"\r\n";
@@ -37,45 +54,55 @@ HttpClient::HttpClient(std::unique_ptr<HttpTransport> transport) : transport_(st
 
 HttpClient::~HttpClient() { transport_->close(); }
 
-bool HttpClient::fail() {
+bool HttpClient::fail(HttpFailure cause) {
+  failure_ = cause;
   transport_->close();
   return false;
 }
 
 bool HttpClient::navigate(std::wstring_view url, const RequestOptions& options) {
+  failure_ = HttpFailure::None;
   const auto parsed = parseHttpUrl(url, options.port);
-  if (!parsed) return fail();
+  if (!parsed) return fail(HttpFailure::BadUrl);
   url_ = *parsed;
   int redirects = 0;
   for (;;) {
-    if (!exchange(options)) return fail();
+    if (const HttpFailure failed = exchange(options); failed != HttpFailure::None) return fail(failed);
     if ((options.flags & kRequestProcessStatus) == 0) return true;
     const StatusVerdict verdict = judgeStatus(status_);
     if (verdict == StatusVerdict::Accepted) return true;
     if (verdict == StatusVerdict::Refused || (options.flags & kRequestAutoRedirect) == 0) {
       // After a followed redirect the caller's check of the status decides.
-      return redirects > 0 && verdict == StatusVerdict::Refused ? true : fail();
+      return redirects > 0 && verdict == StatusVerdict::Refused ? true : fail(HttpFailure::RefusedStatus);
     }
     // A form is never re-sent to, nor silently dropped for, another address.
-    if (!options.body.empty()) return fail();
-    if (++redirects > kMaxRedirects) return fail();
+    if (!options.body.empty()) return fail(HttpFailure::RedirectWithBody);
+    if (++redirects > kMaxRedirects) return fail(HttpFailure::TooManyRedirects);
     const auto location = headers_.find("Location");
-    if (!location) return fail();
+    if (!location) return fail(HttpFailure::BadRedirect);
     const auto next = resolveLocation(url_, fromAnsi(*location), options.port);
-    if (!next) return fail();
+    if (!next) return fail(HttpFailure::BadRedirect);
     url_ = *next;
   }
 }
 
-bool HttpClient::exchange(const RequestOptions& options) {
+HttpFailure HttpClient::exchange(const RequestOptions& options) {
   const bool reused = transport_->isConnected() && sameServer(connectedTo_, url_);
-  if (!reused && !connect(options)) return false;
-  const Attempt first = attempt(options);
+  if (!reused && !connect(options)) return HttpFailure::Connect;
+  Attempt outcome = attempt(options);
   // A server may close a kept connection at any moment after its last answer;
   // a request it never answered is safe to send again if it carries no form.
-  if (first == Attempt::Unanswered && reused && options.body.empty())
-    return connect(options) && attempt(options) == Attempt::Answered;
-  return first == Attempt::Answered;
+  if (outcome == Attempt::Unanswered && reused && options.body.empty()) {
+    if (!connect(options)) return HttpFailure::Connect;
+    outcome = attempt(options);
+  }
+  switch (outcome) {
+    case Attempt::Answered: return HttpFailure::None;
+    case Attempt::Broken: return HttpFailure::BrokenAnswer;
+    case Attempt::Bad: return HttpFailure::BadAnswer;
+    case Attempt::Unanswered: break;
+  }
+  return sent_ ? HttpFailure::NoAnswer : HttpFailure::Send;
 }
 
 bool HttpClient::connect(const RequestOptions& options) {
@@ -89,7 +116,8 @@ HttpClient::Attempt HttpClient::attempt(const RequestOptions& options) {
   status_ = -1;
   body_.clear();
   headers_.clear();
-  return sendRequest(options) ? readResponse(options) : Attempt::Unanswered;
+  sent_ = sendRequest(options);
+  return sent_ ? readResponse(options) : Attempt::Unanswered;
 }
 
 bool HttpClient::sendRequest(const RequestOptions& options) {
@@ -112,9 +140,11 @@ HttpClient::Attempt HttpClient::readResponse(const RequestOptions& options) {
   HttpResponseReader reader(options.readBlockSize);
   std::vector<char> buffer;
   bool anyByte = false;
+  bool ended = false;  // the last receive failed, timed out or found the connection closed
   while (reader.state() == HttpResponseReader::State::Header || reader.state() == HttpResponseReader::State::Body) {
     buffer.resize(reader.receiveSize());
     const int64_t received = transport_->receive(buffer.data(), buffer.size(), options.timeoutMs);
+    ended = received <= 0;
     if (received < 0) {
       reader.receiveFailed();
     } else {
@@ -122,7 +152,10 @@ HttpClient::Attempt HttpClient::readResponse(const RequestOptions& options) {
       reader.feed(std::string_view(buffer.data(), static_cast<size_t>(received)));
     }
   }
-  if (reader.state() != HttpResponseReader::State::Complete) return anyByte ? Attempt::Broken : Attempt::Unanswered;
+  if (reader.state() != HttpResponseReader::State::Complete) {
+    if (!anyByte) return Attempt::Unanswered;
+    return ended ? Attempt::Broken : Attempt::Bad;
+  }
   status_ = reader.status();
   headers_ = reader.headers();
   body_ = reader.takeBody();

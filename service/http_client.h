@@ -18,6 +18,25 @@ namespace kestro {
 // Redirects followed in one chain; the next one fails the request.
 inline constexpr int kMaxRedirects = 5;
 
+// Why navigate failed. The service exchange shows all of them as its class A;
+// the cause tells tests (and a reader of a benchmark) which failure it was.
+enum class HttpFailure {
+  None,
+  BadUrl,            // not an "http" URL with a host
+  Connect,           // resolving or connecting failed or timed out
+  Send,              // the request could not be sent
+  NoAnswer,          // not one byte of an answer came (closed, reset or timed out)
+  BrokenAnswer,      // part of an answer came, then the connection failed, closed or timed out
+  BadAnswer,         // the answer is not HTTP the client accepts (malformed, or over a size cap)
+  RefusedStatus,     // a status the client does not accept (kRequestProcessStatus)
+  RedirectWithBody,  // a redirect of a request that carries a form
+  TooManyRedirects,  // more than kMaxRedirects in one chain
+  BadRedirect,       // a redirect without a usable Location
+};
+
+// A short English description of the cause, for test and benchmark output.
+const char* httpFailureText(HttpFailure failure);
+
 // The request line and headers exactly as sent: request line, Content-Length
 // (when there is a body), Content-Type (when given), extra headers, Host
 // (never with the port), User-Agent, empty line; in the thread's ANSI code page.
@@ -40,6 +59,8 @@ class HttpClient {
   // meantime), the request is sent once more on a new connection. On false
   // the connection is closed.
   bool navigate(std::wstring_view url, const RequestOptions& options);
+  // The cause of the last navigate's failure; None after a success.
+  HttpFailure failure() const { return failure_; }
 
   // -1 until a status line was parsed.
   int status() const { return status_; }
@@ -51,19 +72,26 @@ class HttpClient {
 
  private:
   // How one request on one connection went.
-  enum class Attempt { Answered, Unanswered, Broken };  // Broken: part of an answer, then a failure
+  enum class Attempt {
+    Answered,
+    Unanswered,  // not a byte came
+    Broken,      // part of an answer, then the connection ended
+    Bad,         // the reader refused the bytes
+  };
 
-  bool exchange(const RequestOptions& options);
+  HttpFailure exchange(const RequestOptions& options);
   bool connect(const RequestOptions& options);
   Attempt attempt(const RequestOptions& options);
   bool sendRequest(const RequestOptions& options);
   Attempt readResponse(const RequestOptions& options);
-  bool fail();
+  bool fail(HttpFailure cause);
 
   std::unique_ptr<HttpTransport> transport_;
   HttpUrl url_;
   HttpUrl connectedTo_;  // host and port of the open connection
   int status_ = -1;
+  HttpFailure failure_ = HttpFailure::None;
+  bool sent_ = false;  // the last attempt's request was sent whole
   std::string body_;
   HttpHeaders headers_;
 };

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 

@@ -1,10 +1,9 @@
 #include "service/login_worker.h"
 
-#include <thread>
-
 #include "app/client_state.h"
 #include "app/deployment.h"
 #include "app/window_messages.h"
+#include "base/detached_worker.h"
 #include "service/machine_identifier.h"
 #include "service/progress_post_win.h"
 #include "service/window_post_win.h"
@@ -74,6 +73,6 @@ void runLoginWorker() {
   report(WM_LOGIN_SUCCEEDED);
 }
 
-void startLoginWorker() { std::thread(runLoginWorker).detach(); }
+void startLoginWorker() { startDetachedWorker(runLoginWorker); }
 
 }  // namespace kestro

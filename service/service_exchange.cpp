@@ -1,7 +1,7 @@
 #include "service/service_exchange.h"
 
 #include "app/deployment.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {
@@ -82,8 +82,8 @@ std::wstring serviceFailureText(ServiceFailure failure) {
   return {};
 }
 
-ServiceReply interpretServiceReply(bool navigated, int status, std::string_view body, ReplyShape shape) {
-  if (!navigated) return ServiceReply(ServiceFailure::Connect, JsonReply());
+ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape) {
+  if (failed != HttpFailure::None) return ServiceReply(failed);
   if (status != 200) return ServiceReply(ServiceFailure::Status, JsonReply());
   JsonReply json = JsonReply::parse(body, shape);
   const ServiceFailure failure = json.valid() ? ServiceFailure::None : ServiceFailure::Parse;

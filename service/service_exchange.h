@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "service/http_client.h"
 #include "service/json_reply.h"
 
 namespace kestro {
@@ -56,11 +57,15 @@ class ServiceReply {
  public:
   ServiceReply() = default;
   ServiceReply(ServiceFailure failure, JsonReply json) : failure_(failure), json_(std::move(json)) {}
+  // Class A, with the HTTP client's cause.
+  explicit ServiceReply(HttpFailure cause) : failure_(ServiceFailure::Connect), cause_(cause) {}
 
   // The class of the exchange so far: a member that did not convert after
   // the exchange turns None into Parse.
   ServiceFailure failure() const;
   bool ok() const { return failure() == ServiceFailure::None; }
+  // Why the request did not complete (class A); None for the other classes.
+  HttpFailure cause() const { return cause_; }
 
   // For object replies.
   JsonObjectReader object() const { return json_.object(); }
@@ -79,6 +84,7 @@ class ServiceReply {
 
  private:
   ServiceFailure failure_ = ServiceFailure::Connect;
+  HttpFailure cause_ = HttpFailure::None;
   JsonReply json_;
   std::wstring refusal_;
 };
@@ -86,9 +92,9 @@ class ServiceReply {
 // The fixed texts of classes A, B and C (empty for None and Refused).
 std::wstring serviceFailureText(ServiceFailure failure);
 
-// Classes a finished request: navigated false is A, a status other than 200 is
-// B, a body that does not parse to `shape` is C.
-ServiceReply interpretServiceReply(bool navigated, int status, std::string_view body, ReplyShape shape);
+// Classes a finished request: a failed request (its cause) is A, a status
+// other than 200 is B, a body that does not parse to `shape` is C.
+ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape);
 
 // The whole exchange (Windows: runs the Winsock HTTP client). GET sends no body;
 // POST sends encodeForm(form) as application/x-www-form-urlencoded.

@@ -13,8 +13,9 @@ ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, 
     options.body = encodeForm(form);
   }
   ServiceHttpClient client;
-  const bool navigated = client.navigate(endpointUrl(endpoint), options);
-  return interpretServiceReply(navigated, client.status(), std::string_view(client.body(), client.bodyLength()), shape);
+  client.navigate(endpointUrl(endpoint), options);
+  return interpretServiceReply(client.failure(), client.status(), std::string_view(client.body(), client.bodyLength()),
+                               shape);
 }
 
 }  // namespace kestro

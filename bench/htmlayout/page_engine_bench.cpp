@@ -18,9 +18,9 @@
 #include "htmlayout/style_resolver.h"
 #include "service/game_list_worker.h"
 #include "service/service_exchange.h"
-#include "ui/game_entry.h"
+#include "ui/main/game_entry.h"
 #ifdef _WIN32
-#include "htmlayout/gdi_canvas_win.h"
+#include "htmlayout/win32/gdi_canvas_win.h"
 #endif
 
 namespace {
@@ -168,7 +168,7 @@ void run_game_panel(const char* name, canvas& gfx, const std::string& page, cons
     root.find_first(L"[name=panel-id3]").set_attribute("selected", L"");
     doc.update();
     stopwatch watch;
-    const kestro::ServiceReply reply = kestro::interpretServiceReply(true, 200, body, kestro::ReplyShape::Array);
+    const kestro::ServiceReply reply = kestro::interpretServiceReply(kestro::HttpFailure::None, 200, body, kestro::ReplyShape::Array);
     const auto catalogue = kestro::readGames(reply, [](size_t, size_t, const kestro::GameRecord&) {});
     read += watch.lap();
     const dom::element list = root.find_by_id(L"gamelist");

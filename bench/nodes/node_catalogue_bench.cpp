@@ -38,7 +38,7 @@ int main() {
   size_t built = 0;
   const auto buildStart = Clock::now();
   for (int round = 0; round < kRounds; ++round) {
-    const auto nodes = nodeCatalogueFrom(interpretServiceReply(true, 200, body, ReplyShape::Array));
+    const auto nodes = nodeCatalogueFrom(interpretServiceReply(HttpFailure::None, 200, body, ReplyShape::Array));
     built += nodes ? nodes->size() : 0;
   }
   const auto buildTime = Clock::now() - buildStart;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/deployment.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "service/http_client.h"
 #include "service/http_url.h"
 #include "service/login_worker.h"
@@ -123,7 +123,7 @@ int main() {
   const double workBefore = cpuSeconds();
   for (int i = 0; i < kExchanges; ++i) {
     const std::string head = buildRequestHead(*url, options) + encodeForm(form);
-    const ServiceReply reply = interpretServiceReply(true, 200, body, ReplyShape::Object);
+    const ServiceReply reply = interpretServiceReply(HttpFailure::None, 200, body, ReplyShape::Object);
     if (head.empty() || !reply.ok()) ++bareFailures;
   }
   std::printf("client work without sockets %.3f ms per exchange\n", 1000.0 * (cpuSeconds() - workBefore) / kExchanges);

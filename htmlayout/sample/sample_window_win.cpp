@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 
 namespace htmlayout::sample {
 namespace {

@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "accel/acc_step_record.h"
-#include "app/program_folder_win.h"
 #include "accel/route_rows.h"
-#include "accel/virtual_adapter_win.h"
 #include "accel/tcp_tuning_win.h"
-#include "app/text_convert.h"
+#include "accel/virtual_adapter_win.h"
+#include "app/program_folder_win.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "tests/support/message_recorder_win.h"
 #include "tests/support/wine_host_win.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "accel/route_rows.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {

@@ -8,8 +8,7 @@ namespace kestro {
 namespace {
 
 TEST(TunnelParams, ReadFromAnAccReply) {
-  ServiceReply reply = interpretServiceReply(
-      true, 200,
+  ServiceReply reply = interpretServiceReply(HttpFailure::None, 200,
       R"({"error":"","nodeip":"127.0.0.2","nodeport":7001,)"
       R"("routeip":[{"ipaddr":"203.0.113.7","ipmask":32},{"ipaddr":"198.51.100.0","ipmask":24}],)"
       R"("servertime":"2026-12-08 09:30:00"})",
@@ -28,7 +27,7 @@ TEST(TunnelParams, ReadFromAnAccReply) {
 }
 
 TEST(TunnelParams, EmptyAndMissingMembers) {
-  ServiceReply reply = interpretServiceReply(true, 200, R"({"nodeip":"127.0.0.2","routeip":[]})", ReplyShape::Object);
+  ServiceReply reply = interpretServiceReply(HttpFailure::None, 200, R"({"nodeip":"127.0.0.2","routeip":[]})", ReplyShape::Object);
   const TunnelParams params = readTunnelParams(reply.object());
   EXPECT_TRUE(reply.ok());
   EXPECT_TRUE(params.routes.empty());
@@ -39,7 +38,7 @@ TEST(TunnelParams, EmptyAndMissingMembers) {
 TEST(TunnelParams, AMemberOfTheWrongTypeMakesTheReplyMalformed) {
   for (const char* body : {R"({"nodeport":"7001"})", R"({"routeip":[{"ipaddr":"1.2.3.4","ipmask":"24"}]})",
                            R"({"routeip":[5]})", R"({"servertime":[20261208]})"}) {
-    ServiceReply reply = interpretServiceReply(true, 200, body, ReplyShape::Object);
+    ServiceReply reply = interpretServiceReply(HttpFailure::None, 200, body, ReplyShape::Object);
     readTunnelParams(reply.object());
     EXPECT_EQ(reply.failure(), ServiceFailure::Parse) << body;
   }

@@ -1,4 +1,4 @@
-#include "app/startup_win.h"
+#include "app/entry/startup_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 #include <gtest/gtest.h>
 

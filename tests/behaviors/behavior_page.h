@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/htmlayout/test_page.h"
 #include "ui/behaviors/page_behaviors.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "htmlayout/gdi_canvas_win.h"
+#include "htmlayout/win32/gdi_canvas_win.h"
 #include "ui/behaviors/rate_chart_drawing.h"
 #include "ui/behaviors/ratechart.h"
 

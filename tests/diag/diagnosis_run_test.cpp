@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/deployment.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {

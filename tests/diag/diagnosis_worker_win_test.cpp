@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/deployment.h"
-#include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "diag/diagnosis_checks.h"
 #include "diag/host_resolver_win.h"
 #include "tests/diag/scripted_scans_win.h"
@@ -75,14 +76,9 @@ class DiagnosisWorker : public ::testing::Test {
       return L"";
     });
     WindowHandles::instance().mainWindow = recorder.window();
-    HANDLE thread = CreateThread(nullptr, 0, &diagnosisWorker, nullptr, 0, nullptr);
-    EXPECT_NE(thread, nullptr);
+    std::thread worker(runDiagnosisWorker);
     EXPECT_TRUE(recorder.pumpUntilMessage(WM_DIAG_DONE, 240000));
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeThread(thread, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-    CloseHandle(thread);
+    worker.join();
     return outcome;
   }
 };

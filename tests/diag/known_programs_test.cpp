@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/diag/running_copies_win.h"
 #include "tests/diag/scripted_scans_win.h"
 

@@ -13,18 +13,19 @@
 #include <string>
 
 #include "app/client_state.h"
-#include "app/ui_entry_win.h"
 #include "htmlayout/box_dump.h"
 #include "htmlayout/display_scale.h"
-#include "htmlayout/window_host_win.h"
-#include "htmlayout/wic_images_win.h"
+#include "htmlayout/win32/wic_images_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "service/service_exchange.h"
 #include "service/voice_catalogue.h"
 #include "tests/support/wine_host_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"
-#include "ui/message_window_win.h"
-#include "ui/resource_lookup_win.h"
+#include "ui/host/message_window_win.h"
+#include "ui/host/resource_lookup_win.h"
+#include "ui/login/login_window_win.h"
+#include "ui/main/main_window_win.h"
 
 namespace kestro {
 namespace {

@@ -14,7 +14,7 @@
 #include "accel/acceleration_texts.h"
 #include "accel/tunnel_errors.h"
 #include "app/settings_store_win.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/e2e/world_program_win.h"
 #include "tests/ui/ui_driver_win.h"

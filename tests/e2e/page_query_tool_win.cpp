@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/e2e/page_reader_win.h"
 
 int wmain(int argc, wchar_t** argv) {

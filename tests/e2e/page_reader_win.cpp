@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/text_convert.h"
-#include "ui/page_query_win.h"
+#include "base/text_convert.h"
+#include "ui/host/page_query_win.h"
 
 namespace kestro::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/ui/ui_driver_win.h"
 
 namespace kestro::test {

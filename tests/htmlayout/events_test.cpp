@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "test_page.h"
 
 namespace htmlayout {

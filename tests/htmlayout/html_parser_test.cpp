@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace htmlayout {
 namespace {

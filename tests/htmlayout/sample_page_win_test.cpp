@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "htmlayout/sample/sample_window_win.h"
-#include "htmlayout/wic_images_win.h"
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/wic_images_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace htmlayout {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 
 namespace htmlayout {
 namespace {

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/support/wine_host_win.h"
 
 namespace kestro {

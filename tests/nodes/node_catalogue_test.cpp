@@ -8,7 +8,7 @@ namespace kestro {
 namespace {
 
 std::optional<std::map<int32_t, NodeRecord>> catalogueOf(std::string_view body) {
-  return nodeCatalogueFrom(interpretServiceReply(true, 200, body, ReplyShape::Array));
+  return nodeCatalogueFrom(interpretServiceReply(HttpFailure::None, 200, body, ReplyShape::Array));
 }
 
 TEST(NodeCatalogue, RecordFromEveryMember) {
@@ -78,8 +78,8 @@ TEST(NodeCatalogue, EmptyArrayGivesAnEmptyCatalogue) {
 }
 
 TEST(NodeCatalogue, FailedOrMalformedRepliesGiveNothing) {
-  EXPECT_FALSE(nodeCatalogueFrom(interpretServiceReply(false, 0, "", ReplyShape::Array)).has_value());
-  EXPECT_FALSE(nodeCatalogueFrom(interpretServiceReply(true, 404, "[]", ReplyShape::Array)).has_value());
+  EXPECT_FALSE(nodeCatalogueFrom(interpretServiceReply(HttpFailure::NoAnswer, 0, "", ReplyShape::Array)).has_value());
+  EXPECT_FALSE(nodeCatalogueFrom(interpretServiceReply(HttpFailure::None, 404, "[]", ReplyShape::Array)).has_value());
   EXPECT_FALSE(catalogueOf("").has_value());
   EXPECT_FALSE(catalogueOf("not json").has_value());
   EXPECT_FALSE(catalogueOf(R"({"nid":1})").has_value()) << "an object where an array is expected";

@@ -11,13 +11,13 @@
 #include <thread>
 
 #include "app/client_state.h"
-#include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "nodes/latency_report.h"
 #include "service/progress_post_win.h"
-#include "tests/support/loopback_http_server_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
+#include "tests/support/loopback_http_server_win.h"
 #include "tests/support/message_recorder_win.h"
 
 namespace kestro {

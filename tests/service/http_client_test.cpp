@@ -58,6 +58,7 @@ struct ScriptedTransport : HttpTransport {
 
 struct Outcome {
   bool ok;
+  HttpFailure failure;
   int status;
   std::string body;
   ScriptedTransport::Log log;
@@ -68,6 +69,7 @@ Outcome navigateWith(std::deque<std::deque<std::string>> scripts, const std::wst
   Outcome run{};
   HttpClient client(std::make_unique<ScriptedTransport>(run.log, std::move(scripts)));
   run.ok = client.navigate(url, options);
+  run.failure = client.failure();
   run.status = client.status();
   run.body = std::string(client.body(), client.bodyLength());
   return run;
@@ -111,6 +113,7 @@ TEST(HttpClient, StatusProcessing) {
   for (const auto& row : rows) {
     const Outcome run = navigateWith({{"HTTP/1.1 " + std::to_string(row.status) + " X\r\nContent-Length: 0\r\n\r\n"}});
     EXPECT_EQ(run.ok, row.ok) << row.status;
+    EXPECT_EQ(run.failure, row.ok ? HttpFailure::None : HttpFailure::RefusedStatus) << row.status;
   }
 }
 
@@ -171,15 +174,20 @@ TEST(HttpClient, OnlyAnUnansweredRequestOnAKeptConnectionIsSentAgain) {
     const char* name;
     std::deque<std::deque<std::string>> scripts;
     size_t connects;
+    HttpFailure failure;
   } rows[] = {
-      {"a new connection that closes is not retried", {{""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1},
+      {"a new connection that closes is not retried", {{""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1,
+       HttpFailure::NoAnswer},
       {"part of an answer is not retried",
-       {{redirect, "HTTP/1.1 200 OK\r\nContent-Le"}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1},
-      {"the second connection is the last", {{redirect, ""}, {""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 2},
+       {{redirect, "HTTP/1.1 200 OK\r\nContent-Le"}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 1,
+       HttpFailure::BrokenAnswer},
+      {"the second connection is the last", {{redirect, ""}, {""}, {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}}, 2,
+       HttpFailure::NoAnswer},
   };
   for (const auto& row : rows) {
     const Outcome run = navigateWith(row.scripts);
     EXPECT_FALSE(run.ok) << row.name;
+    EXPECT_EQ(run.failure, row.failure) << row.name << ": " << httpFailureText(run.failure);
     EXPECT_EQ(run.log.connects.size(), row.connects) << row.name;
   }
 }
@@ -190,6 +198,7 @@ TEST(HttpClient, BodyReadUntilCloseEndsOnlyWithAnOrderlyClose) {
   EXPECT_EQ(closed.body, "all of it");
   const Outcome broken = navigateWith({{"HTTP/1.0 200 OK\r\n\r\nall ", "of it"}});
   EXPECT_FALSE(broken.ok) << "a reset or a time-out is not the end of the body";
+  EXPECT_EQ(broken.failure, HttpFailure::BrokenAnswer);
   EXPECT_EQ(broken.body, "");
 }
 
@@ -200,7 +209,7 @@ TEST(HttpClient, RedirectChainIsBounded) {
   EXPECT_TRUE(navigateWith({hops}).ok);
   std::deque<std::string> tooMany(kMaxRedirects + 1, hop);
   tooMany.push_back("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
-  EXPECT_FALSE(navigateWith({tooMany}).ok);
+  EXPECT_EQ(navigateWith({tooMany}).failure, HttpFailure::TooManyRedirects);
 }
 
 TEST(HttpClient, RedirectOfAFormFails) {
@@ -211,11 +220,14 @@ TEST(HttpClient, RedirectOfAFormFails) {
                                 {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}},
                                L"http://h/", options);
   EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.failure, HttpFailure::RedirectWithBody);
   EXPECT_EQ(run.log.connects.size(), 1u);
 }
 
 TEST(HttpClient, RedirectWithoutLocationFails) {
-  EXPECT_FALSE(navigateWith({{"HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"}}).ok);
+  const Outcome run = navigateWith({{"HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"}});
+  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.failure, HttpFailure::BadRedirect);
 }
 
 TEST(HttpClient, StatusAfterARedirectIsLeftToTheCaller) {
@@ -227,13 +239,13 @@ TEST(HttpClient, StatusAfterARedirectIsLeftToTheCaller) {
 
 TEST(HttpClient, FailureClosesTheConnection) {
   const Outcome run = navigateWith({{"HTTP/1.1 500 Oops\r\nContent-Length: 0\r\n\r\n"}});
-  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.failure, HttpFailure::RefusedStatus);
   EXPECT_GE(run.log.closes, 1);
 }
 
 TEST(HttpClient, UnreachableHostFails) {
-  EXPECT_FALSE(navigateWith({}).ok);
-  EXPECT_FALSE(navigateWith({{"x"}}, L"https://h/").ok);
+  EXPECT_EQ(navigateWith({}).failure, HttpFailure::Connect);
+  EXPECT_EQ(navigateWith({{"x"}}, L"https://h/").failure, HttpFailure::BadUrl);
 }
 
 }  // namespace

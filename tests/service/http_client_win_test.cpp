@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "tests/support/scripted_server_win.h"
 
 namespace kestro {
@@ -14,6 +14,7 @@ using namespace kestro::test;
 
 struct Result {
   bool ok;
+  HttpFailure failure;
   int status;
   std::string body;
 };
@@ -23,7 +24,7 @@ Result get(const std::wstring& url, uint32_t timeoutMs = 10000) {
   RequestOptions options;
   options.timeoutMs = timeoutMs;
   const bool ok = client.navigate(url, options);
-  return {ok, client.status(), std::string(client.body(), client.bodyLength())};
+  return {ok, client.failure(), client.status(), std::string(client.body(), client.bodyLength())};
 }
 
 TEST(HttpClientWinsock, ExplicitPortButHostWithoutIt) {
@@ -56,7 +57,7 @@ TEST(HttpClientWinsock, ErrorStatusesFail) {
   for (int status : {404, 500}) {
     ScriptedServer server({answer(status, "no")});
     const Result result = get(server.url());
-    EXPECT_FALSE(result.ok) << status;
+    EXPECT_EQ(result.failure, HttpFailure::RefusedStatus) << status;
     EXPECT_EQ(result.status, status);
   }
 }
@@ -100,7 +101,7 @@ TEST(HttpClientWinsock, MalformedChunksFail) {
   for (const char* body : bodies) {
     ScriptedServer server(
         {{readRequest(), sendBytes(std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") + body)}});
-    EXPECT_FALSE(get(server.url(), 2000).ok) << body;
+    EXPECT_EQ(get(server.url(), 2000).failure, HttpFailure::BadAnswer) << body;
   }
 }
 
@@ -108,26 +109,26 @@ TEST(HttpClientWinsock, HeaderCap) {
   std::string flood = "HTTP/1.1 200 OK\r\n";
   while (flood.size() <= 70 * 1024) flood += "X-Flood: " + std::string(100, 'f') + "\r\n";
   ScriptedServer server({{readRequest(), sendBytes(flood), silent()}});
-  EXPECT_FALSE(get(server.url()).ok);
+  EXPECT_EQ(get(server.url()).failure, HttpFailure::BadAnswer);
 }
 
 TEST(HttpClientWinsock, BodyCap) {
   ScriptedServer promised({{readRequest(), sendBytes("HTTP/1.1 200 OK\r\nContent-Length: 16777217\r\n\r\n"), silent()}});
-  EXPECT_FALSE(get(promised.url()).ok);
+  EXPECT_EQ(get(promised.url()).failure, HttpFailure::BadAnswer);
 
   ScriptedServer endless({{readRequest(), sendBytes("HTTP/1.0 200 OK\r\n\r\n"), sendBytes(std::string(17 << 20, 'b'))}});
-  EXPECT_FALSE(get(endless.url()).ok);
+  EXPECT_EQ(get(endless.url()).failure, HttpFailure::BadAnswer);
 }
 
 TEST(HttpClientWinsock, CloseMidBodyFails) {
   ScriptedServer server({{readRequest(), sendBytes("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly part"), closeNow()}});
-  EXPECT_FALSE(get(server.url()).ok);
+  EXPECT_EQ(get(server.url()).failure, HttpFailure::BrokenAnswer);
 }
 
 TEST(HttpClientWinsock, SilentServerFailsWithinTheTimeOut) {
   ScriptedServer server({{silent()}});
   const ULONGLONG start = GetTickCount64();
-  EXPECT_FALSE(get(server.url(), 500).ok);
+  EXPECT_EQ(get(server.url(), 500).failure, HttpFailure::NoAnswer);
   const ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_GE(elapsed, 400u);
   EXPECT_LT(elapsed, 5000u);
@@ -139,7 +140,7 @@ TEST(HttpClientWinsock, NobodyListeningFails) {
     ScriptedServer probe({});
     freePort = probe.port();
   }
-  EXPECT_FALSE(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).ok);
+  EXPECT_EQ(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).failure, HttpFailure::Connect);
 }
 
 TEST(HttpClientWinsock, ConnectionsOneAfterAnotherOnAThreadTakeNothingFromTheLastOne) {
@@ -150,14 +151,14 @@ TEST(HttpClientWinsock, ConnectionsOneAfterAnotherOnAThreadTakeNothingFromTheLas
   EXPECT_EQ(get(closing.url()).body, "first");
   ScriptedServer silentOne({{silent()}});
   const ULONGLONG start = GetTickCount64();
-  EXPECT_FALSE(get(silentOne.url(), 500).ok);
+  EXPECT_EQ(get(silentOne.url(), 500).failure, HttpFailure::NoAnswer);
   EXPECT_GE(GetTickCount64() - start, 400u);
   uint16_t freePort;
   {
     ScriptedServer probe({});
     freePort = probe.port();
   }
-  EXPECT_FALSE(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).ok);
+  EXPECT_EQ(get(L"http://127.0.0.1:" + std::to_wstring(freePort) + L"/", 2000).failure, HttpFailure::Connect);
   for (int i = 0; i < 20; ++i) {
     ScriptedServer next({answer(200, "answer " + std::to_string(i))});
     const Result result = get(next.url());

@@ -4,8 +4,8 @@
 
 #include "app/client_state.h"
 #include "app/deployment.h"
-#include "app/text_convert.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "service/announcements_worker.h"
 #include "service/game_list_worker.h"
 #include "service/login_worker.h"
@@ -99,8 +99,9 @@ TEST_F(ReferenceService, AccelerationRequestClasses) {
   EXPECT_FALSE(granted.object().text("servertime").empty());
   EXPECT_TRUE(granted.ok());
 
-  EXPECT_EQ(exchangeWithService(L"%smissing.php", HttpMethod::Get, {}, ReplyShape::Array).failure(),
-            ServiceFailure::Connect);
+  const ServiceReply missing = exchangeWithService(L"%smissing.php", HttpMethod::Get, {}, ReplyShape::Array);
+  EXPECT_EQ(missing.failure(), ServiceFailure::Connect);
+  EXPECT_EQ(missing.cause(), HttpFailure::RefusedStatus);
 }
 
 }  // namespace

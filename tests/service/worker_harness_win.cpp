@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/text_convert.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "service/progress_post_win.h"
 #include "tests/support/message_recorder_win.h"
 

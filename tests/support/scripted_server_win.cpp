@@ -1,6 +1,6 @@
 #include "tests/support/scripted_server_win.h"
 
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 
 namespace kestro::test {
 namespace {

@@ -2,7 +2,7 @@
 // recorder in place of the worker, then the worker's, the tunnel library's
 // and the route installation's messages sent to the window as they come in a
 // run, and what the page shows after each.
-#include "ui/main_window_win.h"
+#include "ui/main/main_window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,12 @@
 #include "accel/tunnel_errors.h"
 #include "app/client_state.h"
 #include "app/settings_store_win.h"
-#include "app/ui_entry_win.h"
 #include "app/window_messages.h"
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "service/voice_catalogue.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/ui/ui_driver_win.h"
+#include "ui/login/login_window_win.h"
 
 namespace kestro {
 namespace {

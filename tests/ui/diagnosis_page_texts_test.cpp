@@ -1,4 +1,4 @@
-#include "ui/diagnosis_page_texts.h"
+#include "ui/main/diagnosis_page_texts.h"
 
 #include <gtest/gtest.h>
 

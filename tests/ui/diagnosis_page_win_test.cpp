@@ -4,7 +4,7 @@
 // and the machine's catalogue is never changed.
 #include <winsock2.h>
 
-#include "ui/main_window_win.h"
+#include "ui/main/main_window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +16,17 @@
 #include "accel/driver_tool.h"
 #include "accel/link_report.h"
 #include "app/client_state.h"
-#include "app/text_convert.h"
-#include "app/ui_entry_win.h"
 #include "app/window_messages.h"
+#include "base/text_convert.h"
 #include "diag/diagnosis_checks.h"
 #include "diag/host_resolver_win.h"
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "tests/diag/scripted_scans_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "ui/behaviors/page_behaviors.h"
-#include "ui/diagnosis_page_texts.h"
+#include "ui/login/login_window_win.h"
+#include "ui/main/diagnosis_page_texts.h"
 
 namespace kestro {
 namespace {

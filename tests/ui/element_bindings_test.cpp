@@ -1,4 +1,4 @@
-#include "ui/element_bindings.h"
+#include "ui/host/element_bindings.h"
 
 #include <gtest/gtest.h>
 

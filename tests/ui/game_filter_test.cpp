@@ -1,4 +1,4 @@
-#include "ui/game_filter.h"
+#include "ui/main/game_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // What every window shares, with a window of the tests' own.
-#include "ui/html_window_win.h"
+#include "ui/host/html_window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ class PagelessWindow final : public HtmlWindow {
     setDisplay(1, L"none");
     initialised = true;
   }
-  bool ownsMessage(UINT message) const override { return message == kReport; }
-  void onWindowMessage(UINT, WPARAM, LPARAM) override {
+  void onWindowMessage(UINT message, WPARAM, LPARAM) override {
+    if (message != kReport) return;
     htmlayout::dom::element bar = element(1);
     bar.set_attribute("value", L"50");
     ++reports;

@@ -1,6 +1,6 @@
 // The login window as a new user meets it: real clicks and typing on the test
 // display, against the reference service that scripts/test starts.
-#include "ui/login_window_win.h"
+#include "ui/login/login_window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@
 #include "app/deployment.h"
 #include "app/password_codec.h"
 #include "app/settings_store_win.h"
-#include "app/text_convert.h"
-#include "app/ui_entry_win.h"
-#include "htmlayout/window_host_win.h"
+#include "base/text_convert.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "service/service_exchange.h"
 #include "tests/support/scripted_server_win.h"
 #include "tests/support/wine_host_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"
-#include "ui/shell_open_win.h"
+#include "ui/host/shell_open_win.h"
+#include "ui/main/main_window_win.h"
 
 namespace kestro {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/main_window_texts.h"
+#include "ui/main/main_window_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // Winsock before windows.h: the stopped-service port is found with a socket.
 #include <winsock2.h>
 
-#include "ui/main_window_win.h"
+#include "ui/main/main_window_win.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +15,22 @@
 #include "app/client_state.h"
 #include "app/deployment.h"
 #include "app/settings_store_win.h"
-#include "app/text_convert.h"
-#include "app/ui_entry_win.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
-#include "htmlayout/window_host_win.h"
+#include "base/text_convert.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "nodes/latency_report.h"
 #include "nodes/node_ranking.h"
 #include "service/service_exchange.h"
 #include "service/voice_catalogue.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"
-#include "ui/game_filter.h"
-#include "ui/main_window_texts.h"
-#include "ui/open_file_dialog_win.h"
-#include "ui/shell_open_win.h"
-#include "ui/tray_icon_win.h"
+#include "ui/host/open_file_dialog_win.h"
+#include "ui/host/shell_open_win.h"
+#include "ui/login/login_window_win.h"
+#include "ui/main/game_filter.h"
+#include "ui/main/main_window_texts.h"
+#include "ui/main/tray_icon_win.h"
 
 namespace kestro {
 namespace {

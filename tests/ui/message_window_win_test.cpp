@@ -1,8 +1,8 @@
-#include "ui/message_window_win.h"
+#include "ui/host/message_window_win.h"
 
 #include <gtest/gtest.h>
 
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"
 

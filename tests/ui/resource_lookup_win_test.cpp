@@ -1,4 +1,4 @@
-#include "ui/resource_lookup_win.h"
+#include "ui/host/resource_lookup_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/resource_names.h"
+#include "ui/host/resource_names.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/step_table.h"
+#include "ui/main/step_table.h"
 
 #include <gtest/gtest.h>
 

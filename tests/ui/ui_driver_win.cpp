@@ -14,10 +14,10 @@
 
 #include "app/client_state.h"
 #include "app/settings_store_win.h"
-#include "app/text_convert.h"
+#include "base/text_convert.h"
 #include "htmlayout/display_scale.h"
 #include "htmlayout/dom.h"
-#include "htmlayout/window_host_win.h"
+#include "htmlayout/win32/window_host_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace kestro::test {

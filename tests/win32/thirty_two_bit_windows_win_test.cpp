@@ -3,7 +3,7 @@
 
 #include "accel/virtual_adapter_win.h"
 #include "app/client_state.h"
-#include "app/startup_win.h"
+#include "app/entry/startup_win.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/support/wine_host_win.h"
 

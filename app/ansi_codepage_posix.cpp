@@ -1,9 +1,0 @@
-// Natively the ANSI code page is UTF-8.
-#include "app/text_convert.h"
-
-namespace kestro {
-
-std::string toAnsi(std::wstring_view text) { return toUtf8(text); }
-std::wstring fromAnsi(std::string_view bytes) { return fromUtf8(bytes); }
-
-}  // namespace kestro
