@@ -94,6 +94,7 @@ bool requestTunnelParams(const AccStartArgument& argument, TunnelParams& params)
     return false;
   }
   ClientState::instance().setRouteTargets(params.routes);
+  ClientState::instance().setTunnelNode(fromAnsi(params.nodeIp));
   sendAccStep(step, kStepOk);
   return true;
 }
@@ -154,7 +155,7 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
   // A tunnel that ended without the stop command leaves its stored handle
   // and its routes behind.
   const UniqueHandle left(static_cast<HANDLE>(state.takeStopEventIf(shared)));
-  removeInstalledRoutes();
+  removeRoutesOf(attempt);
   postAttemptReport(WM_TUNNEL_CLOSED, attempt);
 }
 

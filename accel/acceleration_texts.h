@@ -2,6 +2,9 @@
 // shown as titles and details of the progress table's rows.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 namespace kestro::acctext {
 
 // Step titles, rows 0 to 6.
@@ -41,5 +44,10 @@ inline constexpr wchar_t kAdapterNotFound[] =
 inline constexpr wchar_t kSomeRoutesFailed[] =
     L"部分路由条目添加失败，这可能导致游戏加速不成功，请进入游戏后返回加速器流量面板查看是否有流量通过";
 inline constexpr wchar_t kRoutesFailed[] = L"设置网络目标地址路由异常错误，请确认您具有计算机的管理员权限";
+// Rows whose journal entry could not be written are not created: a crash
+// would leave them where no later start could find them.
+inline std::wstring routesNotJournalled(size_t count) {
+  return L"无法写入路由记录，" + std::to_wstring(count) + L"条路由未添加";
+}
 
 }  // namespace kestro::acctext

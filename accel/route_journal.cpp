@@ -37,6 +37,26 @@ std::wstring journalEntryText(const ForwardRow& row) {
          std::to_wstring(row.forwardIfIndex);
 }
 
+std::wstring journalValueName(const ForwardRow& row, const JournalOwner& owner) {
+  wchar_t start[17];
+  std::swprintf(start, std::size(start), L"%llx", static_cast<unsigned long long>(owner.startTime));
+  return journalEntryText(row) + L" " + std::to_wstring(owner.processId) + L"." + start;
+}
+
+std::optional<JournalOwner> journalValueOwner(const std::wstring& name) {
+  const size_t space = name.rfind(L' ');
+  if (space == std::wstring::npos) return std::nullopt;
+  const std::wstring tag = name.substr(space + 1);
+  unsigned long processId = 0;
+  unsigned long long startTime = 0;
+  wchar_t rest = 0;
+  if (tag.find(L'.') == std::wstring::npos ||
+      std::swscanf(tag.c_str(), L"%10lu.%16llx%lc", &processId, &startTime, &rest) != 2) {
+    return std::nullopt;
+  }
+  return JournalOwner{static_cast<uint32_t>(processId), startTime};
+}
+
 std::optional<ForwardRow> journalEntryRow(const std::wstring& text) {
   wchar_t destination[16], mask[16], nextHop[16];
   unsigned long interfaceIndex = 0;

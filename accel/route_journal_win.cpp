@@ -1,11 +1,13 @@
 #include "accel/route_journal_win.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "accel/route_journal.h"
 #include "accel/route_system_win.h"
 #include "app/registry_key_win.h"
+#include "base/unique_handle_win.h"
 
 namespace kestro {
 namespace {
@@ -35,21 +37,44 @@ std::vector<std::pair<std::wstring, std::wstring>> journalEntries(HKEY key) {
   return entries;
 }
 
+uint64_t fileTimeValue(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// When the process started; nothing when it cannot be asked.
+std::optional<uint64_t> startTimeOf(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return std::nullopt;
+  return fileTimeValue(created);
+}
+
 }  // namespace
+
+JournalOwner thisProgram() {
+  static const JournalOwner self{GetCurrentProcessId(), startTimeOf(GetCurrentProcess()).value_or(0)};
+  return self;
+}
+
+bool ownerRuns(const JournalOwner& owner) {
+  const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.processId));
+  if (!process) return false;
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process.get(), &exitCode) || exitCode != STILL_ACTIVE) return false;
+  return startTimeOf(process.get()) == owner.startTime;
+}
 
 bool journalRoute(const ForwardRow& row) {
   RegistryKey key;
   if (RegistryKey::openOrCreate(HKEY_LOCAL_MACHINE, kRouteJournalKey, kJournalAccess, key) != ERROR_SUCCESS) {
     return false;
   }
-  const std::wstring text = journalEntryText(row);
-  return key.writeText(text.c_str(), text) == ERROR_SUCCESS;
+  return key.writeText(journalValueName(row, thisProgram()).c_str(), journalEntryText(row)) == ERROR_SUCCESS;
 }
 
 void unjournalRoute(const ForwardRow& row) {
   RegistryKey key;
   if (RegistryKey::open(HKEY_LOCAL_MACHINE, kRouteJournalKey, kJournalAccess, key) != ERROR_SUCCESS) return;
-  key.deleteValue(journalEntryText(row).c_str());
+  key.deleteValue(journalValueName(row, thisProgram()).c_str());
 }
 
 size_t sweepRouteJournal() {
@@ -57,6 +82,8 @@ size_t sweepRouteJournal() {
   if (RegistryKey::open(HKEY_LOCAL_MACHINE, kRouteJournalKey, kJournalAccess, key) != ERROR_SUCCESS) return 0;
   size_t swept = 0;
   for (const auto& [name, text] : journalEntries(key.get())) {
+    // A program running in another session keeps its rows and their entries.
+    if (const auto owner = journalValueOwner(name); owner && ownerRuns(*owner)) continue;
     if (const auto row = journalEntryRow(text)) {
       MIB_IPFORWARDROW systemRow = systemRowOf(*row);
       routeSystem().deleteIpForwardEntry(&systemRow);

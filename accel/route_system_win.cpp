@@ -1,5 +1,7 @@
 #include "accel/route_system_win.h"
 
+#include "accel/route_journal_win.h"
+
 namespace kestro {
 namespace {
 
@@ -49,6 +51,7 @@ RouteSystem RouteSystem::real() {
   system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return CreateIpForwardEntry(row); };
   system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return DeleteIpForwardEntry(row); };
   system.windowsMajorVersion = majorVersion;
+  system.journalRow = journalRoute;
   return system;
 }
 

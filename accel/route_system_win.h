@@ -23,6 +23,9 @@ struct RouteSystem {
   std::function<DWORD(MIB_IPFORWARDROW* row)> deleteIpForwardEntry;
   // The major version of Windows; false when it cannot be read.
   std::function<bool(DWORD& major)> windowsMajorVersion;
+  // Writes a row's entry in the route journal (journalRoute); false when the
+  // registry refused it.
+  std::function<bool(const ForwardRow& row)> journalRow;
 
   static RouteSystem real();
 };

@@ -1,6 +1,7 @@
 #include "accel/routes_win.h"
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <memory>
 #include <mutex>
@@ -14,18 +15,37 @@
 #include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
 #include "accel/route_system_win.h"
+#include "accel/route_targets.h"
 #include "app/client_state.h"
+#include "app/deployment.h"
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
 #include "base/text_convert.h"
+#include "service/http_url.h"
 
 namespace kestro {
 namespace {
 
-// Held while rows are added to or removed from the system's table.
-std::mutex& routeTableLock() {
-  static std::mutex* lock = new std::mutex;  // never destroyed: a late worker may still take it
-  return *lock;
+// The program's rows in the system's table and the attempt that may add to
+// them; every change of either happens under the lock.
+struct RouteOwnership {
+  std::mutex lock;
+  std::optional<uint32_t> owner;  // the attempt that may add rows; none after an end
+};
+
+RouteOwnership& ownership() {
+  static auto* routes = new RouteOwnership;  // never destroyed: a late worker may still take it
+  return *routes;
+}
+
+// Deletes every recorded row; the caller holds the lock.
+void deleteRecordedRows() {
+  RouteSystem& system = routeSystem();
+  for (const ForwardRow& row : ClientState::instance().takeInstalledRoutes()) {
+    MIB_IPFORWARDROW systemRow = systemRowOf(row);
+    system.deleteIpForwardEntry(&systemRow);
+    unjournalRoute(row);
+  }
 }
 
 uint32_t dottedAddress(const std::string& text) { return inet_addr(text.c_str()); }
@@ -47,23 +67,59 @@ std::optional<std::vector<AdapterAddressEntry>> adapterAddresses() {
   return entries;
 }
 
-AccStepRecord& routeStepRecord() {
-  // Never destroyed: the thread may still report while the process exits.
-  static AccStepRecord* record = new AccStepRecord;
-  record->row = kRouteStepRow;
-  record->title = acctext::kTitleRoutes;
-  return *record;
+// The service's address, which no route may cover: its host as written in the
+// base URL, or (a name) as the system resolves it; nothing when unknown.
+std::optional<uint32_t> serviceAddress() {
+  const std::optional<HttpUrl> url = parseHttpUrl(serviceBaseUrl(), 80);
+  if (!url) return std::nullopt;
+  if (const auto numeric = parseDottedAddress(url->host)) return numeric;
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return std::nullopt;
+  std::optional<uint32_t> address;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(toAnsi(url->host).c_str(), nullptr, &hints, &found) == 0 && found != nullptr) {
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(found);
+  }
+  WSACleanup();
+  return address;
+}
+
+// Each run reports through a record of its own: runs of two attempts may
+// overlap, and a report is sent, so the record outlives it.
+AccStepRecord routeStepRecord(uint32_t attempt) {
+  AccStepRecord record;
+  record.row = kRouteStepRow;
+  record.title = acctext::kTitleRoutes;
+  record.attempt = attempt;
+  return record;
+}
+
+std::wstring joined(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"；") + line;
+  return text;
 }
 
 }  // namespace
 
+void claimRoutes(uint32_t attempt) {
+  RouteOwnership& routes = ownership();
+  const std::lock_guard lock(routes.lock);
+  // Rows left from an earlier acceleration go before this one's come.
+  deleteRecordedRows();
+  routes.owner = attempt;
+}
+
 void startRouteInstallation(uint32_t attempt) {
+  claimRoutes(attempt);
   startDetachedWorker([attempt] { installRoutes(attempt); });
 }
 
 void installRoutes(uint32_t attempt) {
-  AccStepRecord& record = routeStepRecord();
-  record.attempt = attempt;
+  AccStepRecord record = routeStepRecord(attempt);
   sendAccStep(record, kStepRunning);
 
   ClientState& state = ClientState::instance();
@@ -83,29 +139,29 @@ void installRoutes(uint32_t attempt) {
   }
   const uint32_t nextHop = dottedAddress(toAnsi(state.tunnelGateway()));
 
-  removeInstalledRoutes();
-  size_t succeeded = 0;
-  const std::vector<RouteTarget> targets = state.routeTargets();
-  for (const RouteTarget& target : targets) {
-    const ForwardRow row = makeRouteRow(dottedAddress(toAnsi(target.address)),
-                                        dottedAddress(prefixLengthMask(target.prefixLength)), nextHop,
-                                        *interfaceIndex, 1);
-    const DWORD result = addRoute(row);
-    if (result == ERROR_SUCCESS || result == ERROR_OBJECT_ALREADY_EXISTS) ++succeeded;
+  const RouteTargetCheck check =
+      checkRouteTargets(state.routeTargets(), parseDottedAddress(state.tunnelNode()), serviceAddress());
+  std::vector<std::wstring> warnings = check.refusals;
+  size_t failed = 0;
+  size_t notJournalled = 0;
+  for (const CheckedRouteTarget& target : check.accepted) {
+    const DWORD result = addRoute(attempt, makeRouteRow(target.address, target.mask, nextHop, *interfaceIndex, 1));
+    // Stopped, ended or replaced meanwhile: the rest would go at once.
+    if (result == kRouteNotOwned) break;
+    if (result == kRouteNotJournalled) ++notJournalled;
+    if (result != ERROR_SUCCESS && result != ERROR_OBJECT_ALREADY_EXISTS) ++failed;
   }
-  // A tunnel that ended (or was stopped) while this thread was adding routes
-  // removed only the rows recorded by then; its stop event is gone (or a newer
-  // attempt runs), so the rest go too.
-  if (state.stopEvent() == nullptr || state.accelerationAttempt != attempt) removeInstalledRoutes();
-  if (succeeded == targets.size()) {
+  if (notJournalled > 0) warnings.push_back(acctext::routesNotJournalled(notJournalled));
+  if (failed > 0) warnings.push_back(acctext::kSomeRoutesFailed);
+  if (warnings.empty()) {
     sendAccStep(record, kStepOk);
   } else {
-    sendAccStep(record, kStepWarn, acctext::kSomeRoutesFailed);
+    sendAccStep(record, kStepWarn, joined(warnings));
   }
   postAttemptReport(WM_ROUTES_READY, attempt);
 }
 
-DWORD addRoute(ForwardRow row) {
+DWORD addRoute(uint32_t attempt, ForwardRow row) {
   RouteSystem& system = routeSystem();
   DWORD major = 0;
   if (!system.windowsMajorVersion(major)) return 1;
@@ -119,23 +175,31 @@ DWORD addRoute(ForwardRow row) {
     if (const DWORD result = system.getIpInterfaceEntry(&interfaceRow); result != ERROR_SUCCESS) return result;
     row.forwardMetric1 = interfaceRow.Metric;
   }
-  // Recorded, journalled and created under the lock that removal takes: a
-  // removal on another thread never runs between the record and the row.
-  const std::lock_guard lock(routeTableLock());
+  // Checked, journalled, recorded and created under the lock that removal
+  // takes: a removal never runs between the record and the row, and a row
+  // that a crash could leave behind is always one the next start can sweep.
+  RouteOwnership& routes = ownership();
+  const std::lock_guard lock(routes.lock);
+  if (routes.owner != attempt) return kRouteNotOwned;
+  if (!system.journalRow(row)) return kRouteNotJournalled;
   ClientState::instance().appendInstalledRoute(row);
-  journalRoute(row);
   MIB_IPFORWARDROW systemRow = systemRowOf(row);
   return system.createIpForwardEntry(&systemRow);
 }
 
 void removeInstalledRoutes() {
-  RouteSystem& system = routeSystem();
-  const std::lock_guard lock(routeTableLock());
-  for (const ForwardRow& row : ClientState::instance().takeInstalledRoutes()) {
-    MIB_IPFORWARDROW systemRow = systemRowOf(row);
-    system.deleteIpForwardEntry(&systemRow);
-    unjournalRoute(row);
-  }
+  RouteOwnership& routes = ownership();
+  const std::lock_guard lock(routes.lock);
+  routes.owner.reset();
+  deleteRecordedRows();
+}
+
+void removeRoutesOf(uint32_t attempt) {
+  RouteOwnership& routes = ownership();
+  const std::lock_guard lock(routes.lock);
+  if (routes.owner != attempt) return;
+  routes.owner.reset();
+  deleteRecordedRows();
 }
 
 }  // namespace kestro

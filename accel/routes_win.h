@@ -1,6 +1,12 @@
 // Route installation: once the tunnel is up, one IPv4 route per destination of
 // acc.php through the virtual adapter, with the tunnel's gateway as next hop.
 // Every row asked for is recorded in installedRoutes so that it can be removed.
+//
+// The rows belong to one acceleration attempt at a time: the attempt whose
+// route run was started last. A run of an earlier attempt (left over from a
+// failed start) adds nothing once a later one took the routes, and removes
+// nothing of it; stop, the tunnel's end and the program's exit end the
+// ownership, so that a run still adding rows adds no more.
 #pragma once
 
 #include <windows.h>
@@ -9,24 +15,36 @@
 
 namespace kestro {
 
-// Starts the route installation thread for an acceleration attempt (the main
-// window does this on WM_TUNNEL_CONNECTED); the thread handle is not kept.
+// What addRoute answers besides the system's codes.
+inline constexpr DWORD kRouteNotOwned = ERROR_CANCELLED;        // the attempt no longer owns the routes
+inline constexpr DWORD kRouteNotJournalled = ERROR_WRITE_FAULT;  // the journal could not be written: not created
+
+// The main window calls this on WM_TUNNEL_CONNECTED: `attempt` takes the
+// routes (rows of an earlier one go now), and its route installation thread
+// starts; the thread handle is not kept.
 void startRouteInstallation(uint32_t attempt);
 
-// The thread's work on the calling thread: reports row 6 with WM_ACC_STEP and
-// ends by posting WM_ROUTES_READY, or WM_ACC_STOP when no route could be set.
-// Routes are kept only while the tunnel's stop event is held in ClientState
-// and `attempt` is still the current acceleration attempt.
+// The thread's work on the calling thread, for an attempt that took the
+// routes: reports row 6 with WM_ACC_STEP and ends by posting WM_ROUTES_READY,
+// or WM_ACC_STOP when no route could be set.
 void installRoutes(uint32_t attempt);
 
-// Adds one route: the interface's own metric on Windows after XP where IP
-// Helper has GetIpInterfaceEntry (else metric 1), then the row
-// is recorded and handed to the system. Returns the system's error code, 0 on success.
-DWORD addRoute(ForwardRow row);
+// `attempt` takes the routes, as startRouteInstallation does.
+void claimRoutes(uint32_t attempt);
 
-// Deletes every recorded row from the forward table in order (results ignored)
-// and empties the record. Stop calls it; so do the end of a tunnel that ended by
-// itself and the program's exit, so routes never outlive the tunnel.
+// Adds one route for `attempt`: the interface's own metric on Windows after XP
+// where IP Helper has GetIpInterfaceEntry (else metric 1); then, while the
+// attempt owns the routes, the row is journalled, recorded and handed to the
+// system. Returns the system's error code (0 on success), kRouteNotOwned or
+// kRouteNotJournalled.
+DWORD addRoute(uint32_t attempt, ForwardRow row);
+
+// Deletes every recorded row from the forward table in order (results ignored),
+// empties the record and ends the ownership. Stop calls it; so do the end of a
+// tunnel and the program's exit, so routes never outlive the tunnel.
 void removeInstalledRoutes();
+// The same, only while `attempt` owns the routes (a late report of an earlier
+// attempt removes nothing of a later one).
+void removeRoutesOf(uint32_t attempt);
 
 }  // namespace kestro

@@ -89,6 +89,8 @@ std::wstring ClientState::tunnelGateway() const { return copyOf(mutex_, tunnelGa
 void ClientState::setTunnelGateway(std::wstring value) { replace(mutex_, tunnelGateway_, std::move(value)); }
 std::wstring ClientState::adapterAddress() const { return copyOf(mutex_, adapterAddress_); }
 void ClientState::setAdapterAddress(std::wstring value) { replace(mutex_, adapterAddress_, std::move(value)); }
+std::wstring ClientState::tunnelNode() const { return copyOf(mutex_, tunnelNode_); }
+void ClientState::setTunnelNode(std::wstring value) { replace(mutex_, tunnelNode_, std::move(value)); }
 std::wstring ClientState::adapterMask() const { return copyOf(mutex_, adapterMask_); }
 void ClientState::setAdapterMask(std::wstring value) { replace(mutex_, adapterMask_, std::move(value)); }
 

@@ -71,6 +71,9 @@ class ClientState {
   // Acceleration.
   std::wstring monitorToken() const;
   void setMonitorToken(std::wstring value);
+  // The node the tunnel goes to ("nodeip" of acc.php): no route may cover it.
+  std::wstring tunnelNode() const;
+  void setTunnelNode(std::wstring value);
   std::wstring tunnelGateway() const;
   void setTunnelGateway(std::wstring value);
   std::wstring adapterAddress() const;
@@ -118,6 +121,7 @@ class ClientState {
   std::wstring ipAddress_;
   std::wstring ipName_;
   std::wstring monitorToken_;
+  std::wstring tunnelNode_;
   std::wstring tunnelGateway_;
   std::wstring adapterAddress_;
   std::wstring adapterMask_;

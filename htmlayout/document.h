@@ -93,7 +93,7 @@ class document {
 
   // Input from the host, in view coordinates; true when an element consumed it.
   bool mouse(unsigned cmd, point p, unsigned buttons, unsigned alt_state, int wheel = 0);
-  bool key(unsigned cmd, unsigned code, unsigned alt_state);
+  bool key(unsigned cmd, unsigned code, unsigned alt_state, bool repeated = false);
   void set_focus(HELEMENT el, bool by_mouse = false);
   HELEMENT focus() const { return focus_; }
   // Tab and Shift+Tab: the next (previous) shown, enabled form control

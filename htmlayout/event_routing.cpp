@@ -222,7 +222,7 @@ bool document::mouse(unsigned cmd, point pt, unsigned buttons, unsigned alt_stat
   return consumed;
 }
 
-bool document::key(unsigned cmd, unsigned code, unsigned alt_state) {
+bool document::key(unsigned cmd, unsigned code, unsigned alt_state, bool repeated) {
   HELEMENT target = focus_ ? focus_ : root_;
   if (!target) return false;
   KEY_PARAMS p;
@@ -230,6 +230,7 @@ bool document::key(unsigned cmd, unsigned code, unsigned alt_state) {
   p.target = target;
   p.key_code = code;
   p.alt_state = alt_state;
+  p.repeated = repeated;
   bool consumed = route(target, HANDLE_KEY, p.cmd, &p);
   if (!consumed && cmd == KEY_DOWN && code == KEYCODE_TAB) consumed = focus_next((alt_state & SHIFT_KEY_PRESSED) != 0);
   if (!consumed && cmd == KEY_DOWN) consumed = scroll_by_key(code);

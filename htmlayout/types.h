@@ -123,6 +123,7 @@ struct KEY_PARAMS {
   HELEMENT target = nullptr;
   unsigned key_code = 0;  // virtual key, or the character for KEY_CHAR
   unsigned alt_state = 0;
+  bool repeated = false;  // KEY_DOWN of a key that was already down (held)
 };
 
 struct FOCUS_PARAMS {

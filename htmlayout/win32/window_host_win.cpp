@@ -85,7 +85,7 @@ class window_host : public document_host {
   void rescale(int dpi);
   void paint();
   bool mouse(unsigned cmd, LPARAM lp, WPARAM wp, int wheel = 0);
-  bool key(unsigned cmd, WPARAM wp);
+  bool key(unsigned cmd, WPARAM wp, bool repeated);
   void update_tooltip();
   unsigned alt_state() const {
     return (GetKeyState(VK_CONTROL) < 0 ? CONTROL_KEY_PRESSED : 0) | (GetKeyState(VK_SHIFT) < 0 ? SHIFT_KEY_PRESSED : 0) |
@@ -179,8 +179,8 @@ void window_host::rescale(int dpi) {
   edits_.sync();
 }
 
-bool window_host::key(unsigned cmd, WPARAM wp) {
-  bool consumed = doc_.key(cmd, static_cast<unsigned>(wp), alt_state());
+bool window_host::key(unsigned cmd, WPARAM wp, bool repeated) {
+  bool consumed = doc_.key(cmd, static_cast<unsigned>(wp), alt_state(), repeated);
   if (destroyed) return consumed;
   // Tab moved the page's focus: the keyboard follows at once, so that the
   // next key already reaches the box it moved to.
@@ -274,7 +274,8 @@ LRESULT window_host::handle(UINT msg, WPARAM wp, LPARAM lp, BOOL* handled) {
       *handled = mouse(MOUSE_WHEEL, MAKELPARAM(pt.x, pt.y), GET_KEYSTATE_WPARAM(wp), GET_WHEEL_DELTA_WPARAM(wp));
       return 0;
     }
-    case WM_KEYDOWN: *handled = key(KEY_DOWN, wp); return 0;
+    // Bit 30: the key was down before (a repeat of a held key).
+    case WM_KEYDOWN: *handled = key(KEY_DOWN, wp, (lp & 0x40000000) != 0); return 0;
     case WM_KEYUP: *handled = doc_.key(KEY_UP, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_CHAR: *handled = doc_.key(KEY_CHAR, static_cast<unsigned>(wp), alt_state()); return 0;
     case WM_TIMER:

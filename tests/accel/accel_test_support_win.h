@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "accel/acc_step_record.h"
+#include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
 #include "accel/tcp_tuning_win.h"
 #include "accel/virtual_adapter_win.h"
@@ -53,6 +54,10 @@ inline RouteSystem refusingRouteSystem() {
     major = 6;
     return true;
   };
+  system.journalRow = [](const ForwardRow&) {
+    ADD_FAILURE() << "the route journal written outside a scripted route table";
+    return false;
+  };
   return system;
 }
 
@@ -84,6 +89,7 @@ class ScriptedRouteTable {
       major = majorVersion;
       return true;
     };
+    system.journalRow = [this](const ForwardRow& row) { return journalWrites && journalRoute(row); };
   }
   ~ScriptedRouteTable() { routeSystem() = refusingRouteSystem(); }
   ScriptedRouteTable(const ScriptedRouteTable&) = delete;
@@ -96,6 +102,7 @@ class ScriptedRouteTable {
   DWORD interfaceResult = ERROR_SUCCESS;
   ULONG interfaceMetric = 25;
   DWORD majorVersion = 6;
+  bool journalWrites = true;  // false: the registry refuses every journal entry
 
   // What the code asked for.
   std::vector<MIB_IPFORWARDROW> created;

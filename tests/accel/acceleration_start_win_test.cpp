@@ -331,6 +331,7 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
     if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
     if (entry.wParam == 3) state.setAdapterMask(entry.detail);
   }
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   ASSERT_EQ(state.installedRoutes().size(), 2u);

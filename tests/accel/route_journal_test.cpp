@@ -40,5 +40,20 @@ TEST(RouteJournalEntry, TextThatIsNotAnEntryNamesNoRow) {
   }
 }
 
+// Each entry names the program that wrote it, so a start-up sweep can leave
+// the rows of a program running in another user's session.
+TEST(RouteJournalEntry, AValueNameCarriesItsOwnerAndAnOlderNameNone) {
+  const ForwardRow row = makeRouteRow(address(198, 51, 100, 0), address(255, 255, 255, 240),
+                                      address(203, 0, 113, 249), 12, 25);
+  const JournalOwner owner{4242, 0x01DB2C3D4E5F6071ull};
+  const std::wstring name = journalValueName(row, owner);
+  EXPECT_EQ(name, L"198.51.100.0 255.255.255.240 203.0.113.249 12 4242.1db2c3d4e5f6071");
+  EXPECT_EQ(journalValueOwner(name), owner);
+  for (const wchar_t* other : {L"198.51.100.0 255.255.255.240 203.0.113.249 12", L"", L"x 12.", L"x .5", L"x 1.2.3.4",
+                               L"x 12.zz"}) {
+    EXPECT_EQ(journalValueOwner(other), std::nullopt) << toUtf8(other);
+  }
+}
+
 }  // namespace
 }  // namespace kestro

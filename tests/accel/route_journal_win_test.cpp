@@ -49,8 +49,9 @@ TEST_F(RouteJournal, ARowIsJournalledBeforeItIsCreatedAndLeavesAfterItIsDeleted)
     return DWORD{ERROR_SUCCESS};
   };
   const ForwardRow row = routeTo(inet_addr("198.51.100.30"));
-  ASSERT_EQ(addRoute(row), DWORD{ERROR_SUCCESS});
-  EXPECT_EQ(atCreation, std::vector<std::wstring>{journalEntryText(row)});
+  claimRoutes(1);
+  ASSERT_EQ(addRoute(1, row), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(atCreation, std::vector<std::wstring>{journalValueName(row, thisProgram())});
   removeInstalledRoutes();
   EXPECT_TRUE(test::routeJournalEntries().empty());
   ASSERT_EQ(table.deletedRows().size(), 1u);
@@ -77,6 +78,27 @@ TEST_F(RouteJournal, TheRowsOfACrashedRunAreSweptAtTheNextStart) {
   EXPECT_EQ(sweepRouteJournal(), 0u) << "nothing is swept twice";
 }
 
+// The journal and the forward table are the machine's, the program runs once
+// per user session: a start-up sweep leaves the rows of a program that still
+// runs (here: this one, standing for the first user's) and takes those of one
+// that ended.
+TEST_F(RouteJournal, TheSweepLeavesTheRowsOfAProgramThatStillRuns) {
+  const ForwardRow running = routeTo(inet_addr("198.51.100.30"));
+  const ForwardRow ended = routeTo(inet_addr("192.0.2.10"));
+  const ForwardRow reused = routeTo(inet_addr("192.0.2.11"));
+  writeJournalValue(journalValueName(running, thisProgram()).c_str(), journalEntryText(running));
+  // A program that has ended, and a later program with the same process id.
+  writeJournalValue(journalValueName(ended, JournalOwner{0x7FFFFFF0, 1}).c_str(), journalEntryText(ended));
+  writeJournalValue(journalValueName(reused, JournalOwner{thisProgram().processId, thisProgram().startTime + 1}).c_str(),
+                    journalEntryText(reused));
+  test::ScriptedRouteTable table;
+  EXPECT_EQ(sweepRouteJournal(), 2u);
+  std::set<uint32_t> deleted;
+  for (const auto& row : table.deletedRows()) deleted.insert(row.dwForwardDest);
+  EXPECT_EQ(deleted, (std::set<uint32_t>{ended.forwardDest, reused.forwardDest}));
+  EXPECT_EQ(test::routeJournalEntries(), std::vector<std::wstring>{journalValueName(running, thisProgram())});
+}
+
 // The tunnel's end removes the routes on its own thread while the route thread
 // is still creating one: the row it is creating is removed too, after its creation.
 TEST(AccelerationLifecycle, ARowBeingCreatedWhenTheTunnelEndsIsRemovedAfterItsCreation) {
@@ -101,7 +123,8 @@ TEST(AccelerationLifecycle, ARowBeingCreatedWhenTheTunnelEndsIsRemovedAfterItsCr
     order.push_back("deleted");
     return DWORD{ERROR_SUCCESS};
   };
-  std::thread routeThread([&] { addRoute(routeTo(inet_addr("198.51.100.30"))); });
+  claimRoutes(1);
+  std::thread routeThread([&] { addRoute(1, routeTo(inet_addr("198.51.100.30"))); });
   {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return creating; });

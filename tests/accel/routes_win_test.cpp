@@ -51,6 +51,7 @@ class Routes : public ::testing::Test {
 };
 
 TEST_F(Routes, EveryFieldOfEveryRow) {
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports(), (std::vector<std::pair<int32_t, std::wstring>>{{kStepRunning, L""}, {kStepOk, L""}}));
@@ -90,6 +91,7 @@ TEST_F(Routes, EveryFieldOfEveryRow) {
 
 TEST_F(Routes, WindowsXpKeepsMetricOne) {
   table.majorVersion = 5;
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   for (const auto& row : table.created) EXPECT_EQ(row.dwForwardMetric1, 1u);
@@ -99,6 +101,7 @@ TEST_F(Routes, WindowsXpKeepsMetricOne) {
 TEST_F(Routes, AnIpHelperWithoutTheInterfaceCallKeepsMetricOne) {
   // Wine's IP Helper has no GetIpInterfaceEntry: the routes still go in.
   routeSystem().getIpInterfaceEntry = nullptr;
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   ASSERT_EQ(table.created.size(), 4u);
@@ -108,6 +111,7 @@ TEST_F(Routes, AnIpHelperWithoutTheInterfaceCallKeepsMetricOne) {
 
 TEST_F(Routes, ARouteAlreadyPresentCountsAsAdded) {
   table.createResults[address("198.51.100.0")] = ERROR_OBJECT_ALREADY_EXISTS;
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
@@ -115,6 +119,7 @@ TEST_F(Routes, ARouteAlreadyPresentCountsAsAdded) {
 
 TEST_F(Routes, ARefusedRouteWarnsAndTheAccelerationGoesOn) {
   table.createResults[address("192.0.2.0")] = ERROR_ACCESS_DENIED;
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepWarn, acctext::kSomeRoutesFailed}));
@@ -125,6 +130,7 @@ TEST_F(Routes, ARefusedRouteWarnsAndTheAccelerationGoesOn) {
 
 TEST_F(Routes, AnInterfaceLookupFailureAddsNothingForThatRoute) {
   table.interfaceResult = ERROR_NOT_FOUND;
+  claimRoutes(0);
   installRoutes(0);
   EXPECT_TRUE(table.created.empty());
   EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
@@ -133,6 +139,7 @@ TEST_F(Routes, AnInterfaceLookupFailureAddsNothingForThatRoute) {
 
 TEST_F(Routes, NoTargetsIsAllDone) {
   ClientState::instance().setRouteTargets({});
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
@@ -141,6 +148,7 @@ TEST_F(Routes, NoTargetsIsAllDone) {
 
 TEST_F(Routes, AnAddressNoAdapterCarriesStopsTheAcceleration) {
   ClientState::instance().setAdapterAddress(L"10.77.0.99");
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.pumpUntilMessage(WM_ACC_STOP, 5000));
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepError, acctext::kAdapterNotFound}));
@@ -150,9 +158,11 @@ TEST_F(Routes, AnAddressNoAdapterCarriesStopsTheAcceleration) {
 
 TEST_F(Routes, NoAdapterInformationOrNoAddressFails) {
   table.adaptersInfoResult = ERROR_NOT_SUPPORTED;
+  claimRoutes(0);
   installRoutes(0);
   ClientState::instance().setAdapterMask(L"");
   table.adaptersInfoResult = ERROR_SUCCESS;
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_TRUE(window.recorder().pumpUntil([](const auto& entries) { return entries.size() >= 6; }, 5000));
   EXPECT_EQ(reports(), (std::vector<std::pair<int32_t, std::wstring>>{{kStepRunning, L""},
@@ -164,6 +174,7 @@ TEST_F(Routes, NoAdapterInformationOrNoAddressFails) {
 }
 
 TEST_F(Routes, RemovalDeletesEveryRecordedRowOnce) {
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   removeInstalledRoutes();
@@ -176,6 +187,7 @@ TEST_F(Routes, RemovalDeletesEveryRecordedRowOnce) {
 
 TEST_F(Routes, RoutesAddedAfterTheTunnelEndedAreRemoved) {
   CloseHandle(static_cast<HANDLE>(ClientState::instance().takeStopEvent()));
+  claimRoutes(0);
   installRoutes(0);
   ASSERT_EQ(table.created.size(), 4u);
   EXPECT_EQ(table.deleted.size(), 4u);
@@ -183,8 +195,10 @@ TEST_F(Routes, RoutesAddedAfterTheTunnelEndedAreRemoved) {
 }
 
 TEST_F(Routes, ANewInstallationRemovesTheRoutesOfTheLastOne) {
+  claimRoutes(0);
   installRoutes(0);
   ClientState::instance().setRouteTargets({{L"203.0.113.9", 32}});
+  claimRoutes(0);
   installRoutes(0);
   EXPECT_EQ(table.deleted.size(), 4u);
   EXPECT_EQ(ClientState::instance().installedRoutes().size(), 1u);

@@ -52,6 +52,7 @@ TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) {
       if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
       if (entry.wParam == 3) state.setAdapterMask(entry.detail);
     }
+    claimRoutes(0);
     installRoutes(0);
     EXPECT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
     EXPECT_FALSE(state.routeTargets().empty());

@@ -11,6 +11,7 @@
 
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_start_win.h"
+#include "accel/routes_win.h"
 #include "accel/tunnel_errors.h"
 #include "app/client_state.h"
 #include "app/settings_store_win.h"
@@ -395,7 +396,7 @@ TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsCh
   });
 }
 
-TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedRemoveTheRoutesAndThePageStaysIdle) {
+TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedAddNothingAndThePageStaysIdle) {
   rememberChoice();
   test::ScriptedRouteTable table;
   runWith([&](HWND window) {
@@ -405,12 +406,42 @@ TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedRemoveTheRoutesAndTh
     ClientState::instance().accelerating = 1;
     SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
     expectView(window, L"block", L"none", L"none");
-    // The route thread added a row meanwhile and reports now.
-    ClientState::instance().appendInstalledRoute(ForwardRow{0x0A000000});
+    // The route thread is refused the row it adds meanwhile, and reports now.
+    EXPECT_EQ(addRoute(attempt(), ForwardRow{0x0A000000}), kRouteNotOwned);
     SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
     expectView(window, L"block", L"none", L"none");
     EXPECT_TRUE(ClientState::instance().installedRoutes().empty());
-    ASSERT_EQ(table.deletedRows().size(), 1u);
+    EXPECT_TRUE(table.created.empty());
+  });
+}
+
+// The tunnel library reports its connection twice: one route run, one row 6,
+// one set of rows.
+TEST_F(AccelerationLifecycle, ASecondConnectedReportStartsNoSecondRouteRun) {
+  rememberChoice();
+  test::ScriptedRouteTable table;
+  table.adapters = {{12, "203.0.113.250", "255.255.255.248"}};
+  ClientState& state = ClientState::instance();
+  state.setRouteTargets({{L"198.51.100.30", 32}, {L"192.0.2.10", 32}});
+  state.setTunnelNode(L"127.0.0.11");
+  static const char kGateway[] = "127.0.0.1";
+  static const char kAddress[] = "203.0.113.250";
+  static const char kMask[] = "255.255.255.248";
+  runWith([&](HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    SendMessageW(window, WM_TUNNEL_INFO, 1, reinterpret_cast<LPARAM>(kGateway));
+    SendMessageW(window, WM_TUNNEL_INFO, 2, reinterpret_cast<LPARAM>(kAddress));
+    SendMessageW(window, WM_TUNNEL_INFO, 3, reinterpret_cast<LPARAM>(kMask));
+    SendMessageW(window, WM_TUNNEL_CONNECTED, 0, 0);
+    SendMessageW(window, WM_TUNNEL_CONNECTED, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return display(window, L"accstatuscontainer") == L"block"; }, 10000));
+    Sleep(1000);
+    int routeRows = 0;
+    for (const ShownRow& row : rows(window)) routeRows += row.title == L"正在设置到加速游戏和语音服务器的网络路由" ? 1 : 0;
+    EXPECT_EQ(routeRows, 1);
+    EXPECT_EQ(ClientState::instance().installedRoutes().size(), 2u);
+    EXPECT_EQ(table.created.size(), 2u);
   });
 }
 

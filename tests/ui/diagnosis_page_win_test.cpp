@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "accel/driver_tool.h"
@@ -19,6 +20,7 @@
 #include "app/window_messages.h"
 #include "base/text_convert.h"
 #include "diag/diagnosis_checks.h"
+#include "diag/diagnosis_worker_win.h"
 #include "diag/host_resolver_win.h"
 #include "htmlayout/win32/window_host_win.h"
 #include "tests/diag/scripted_scans_win.h"
@@ -392,6 +394,58 @@ TEST_F(DiagnosisPage, LspRepairThatRemovedProvidersStopsTheAccelerationAndCloses
   EXPECT_EQ(state.accelerating, 0);
   EXPECT_EQ(WaitForSingleObject(stop, 0), WAIT_OBJECT_0);
   CloseHandle(stop);
+}
+
+// The repair ends the program the one way the exit question does: a start
+// worker between its steps is told to stop, and the window waits for it.
+TEST_F(DiagnosisPage, LspRepairEndsTheProgramOnlyAfterAStartWorkerBetweenItsStepsHasEnded) {
+  std::vector<WSAPROTOCOL_INFOW> entries = kBaseCatalogue;
+  entries.push_back(catalogueEntry(kForeignProvider, L"Speedy LSP"));
+  ScriptedCatalogue catalogue(entries);
+  ClientState& state = ClientState::instance();
+  const uint32_t attempt = ++state.accelerationAttempt;
+  state.startWorkerRunning = 1;
+  bool workerWasTold = false;
+  std::thread worker([&] {
+    test::waitUntil([&] { return state.cancelledAttempt == attempt; }, 20000);
+    workerWasTold = state.cancelledAttempt == attempt;
+    Sleep(300);
+    state.startWorkerRunning = 0;
+  });
+  bool closedBeforeTheWorkerEnded = true;
+  runWith([&](HWND window) {
+    openDiagnosisTab(window);
+    click(window, centreOf(window, L"btnfixlsp"),
+          [&] { return FindWindowW(kMessageClass, nullptr) != nullptr; }, "the LSP repair button");
+    answerMessage(window, kLspRepaired, kMessageNoOrOk);
+    test::waitUntil([&] { return !IsWindow(window); }, 10000);
+    closedBeforeTheWorkerEnded = state.startWorkerRunning != 0;
+  });
+  worker.join();
+  EXPECT_TRUE(workerWasTold);
+  EXPECT_FALSE(closedBeforeTheWorkerEnded);
+}
+
+// Without a worker thread no score would ever come: the page goes back to its
+// start view and says so, and a later start runs.
+TEST_F(DiagnosisPage, ADiagnosisWhoseThreadCannotStartReturnsToTheStartView) {
+  ScriptedProcesses processes({L"explorer.exe"});
+  ScriptedCatalogue catalogue(kBaseCatalogue);
+  const std::function<bool()> realStarter = diagnosisStarter();
+  diagnosisStarter() = [] { return false; };
+  runWith([&](HWND window) {
+    openDiagnosisTab(window);
+    click(window, centreOf(window, L"btnstartdiag"),
+          [&] { return FindWindowW(kMessageClass, nullptr) != nullptr; }, "the start button");
+    answerMessage(window, kDiagnosisNotStarted, kMessageNoOrOk);
+    EXPECT_EQ(display(window, L"diagstartpage"), L"block");
+    EXPECT_EQ(display(window, L"diagingpage"), L"none");
+    diagnosisStarter() = realStarter;
+    click(window, centreOf(window, L"btnstartdiag"), [&] { return display(window, L"diagingpage") == L"block"; },
+          "the start button again");
+    EXPECT_TRUE(test::waitUntil([&] { return !text(window, L"manualscore").empty(); }, 60000));
+  });
+  diagnosisStarter() = realStarter;
 }
 
 TEST_F(DiagnosisPage, DecliningTheAdapterRemovalEnablesItsButtonAgain) {

@@ -36,6 +36,7 @@ struct Press {
   POINT where;  // client position of the button pressed
   int32_t answer;
   const char* key = nullptr;  // pressed instead of the button when set
+  QuestionWeight weight = QuestionWeight::Ordinary;
 };
 
 void PrintTo(const Press& press, std::ostream* out) { *out << press.name; }
@@ -77,7 +78,8 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
             << "the message window did not close";
       }
     });
-    CMessageWindow message(text, question ? MessageIcon::Question : MessageIcon::Information, press.buttons);
+    CMessageWindow message(text, question ? MessageIcon::Question : MessageIcon::Information, press.buttons,
+                           press.weight);
     EXPECT_EQ(message.run(owner.window()), press.answer);
   }
   EXPECT_TRUE(ownerDisabled) << "the owner took input while the message was open";
@@ -89,11 +91,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Press{"ok", MessageButtons::Ok, kOk, kAnswerOk}, Press{"ok_close", MessageButtons::Ok, kClose, kAnswerOk},
                     Press{"yes", MessageButtons::YesNo, kYes, kAnswerYes}, Press{"no", MessageButtons::YesNo, kNo, kAnswerNo},
                     Press{"yesno_close", MessageButtons::YesNo, kClose, kAnswerYes},
-                    // Enter answers as the default button, Esc as the close button.
+                    // A destructive question is not answered Yes by its close button.
+                    Press{"destructive_close", MessageButtons::YesNo, kClose, kAnswerNo, nullptr,
+                          QuestionWeight::Destructive},
+                    Press{"destructive_yes", MessageButtons::YesNo, kYes, kAnswerYes, nullptr,
+                          QuestionWeight::Destructive},
+                    // Enter answers as the default button; Esc cancels: OK, or No.
                     Press{"ok_enter", MessageButtons::Ok, {}, kAnswerOk, "Return"},
                     Press{"ok_escape", MessageButtons::Ok, {}, kAnswerOk, "Escape"},
                     Press{"yesno_enter", MessageButtons::YesNo, {}, kAnswerYes, "Return"},
-                    Press{"yesno_escape", MessageButtons::YesNo, {}, kAnswerYes, "Escape"}),
+                    Press{"yesno_escape", MessageButtons::YesNo, {}, kAnswerNo, "Escape"},
+                    Press{"destructive_escape", MessageButtons::YesNo, {}, kAnswerNo, "Escape",
+                          QuestionWeight::Destructive}),
     [](const testing::TestParamInfo<Press>& info) { return std::string(info.param.name); });
 
 // A second message opened from within the first one's loop (a worker's report
@@ -190,6 +199,25 @@ TEST(MessageWindow, EachIconShowsItsPictureAndOtherValuesShowNone) {
     EXPECT_EQ(CMessageWindow(L"服务器连接失败，请检查您的网络连接！", icon, 5).run(nullptr), kAnswerOk);
     EXPECT_EQ(shown, picture) << icon;
   }
+}
+
+// Enter held down in the window before (the login box) repeats into the
+// message that opens under it: the repeats answer nothing; a fresh press
+// answers as the default button.
+TEST(MessageWindow, AHeldEnterDoesNotAnswerAMessageThatOpenedUnderIt) {
+  bool openAfterRepeats = false;
+  Driver driver([&] {
+    HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
+    ASSERT_NE(window, nullptr);
+    // Repeats of a held key: WM_KEYDOWN with the previous-state bit (30) set.
+    for (int repeat = 0; repeat < 5; ++repeat) PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0x40000001);
+    Sleep(500);
+    openAfterRepeats = IsWindow(window);
+    EXPECT_TRUE(pressKeyUntil(window, "Return", [&] { return !IsWindow(window); }));
+  });
+  EXPECT_EQ(CMessageWindow(L"是否退出泓迈网游加速器？", MessageIcon::Question, MessageButtons::YesNo).run(nullptr),
+            kAnswerYes);
+  EXPECT_TRUE(openAfterRepeats) << "a held Enter answered the message";
 }
 
 }  // namespace

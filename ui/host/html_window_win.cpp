@@ -188,9 +188,9 @@ bool HtmlWindow::showOwnedMessage(const std::wstring& text, MessageIcon icon) {
   return leaveOwnedMessage();
 }
 
-std::optional<int32_t> HtmlWindow::askOwnedQuestion(const std::wstring& text) {
+std::optional<int32_t> HtmlWindow::askOwnedQuestion(const std::wstring& text, QuestionWeight weight) {
   ++openMessages_;
-  CMessageWindow question(text, MessageIcon::Question, MessageButtons::YesNo);
+  CMessageWindow question(text, MessageIcon::Question, MessageButtons::YesNo, weight);
   const int32_t answer = question.run(window_);
   if (!leaveOwnedMessage()) return std::nullopt;
   return answer;

@@ -21,6 +21,7 @@
 namespace kestro {
 
 enum class MessageIcon : int32_t;
+enum class QuestionWeight;
 
 struct WindowSpec {
   const wchar_t* className;
@@ -86,7 +87,7 @@ class HtmlWindow : public htmlayout::event_handler, public htmlayout::notificati
   bool showOwnedMessage(const std::wstring& text, MessageIcon icon);
   // The same for a question with Yes and No: the answer (1 Yes, 2 No), or
   // nothing when this window was destroyed meanwhile.
-  std::optional<int32_t> askOwnedQuestion(const std::wstring& text);
+  std::optional<int32_t> askOwnedQuestion(const std::wstring& text, QuestionWeight weight);
   void setDisplay(size_t index, const wchar_t* display);
 
  private:

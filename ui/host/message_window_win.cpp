@@ -77,20 +77,25 @@ bool CMessageWindow::on_event(htmlayout::HELEMENT, htmlayout::HELEMENT target, h
   return true;
 }
 
-// The close button agrees: OK in OK mode, Yes in Yes/No mode.
+// The close button agrees: OK in OK mode, Yes in Yes/No mode, but No in a
+// destructive question.
 int32_t CMessageWindow::closeAnswer() const {
-  return buttons_ == static_cast<int32_t>(MessageButtons::Ok) ? kAnswerOk
-         : buttons_ == static_cast<int32_t>(MessageButtons::YesNo) ? kAnswerYes
-                                                                  : answer_;
+  if (buttons_ == static_cast<int32_t>(MessageButtons::Ok)) return kAnswerOk;
+  if (buttons_ != static_cast<int32_t>(MessageButtons::YesNo)) return answer_;
+  return weight_ == QuestionWeight::Destructive ? kAnswerNo : kAnswerYes;
 }
 
-// Enter answers as the default button (OK, or Yes), Esc as the close button.
+// Enter answers as the default button (OK, or Yes); Esc cancels: OK, or No.
 bool CMessageWindow::handle_key(htmlayout::HELEMENT, htmlayout::KEY_PARAMS& params) {
+  const bool question = buttons_ == static_cast<int32_t>(MessageButtons::YesNo);
   if (params.cmd != htmlayout::KEY_DOWN) return false;
   if (params.key_code == VK_RETURN) {
-    answer_ = buttons_ == static_cast<int32_t>(MessageButtons::YesNo) ? kAnswerYes : kAnswerOk;
+    // Enter held down in the window before (the login box) repeats into this
+    // one: only a fresh press answers.
+    if (params.repeated) return true;
+    answer_ = question ? kAnswerYes : kAnswerOk;
   } else if (params.key_code == VK_ESCAPE) {
-    answer_ = closeAnswer();
+    answer_ = question ? kAnswerNo : kAnswerOk;
   } else {
     return false;
   }

@@ -15,6 +15,10 @@ inline constexpr wchar_t kMessageWindowClass[] = L"KestroMessageWindow";
 
 enum class MessageIcon : int32_t { Information = 0, Error = 1, Warning = 2, Question = 3 };
 enum class MessageButtons : int32_t { Ok = 0, YesNo = 1 };
+// What the close button of a Yes/No question answers: Yes, as it always has,
+// or No where Yes would destroy something (remove the adapter, end a running
+// acceleration). Esc answers No in every question.
+enum class QuestionWeight { Ordinary, Destructive };
 
 // Answers of a run.
 inline constexpr int32_t kAnswerOk = 0;
@@ -25,8 +29,11 @@ class CMessageWindow : public HtmlWindow {
  public:
   explicit CMessageWindow(std::wstring text)
       : CMessageWindow(std::move(text), MessageIcon::Information, MessageButtons::Ok) {}
-  CMessageWindow(std::wstring text, MessageIcon icon, MessageButtons buttons)
-      : CMessageWindow(std::move(text), static_cast<int32_t>(icon), static_cast<int32_t>(buttons)) {}
+  CMessageWindow(std::wstring text, MessageIcon icon, MessageButtons buttons,
+                 QuestionWeight weight = QuestionWeight::Ordinary)
+      : CMessageWindow(std::move(text), static_cast<int32_t>(icon), static_cast<int32_t>(buttons)) {
+    weight_ = weight;
+  }
   // Any other icon leaves the picture empty; any other button mode keeps the
   // page's own buttons.
   CMessageWindow(std::wstring text, int32_t icon, int32_t buttons);
@@ -48,6 +55,7 @@ class CMessageWindow : public HtmlWindow {
  private:
   std::wstring text_;
   int32_t answer_ = kAnswerOk;
+  QuestionWeight weight_ = QuestionWeight::Ordinary;
   int32_t icon_;
   int32_t buttons_;
 };

@@ -1,6 +1,5 @@
-// The acceleration panel of the main window: the start command, the progress
-// table fed by the start worker, the route installation and the tunnel
-// library, the switch to the traffic view, the traffic figures and the stop.
+#include "ui/main/acceleration_panel_win.h"
+
 #include <memory>
 
 #include "accel/acc_step_record.h"
@@ -14,14 +13,13 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/text_convert.h"
-#include "ui/main/main_window_win.h"
+#include "base/unique_handle_win.h"
 #include "ui/main/step_table.h"
 
 namespace kestro {
 
 namespace {
 
-// Inside the window's members "element" names the bound-element lookup.
 using Element = htmlayout::dom::element;
 
 constexpr wchar_t kChooseNodeFirst[] = L"请先点击上方“选择节点”按钮选择需要使用的加速节点！";
@@ -38,6 +36,17 @@ constexpr wchar_t kStopOverdue[] = L"加速组件未能及时退出，加速已�
 // which takes well under a second; ten seconds leave room for a slow machine
 // without leaving the user in front of a waiting notice.
 constexpr UINT kStopBoundMs = 10000;
+constexpr UINT_PTR kStopBoundTimer = 0x4B53;
+// How long the exit waits for a start worker between its steps: each step is at
+// most one exchange with the service (10 s) or one driver tool run, and the
+// worker gives up before the next; five seconds cover all but a dead service,
+// after which the process ends all the same.
+constexpr DWORD kExitWaitMs = 5000;
+
+// Signals the tunnel's stop event and closes the program's handle to it.
+void signalStopEvent() {
+  if (const UniqueHandle event{static_cast<HANDLE>(ClientState::instance().takeStopEvent())}) SetEvent(event.get());
+}
 
 // A step that did not end well: its picture, its detail and the retry button.
 void failLastStep(Element& table, const std::wstring& detail) {
@@ -47,24 +56,62 @@ void failLastStep(Element& table, const std::wstring& detail) {
 
 }  // namespace
 
-htmlayout::dom::element CMainWindow::accTable() const { return page(AccingContainer).find_first(L"#acctable"); }
+bool AccelerationPanel::onCommand(MainElement index) {
+  switch (index) {
+    case BtnStartAcc: start(); return true;
+    case LinkStopAcc: stop(); return true;
+    default: return false;
+  }
+}
 
-void CMainWindow::startAcceleration() {
-  if (selectedNodeId == 0) {
-    showOwnedMessage(kChooseNodeFirst);
+bool AccelerationPanel::onCommandId(const std::wstring& id) {
+  if (id != L"btnretryacc") return false;
+  start();
+  return true;
+}
+
+bool AccelerationPanel::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACC_STEP:
+      if (lParam != 0) onStep(*reinterpret_cast<const AccStepRecord*>(lParam));
+      return true;
+    case WM_TUNNEL_ERROR: onTunnelError(static_cast<int32_t>(lParam)); return true;
+    case WM_TUNNEL_CONNECTED: onTunnelConnected(); return true;
+    case WM_TUNNEL_INFO: onTunnelInfo(wParam, lParam); return true;
+    case WM_ROUTES_READY: onRoutesReady(wParam); return true;
+    case WM_TUNNEL_CLOSED: onTunnelClosed(wParam); return true;
+    case WM_ACC_WORKER_ENDED: onWorkerEnded(); return true;
+    case WM_TUNNEL_TRAFFIC: onTraffic(wParam, lParam); return true;
+    case WM_LINK_QUALITY: onLinkQuality(static_cast<uint32_t>(wParam), lParam); return true;
+    case WM_ACC_STOP:
+      if (isCurrentAttempt(wParam)) stop();
+      return true;
+    case WM_TIMER:
+      if (wParam != kStopBoundTimer) return false;
+      onStopOverdue();
+      return true;
+    default: return false;
+  }
+}
+
+htmlayout::dom::element AccelerationPanel::stepTable() const { return view_.page(AccingContainer).find_first(L"#acctable"); }
+
+void AccelerationPanel::start() {
+  if (selection_.nodeId == 0) {
+    view_.showMessage(kChooseNodeFirst);
     return;
   }
-  if (selectedGameId == 0) {
-    showOwnedMessage(kChooseGameFirst);
+  if (selection_.gameId == 0) {
+    view_.showMessage(kChooseGameFirst);
     return;
   }
-  show(StartAccContainer, L"none");
-  show(AccingContainer, L"block");
-  Element progress = page(AccingContainer);
+  view_.show(StartAccContainer, L"none");
+  view_.show(AccingContainer, L"block");
+  Element progress = view_.page(AccingContainer);
   progress.clear();
-  show(AccStatusContainer, L"none");
-  setText(AccLostNote, L"");
-  show(AccLostNote, L"none");
+  view_.show(AccStatusContainer, L"none");
+  view_.setText(AccLostNote, L"");
+  view_.show(AccLostNote, L"none");
 
   Element table = steptable::create(L"acctable");
   progress.append(table);
@@ -80,26 +127,26 @@ void CMainWindow::startAcceleration() {
   pendingStart_ = false;
   stopping_ = false;
   auto argument = std::make_unique<AccStartArgument>();
-  argument->nodeId = selectedNodeId;
-  argument->gameId = selectedGameId;
-  argument->voiceId = selectedVoiceId;
+  argument->nodeId = selection_.nodeId;
+  argument->gameId = selection_.gameId;
+  argument->voiceId = selection_.voiceId;
   argument->attempt = ++state.accelerationAttempt;
   accelerationStarter()(std::move(argument));
 }
 
-void CMainWindow::onAccWorkerEnded() {
+void AccelerationPanel::onWorkerEnded() {
   if (!pendingStart_) return;
   pendingStart_ = false;
-  startAcceleration();
+  start();
 }
 
-bool CMainWindow::isCurrentAttempt(WPARAM attempt) const {
+bool AccelerationPanel::isCurrentAttempt(WPARAM attempt) const {
   return static_cast<uint32_t>(attempt) == ClientState::instance().accelerationAttempt;
 }
 
-void CMainWindow::onAccStep(const AccStepRecord& record) {
+void AccelerationPanel::onStep(const AccStepRecord& record) {
   if (!isCurrentAttempt(record.attempt) || pendingStart_) return;
-  Element table = accTable();
+  Element table = stepTable();
   if (!table.is_valid()) return;
   switch (record.state) {
     case kStepRunning:
@@ -119,9 +166,9 @@ void CMainWindow::onAccStep(const AccStepRecord& record) {
   }
 }
 
-void CMainWindow::onTunnelError(int32_t code) {
+void AccelerationPanel::onTunnelError(int32_t code) {
   if (pendingStart_) return;
-  Element table = accTable();
+  Element table = stepTable();
   if (!table.is_valid()) return;
   // Only while the tunnel step still runs; a late error changes nothing.
   const Element status = steptable::lastStatus(table);
@@ -129,16 +176,21 @@ void CMainWindow::onTunnelError(int32_t code) {
   failLastStep(table, tunnelErrorText(code));
 }
 
-void CMainWindow::onTunnelConnected() {
+void AccelerationPanel::onTunnelConnected() {
   if (pendingStart_) return;
-  ClientState::instance().accelerating = 1;
-  const Element table = accTable();
+  ClientState& state = ClientState::instance();
+  // A second report of one attempt starts no second route run.
+  const uint32_t attempt = state.accelerationAttempt;
+  if (connectedAttempt_ == attempt) return;
+  state.accelerating = 1;
+  const Element table = stepTable();
   if (!table.is_valid()) return;
+  connectedAttempt_ = attempt;
   steptable::markLast(table, L"OK.PNG");
-  startRouteInstallation(ClientState::instance().accelerationAttempt);
+  startRouteInstallation(attempt);
 }
 
-void CMainWindow::onTunnelInfo(WPARAM kind, LPARAM text) {
+void AccelerationPanel::onTunnelInfo(WPARAM kind, LPARAM text) {
   if (text == 0) return;
   const std::wstring value = fromAnsi(reinterpret_cast<const char*>(text));
   ClientState& state = ClientState::instance();
@@ -150,64 +202,67 @@ void CMainWindow::onTunnelInfo(WPARAM kind, LPARAM text) {
   }
 }
 
-void CMainWindow::onRoutesReady(WPARAM attempt) {
+void AccelerationPanel::onRoutesReady(WPARAM attempt) {
   ClientState& state = ClientState::instance();
   // Routes of a tunnel that has ended (or of an earlier attempt) go at once;
   // the page stays as it is.
   if (!isCurrentAttempt(attempt) || state.accelerating == 0 || closedAttempt_ == state.accelerationAttempt) {
-    removeInstalledRoutes();
+    removeRoutesOf(static_cast<uint32_t>(attempt));
     return;
   }
+  // One monitor and one quality sampler per attempt.
+  if (monitoredAttempt_ == static_cast<uint32_t>(attempt)) return;
+  monitoredAttempt_ = static_cast<uint32_t>(attempt);
   // One token per attempt: a monitor of an earlier acceleration never takes it for its own.
   const std::wstring token = L"Check" + std::to_wstring(static_cast<uint32_t>(attempt));
   state.setMonitorToken(token);
   startLinkMonitor(token);
   startLinkQualityProbe(token);
-  setText(AccDataLatency, kMeasuring);
-  setText(AccDataLoss, kMeasuring);
+  view_.setText(AccDataLatency, kMeasuring);
+  view_.setText(AccDataLoss, kMeasuring);
 
-  page(AccPic).set_style_attribute("foreground-image", L"url(HASACC.PNG)");
-  show(StartAccContainer, L"none");
-  show(AccingContainer, L"none");
-  setText(ActionTip, L"");
-  show(ActionTip, L"none");
-  show(BtnRunGame, L"block");
-  show(LinkStopAcc, L"block");
-  show(LinkSetGamePath, L"block");
-  show(AccStatusContainer, L"block");
+  view_.page(AccPic).set_style_attribute("foreground-image", L"url(HASACC.PNG)");
+  view_.show(StartAccContainer, L"none");
+  view_.show(AccingContainer, L"none");
+  view_.setText(ActionTip, L"");
+  view_.show(ActionTip, L"none");
+  view_.show(BtnRunGame, L"block");
+  view_.show(LinkStopAcc, L"block");
+  view_.show(LinkSetGamePath, L"block");
+  view_.show(AccStatusContainer, L"block");
 
   // The warning line keeps the last detail (warning or error) of the table.
   bool warned = false;
-  if (const Element table = accTable(); table.is_valid()) {
+  if (const Element table = stepTable(); table.is_valid()) {
     for (unsigned index = 0; index < table.children_count(); ++index) {
       const Element detail = steptable::detailOf(table.child(index));
       if (!detail.is_valid()) continue;
-      setText(AccStatusWarnInfo, detail.text() + L"\r\n");
+      view_.setText(AccStatusWarnInfo, detail.text() + L"\r\n");
       warned = true;
     }
   }
-  show(AccTipLine, warned ? L"block" : L"none");
+  view_.show(AccTipLine, warned ? L"block" : L"none");
 }
 
-void CMainWindow::onTunnelClosed(WPARAM attempt) {
+void AccelerationPanel::onTunnelClosed(WPARAM attempt) {
   ClientState& state = ClientState::instance();
   // A late report of an earlier attempt, or of one the stop's bound already
   // returned to idle, changes nothing.
   if (!isCurrentAttempt(attempt) || closedAttempt_ == static_cast<uint32_t>(attempt)) return;
   closedAttempt_ = static_cast<uint32_t>(attempt);
-  if (stopping_) KillTimer(window(), kStopBoundTimer);
+  if (stopping_) KillTimer(view_.window(), kStopBoundTimer);
   const bool lostWhileRunning = state.accelerating != 0 && !stopping_;
   stopping_ = false;
   state.accelerating = 0;
   state.linkReportShown = 0;
   // A tunnel that ended by itself leaves no route behind.
   removeInstalledRoutes();
-  page(AccPic).set_style_attribute("foreground-image", L"url(NOTACC.PNG)");
-  page(RateChart).call_method("cleardata", {});
+  view_.page(AccPic).set_style_attribute("foreground-image", L"url(NOTACC.PNG)");
+  view_.page(RateChart).call_method("cleardata", {});
   traffic_ = {};
-  showTrayTip(L"");
+  tray_.showTip(L"");
 
-  Element table = accTable();
+  Element table = stepTable();
   const Element status = table.is_valid() ? steptable::lastStatus(table) : Element();
   if (status.is_valid() && status.get_attribute("src") == L"LOADING.GIF") {
     failLastStep(table, kTunnelEndedUnexpectedly);
@@ -219,20 +274,20 @@ void CMainWindow::onTunnelClosed(WPARAM attempt) {
   if (lostWhileRunning) {
     // The tunnel ended by itself: said in the idle view, and by a balloon
     // when the window is hidden in the notification area.
-    setText(AccLostNote, kTunnelLost);
-    show(AccLostNote, L"block");
-    showTrayBalloon(kTunnelLostTitle, kTunnelLost);
+    view_.setText(AccLostNote, kTunnelLost);
+    view_.show(AccLostNote, L"block");
+    tray_.showBalloon(kTunnelLostTitle, kTunnelLost);
   }
 }
 
-void CMainWindow::showIdleView() {
-  show(StartAccContainer, L"block");
-  show(AccingContainer, L"none");
-  show(AccStatusContainer, L"none");
+void AccelerationPanel::showIdleView() {
+  view_.show(StartAccContainer, L"block");
+  view_.show(AccingContainer, L"none");
+  view_.show(AccStatusContainer, L"none");
 }
 
-void CMainWindow::onStopOverdue() {
-  KillTimer(window(), kStopBoundTimer);
+void AccelerationPanel::onStopOverdue() {
+  KillTimer(view_.window(), kStopBoundTimer);
   ClientState& state = ClientState::instance();
   const uint32_t attempt = stoppedAttempt_;
   if (!isCurrentAttempt(attempt) || closedAttempt_ == static_cast<uint32_t>(attempt) || !stopping_) return;
@@ -240,47 +295,72 @@ void CMainWindow::onStopOverdue() {
   closedAttempt_ = static_cast<uint32_t>(attempt);
   stopping_ = false;
   state.accelerating = 0;
-  page(AccPic).set_style_attribute("foreground-image", L"url(NOTACC.PNG)");
-  page(RateChart).call_method("cleardata", {});
+  view_.page(AccPic).set_style_attribute("foreground-image", L"url(NOTACC.PNG)");
+  view_.page(RateChart).call_method("cleardata", {});
   traffic_ = {};
-  showTrayTip(L"");
+  tray_.showTip(L"");
   showIdleView();
-  setText(AccLostNote, kStopOverdue);
-  show(AccLostNote, L"block");
+  view_.setText(AccLostNote, kStopOverdue);
+  view_.show(AccLostNote, L"block");
 }
 
-void CMainWindow::onTunnelTraffic(WPARAM received, LPARAM sent) {
+void AccelerationPanel::onTraffic(WPARAM received, LPARAM sent) {
   const TrafficSample sample =
       addTrafficReport(traffic_, static_cast<uint32_t>(received), static_cast<uint32_t>(sent));
-  setText(AccDataSpeedUp, rateText(sample.upRate));
-  setText(AccDataFlowUp, byteText(sample.upTotal));
-  setText(AccDataSpeedDown, rateText(sample.downRate));
-  setText(AccDataFlowDown, byteText(sample.downTotal));
-  if (sample.newPeak) setText(AccDataSpeedMax, rateText(sample.peakRate));
-  page(RateChart).call_method("newdata", {htmlayout::value::make_int64(sample.upRate),
+  view_.setText(AccDataSpeedUp, rateText(sample.upRate));
+  view_.setText(AccDataFlowUp, byteText(sample.upTotal));
+  view_.setText(AccDataSpeedDown, rateText(sample.downRate));
+  view_.setText(AccDataFlowDown, byteText(sample.downTotal));
+  if (sample.newPeak) view_.setText(AccDataSpeedMax, rateText(sample.peakRate));
+  view_.page(RateChart).call_method("newdata", {htmlayout::value::make_int64(sample.upRate),
                                           htmlayout::value::make_int64(sample.downRate)});
 }
 
-void CMainWindow::onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths) {
+void AccelerationPanel::onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths) {
   // A late sample of an acceleration that is over changes nothing.
   if (ClientState::instance().accelerating == 0) return;
-  setText(AccDataLatency, linkLatencyText(latencyMs));
-  setText(AccDataLoss, linkLossText(lossHundredths));
-  showTrayTip(acceleratingTrayTip(latencyMs));
+  view_.setText(AccDataLatency, linkLatencyText(latencyMs));
+  view_.setText(AccDataLoss, linkLossText(lossHundredths));
+  tray_.showTip(acceleratingTrayTip(latencyMs));
 }
 
-void CMainWindow::stopAcceleration() {
+void AccelerationPanel::stop() {
   ClientState& state = ClientState::instance();
   if (state.accelerating == 0) return;
   stopping_ = true;
   stoppedAttempt_ = state.accelerationAttempt;
-  SetTimer(window(), kStopBoundTimer, kStopBoundMs, nullptr);
-  setText(ActionTip, kStopping);
-  show(ActionTip, L"block");
-  show(BtnRunGame, L"none");
-  show(LinkStopAcc, L"none");
-  show(LinkSetGamePath, L"none");
-  stopRunningAcceleration();
+  SetTimer(view_.window(), kStopBoundTimer, kStopBoundMs, nullptr);
+  view_.setText(ActionTip, kStopping);
+  view_.show(ActionTip, L"block");
+  view_.show(BtnRunGame, L"none");
+  view_.show(LinkStopAcc, L"none");
+  view_.show(LinkSetGamePath, L"none");
+  // The routes go first: the game's packets never find a tunnel that is closing.
+  removeInstalledRoutes();
+  state.accelerating = 0;
+  state.linkReportShown = 0;
+  signalStopEvent();
+}
+
+void AccelerationPanel::endStartWorkerForExit() {
+  ClientState& state = ClientState::instance();
+  if (state.startWorkerRunning == 0) return;
+  state.cancelledAttempt = state.accelerationAttempt.load();
+  // A tunnel still connecting has its stop event but no acceleration yet.
+  signalStopEvent();
+  // Sent reports are handled while waiting, so the worker never blocks on the window.
+  const ULONGLONG deadline = GetTickCount64() + kExitWaitMs;
+  while (state.startWorkerRunning != 0 && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  removeInstalledRoutes();
+}
+
+void AccelerationPanel::onDestroy() {
+  // Routes of this program never outlive its window.
+  removeInstalledRoutes();
 }
 
 }  // namespace kestro

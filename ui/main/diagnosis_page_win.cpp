@@ -1,6 +1,5 @@
-// The diagnosis page: its start and running views, the result table that the
-// diagnosis worker's reports fill, the coloured score, and the two repair
-// commands (LSP repair and removal of the virtual adapter).
+#include "ui/main/diagnosis_page_win.h"
+
 #include "accel/virtual_adapter_win.h"
 #include "app/client_state.h"
 #include "app/window_messages.h"
@@ -10,7 +9,6 @@
 #include "diag/provider_scan_win.h"
 #include "ui/host/message_window_win.h"
 #include "ui/main/diagnosis_page_texts.h"
-#include "ui/main/main_window_win.h"
 #include "ui/main/step_table.h"
 
 namespace kestro {
@@ -31,34 +29,58 @@ void setDisabled(htmlayout::dom::element button, bool disabled) {
 
 }  // namespace
 
-void CMainWindow::startDiagnosis(float latency, float loss) {
+bool DiagnosisPage::onCommand(MainElement index) {
+  switch (index) {
+    case BtnStartDiag: start(0.0f, 0.0f); return true;
+    case BtnFixLsp: repairLsp(); return true;
+    case BtnRemoveDriver: removeAdapter(); return true;
+    default: return false;
+  }
+}
+
+bool DiagnosisPage::onCommandId(const std::wstring& id) {
+  if (id != L"btnbackdiag") return false;
+  showStartView();
+  return true;
+}
+
+bool DiagnosisPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_LINK_DEGRADED: onLinkDegraded(wParam, lParam); return true;
+    case WM_DIAG_STEP: showStep(lParam); return true;
+    case WM_DIAG_DONE: showScore(static_cast<int32_t>(lParam)); return true;
+    default: return false;
+  }
+}
+
+void DiagnosisPage::start(float latency, float loss) {
   // A link report that arrives while a diagnosis runs is dropped.
-  if (diagnosisRunning != 0) return;
-  diagnosisRunning = 1;
-  setText(AutoScore, L"");
-  setText(ManualScore, L"");
+  if (running_) return;
+  running_ = true;
+  view_.setText(AutoScore, L"");
+  view_.setText(ManualScore, L"");
   // The link monitor makes no second report during this acceleration.
   ClientState::instance().linkReportShown = 1;
-  show(DiagStartPage, L"none");
-  show(DiagingPage, L"block");
-  selectPanel(L"panel-id5");
+  view_.show(DiagStartPage, L"none");
+  view_.show(DiagingPage, L"block");
+  view_.selectPanel(L"panel-id5");
 
-  if (!IsWindowVisible(window())) {
-    EnableWindow(window(), TRUE);
-    ShowWindow(window(), SW_SHOW);  // the tray icon goes as the window shows
+  if (!IsWindowVisible(view_.window())) {
+    EnableWindow(view_.window(), TRUE);
+    ShowWindow(view_.window(), SW_SHOW);  // the tray icon goes as the window shows
   }
-  SetForegroundWindow(window());
+  SetForegroundWindow(view_.window());
 
-  htmlayout::dom::element result = page(DiagResult);
+  htmlayout::dom::element result = view_.page(DiagResult);
   result.clear();
   if (isAutomaticStart(latency, loss)) {
-    show(DiagingManualPanel, L"none");
-    show(DiagingAutoPanel, L"block");
-    setText(AutoPanelLatency, linkLatencyText(latency));
-    setText(AutoPanelDropRate, linkLossText(loss));
+    view_.show(DiagingManualPanel, L"none");
+    view_.show(DiagingAutoPanel, L"block");
+    view_.setText(AutoPanelLatency, linkLatencyText(latency));
+    view_.setText(AutoPanelDropRate, linkLossText(loss));
   } else {
-    show(DiagingManualPanel, L"block");
-    show(DiagingAutoPanel, L"none");
+    view_.show(DiagingManualPanel, L"block");
+    view_.show(DiagingAutoPanel, L"none");
   }
 
   result.append(steptable::create(L"diagtable"));
@@ -66,22 +88,22 @@ void CMainWindow::startDiagnosis(float latency, float loss) {
   // Without a worker no score would ever come: back to the start view, which
   // offers the start again.
   if (!diagnosisStarter()()) {
-    diagnosisRunning = 0;
-    showDiagStartView();
-    showOwnedMessage(kDiagnosisNotStarted, MessageIcon::Error);
+    running_ = false;
+    showStartView();
+    view_.showMessage(kDiagnosisNotStarted, MessageIcon::Error);
   }
 }
 
-void CMainWindow::onLinkDegraded(WPARAM latency, LPARAM loss) {
+void DiagnosisPage::onLinkDegraded(WPARAM latency, LPARAM loss) {
   // A report measured before the acceleration ended changes nothing now.
   if (ClientState::instance().accelerating == 0) return;
-  startDiagnosis(static_cast<float>(static_cast<uint32_t>(latency)), lossFromLinkReport(loss));
+  start(static_cast<float>(static_cast<uint32_t>(latency)), lossFromLinkReport(loss));
 }
 
-void CMainWindow::showDiagStep(LPARAM record) {
+void DiagnosisPage::showStep(LPARAM record) {
   const auto* step = reinterpret_cast<const DiagStepRecord*>(record);
   if (step == nullptr) return;
-  htmlayout::dom::element table = page(DiagResult).find_by_id(L"diagtable");
+  htmlayout::dom::element table = view_.page(DiagResult).find_by_id(L"diagtable");
   if (!table.is_valid()) return;
 
   if (step->status == DiagStatus::running) {
@@ -94,62 +116,60 @@ void CMainWindow::showDiagStep(LPARAM record) {
     steptable::markLast(table, image, verdictParagraphClass(step->status), step->detail);
 }
 
-void CMainWindow::showDiagScore(int32_t score) {
-  diagnosisRunning = 0;
+void DiagnosisPage::showScore(int32_t score) {
+  running_ = false;
   const std::wstring text = diagScoreText(score);
   for (MainElement index : {AutoScore, ManualScore}) {
-    htmlayout::dom::element shown = page(index);
+    htmlayout::dom::element shown = view_.page(index);
     shown.set_text(text);
     shown.set_style_attribute("color", diagScoreColour(score));
   }
 
-  htmlayout::dom::element table = page(DiagResult).find_by_id(L"diagtable");
+  htmlayout::dom::element table = view_.page(DiagResult).find_by_id(L"diagtable");
   if (!table.is_valid()) return;
   steptable::appendButtonRow(table, L"btnbackdiag", L"BTNBACK.PNG");
 }
 
-void CMainWindow::showDiagStartView() {
-  show(DiagStartPage, L"block");
-  show(DiagingPage, L"none");
+void DiagnosisPage::showStartView() {
+  view_.show(DiagStartPage, L"block");
+  view_.show(DiagingPage, L"none");
 }
 
-void CMainWindow::repairLsp() {
-  setDisabled(page(BtnFixLsp), true);
+void DiagnosisPage::repairLsp() {
+  setDisabled(view_.page(BtnFixLsp), true);
   bool removed = false;
   const bool repaired = removeForeignProviders(BaseProviderList{}, removed);
   if (!repaired) {
-    if (!showOwnedMessage(kLspRepairFailed, MessageIcon::Error)) return;
+    if (!view_.showMessage(kLspRepairFailed, MessageIcon::Error)) return;
   } else if (!removed) {
-    if (!showOwnedMessage(kNoForeignLsp)) return;
+    if (!view_.showMessage(kNoForeignLsp)) return;
   } else {
-    if (!showOwnedMessage(kLspRepaired)) return;
+    if (!view_.showMessage(kLspRepaired)) return;
     // The catalogue changed under the running program: it ends, to be started again.
-    stopAcceleration();
-    PostMessageW(window(), WM_CLOSE, 0, 0);
+    view_.exitProgram();
     return;
   }
-  setDisabled(page(BtnFixLsp), false);
+  setDisabled(view_.page(BtnFixLsp), false);
 }
 
-void CMainWindow::removeAdapterCommand() {
-  setDisabled(page(BtnRemoveDriver), true);
-  const std::optional<int32_t> answer = askOwnedQuestion(kAdapterRemovalQuestion);
+void DiagnosisPage::removeAdapter() {
+  setDisabled(view_.page(BtnRemoveDriver), true);
+  const std::optional<int32_t> answer = view_.askQuestion(kAdapterRemovalQuestion, QuestionWeight::Destructive);
   if (!answer) return;
   if (*answer == kAnswerYes) {
     std::wstring reason;
     if (removeVirtualAdapters(reason)) {
-      const std::optional<int32_t> exit = askOwnedQuestion(kAdapterRemovedQuestion);
+      const std::optional<int32_t> exit = view_.askQuestion(kAdapterRemovedQuestion, exitWeight());
       if (!exit) return;
       if (*exit == kAnswerYes) {
-        stopAcceleration();
-        PostMessageW(window(), WM_CLOSE, 0, 0);
+        view_.exitProgram();
         return;
       }
-    } else if (!showOwnedMessage(adapterRemovalFailedText(reason), MessageIcon::Error)) {
+    } else if (!view_.showMessage(adapterRemovalFailedText(reason), MessageIcon::Error)) {
       return;
     }
   }
-  setDisabled(page(BtnRemoveDriver), false);
+  setDisabled(view_.page(BtnRemoveDriver), false);
 }
 
 }  // namespace kestro

@@ -12,9 +12,9 @@ enum MainElement : size_t {
   BtnMin,
   BtnClose,
   BtnTray,
-  NodePanel,
-  GamePanel,
-  VoicePanel,
+  NodePanelTab,  // the tab headers, which expand their panels
+  GamePanelTab,
+  VoicePanelTab,
   AccPic,
   BtnAutoNode,
   BtnCheckNode,

@@ -1,37 +1,33 @@
 // The window the user works in after logging in: the tab view with the
-// acceleration, node, game, voice, diagnosis and traffic panels, the account,
-// network and announcement boxes on the right, the tray icon and the exit
-// question. The node, game and voice panels live in their own files.
+// acceleration, node, game, voice and diagnosis panels, the account and
+// announcement boxes on the right, the tray icon and the exit question. Each
+// panel is a class of its own with its own state; the window binds the page,
+// keeps the user's choice and hands every command and message to the panels.
 #pragma once
 
 #include <windows.h>
 
-#include <shellapi.h>
-
+#include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "accel/acc_step_record.h"
-#include "accel/traffic_figures.h"
-#include "app/catalogue_records.h"
 #include "ui/host/html_window_win.h"
+#include "ui/main/account_panel_win.h"
+#include "ui/main/acceleration_panel_win.h"
+#include "ui/main/diagnosis_page_win.h"
+#include "ui/main/game_panel_win.h"
 #include "ui/main/main_window_elements.h"
+#include "ui/main/main_window_view.h"
+#include "ui/main/node_panel_win.h"
+#include "ui/main/tray_icon_win.h"
+#include "ui/main/voice_panel_win.h"
 
 namespace kestro {
 
 // The window class, by which other programs (and the tests) find the window.
 inline constexpr wchar_t kMainWindowClass[] = L"KestroMainWindow";
 
-// A local date-time as a day count, with whether it was ever set.
-struct LocalDayTime {
-  double days = 0.0;
-  bool valid = false;
-};
-// Now, in local time, as days since 1601-01-01.
-LocalDayTime localNow();
-
-class CMainWindow : public HtmlWindow {
+class CMainWindow : public HtmlWindow, private MainWindowView {
  public:
   CMainWindow();
 
@@ -48,117 +44,39 @@ class CMainWindow : public HtmlWindow {
   void created() override;
   void initialise() override;
   void onWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool onSystemMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool freedWithWindow() const override { return true; }
   void destroying() override;
 
  private:
-  htmlayout::dom::element page(MainElement index) const { return element(index); }
-  void show(MainElement index, const wchar_t* display) { setDisplay(index, display); }
-  void setText(MainElement index, const std::wstring& text);
-  void selectPanel(const wchar_t* panel);
+  // MainWindowView, for the panels.
+  HWND window() const override { return HtmlWindow::window(); }
+  htmlayout::dom::element page(MainElement index) const override { return element(index); }
+  void setText(MainElement index, const std::wstring& text) override;
+  void show(MainElement index, const wchar_t* display) override { setDisplay(index, display); }
+  void selectPanel(const wchar_t* panel) override;
+  bool showMessage(const std::wstring& text) override { return showOwnedMessage(text); }
+  bool showMessage(const std::wstring& text, MessageIcon icon) override { return showOwnedMessage(text, icon); }
+  std::optional<int32_t> askQuestion(const std::wstring& text, QuestionWeight weight) override {
+    return askOwnedQuestion(text, weight);
+  }
+  void exitProgram() override;
+
   bool runCommand(MainElement index);
   bool runCommandById(const std::wstring& id);
-
-  // Shell, tray and commands.
-  void fillAccountBoxes();
   void restoreLastChoice();
   void closeWithConfirmation();
-  void hideToTray();
-  void onTrayNotify(LPARAM mouseMessage);
-  bool onSystemMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void runGame();
-  void chooseGamePath();
-  void listAnnouncements();
-  void offerAnnouncementRetry();
-  void retryAnnouncements();
 
-  // Node panel.
-  void refreshNodeList();
-  void refreshLatency();
-  void showNodeProgress(bool running);
-  void onNodeProgress(LPARAM record);
-  void buildNodeTable();
-  void markNodeProbing(int32_t nodeId);
-  void showNodeLatency(LPARAM report);
-  void onNodeRefreshDone();
-  void onNodeFetchFailed();
-  void useHighlightedNode();
-  void chooseBestNode();
-  void chooseNode(int32_t nodeId);
-
-  // Game panel.
-  void refreshGameList();
-  void showGameTools(bool shown);
-  void onGameProgress(LPARAM record);
-  void onGameListReady();
-  void onGameFetchFailed();
-  void filterGamesByType(int32_t type);
-  void filterGamesByInitial(wchar_t letter);
-  void filterGamesByText();
-  void showGames(const std::vector<GameRecord>& games);
-  void appendGameEntry(const GameRecord& game);
-  void chooseGame(int32_t gameId);
-
-  // Voice panel.
-  void chooseVoice(int32_t voiceId);
-  void chooseNoVoice();
-
-  // Acceleration panel: progress, traffic and stop.
-  htmlayout::dom::element accTable() const;
-  void startAcceleration();
-  void onAccWorkerEnded();
-  bool isCurrentAttempt(WPARAM attempt) const;
-  void onAccStep(const AccStepRecord& record);
-  void onTunnelError(int32_t code);
-  void onTunnelConnected();
-  void onTunnelInfo(WPARAM kind, LPARAM text);
-  void onRoutesReady(WPARAM attempt);
-  void onTunnelClosed(WPARAM attempt);
-  // The stop's time bound (a window timer) has passed.
-  void onStopOverdue();
-  void showIdleView();
-  // Before the window goes: the start worker is told to stop and given a
-  // bounded time to end (its step reports are answered meanwhile).
-  void endStartWorkerForExit();
-  void onTunnelTraffic(WPARAM received, LPARAM sent);
-  void onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths);
-  void showTrayTip(const std::wstring& tip);
-  // A balloon on the notification icon while the window is hidden there.
-  void showTrayBalloon(const wchar_t* title, const wchar_t* text);
-  void stopAcceleration();
-  TrafficCounters traffic_;
-  bool pendingStart_ = false;  // a start waits for the previous worker's end
-  bool stopping_ = false;      // the stop command ran; the tunnel has not closed yet
-  uint32_t closedAttempt_ = 0;  // the attempt the page last returned to idle from
-  uint32_t stoppedAttempt_ = 0;  // the attempt the last stop ended
-  static constexpr UINT_PTR kStopBoundTimer = 0x4B53;
-
-  // Diagnosis page.
-  void startDiagnosis(float latency, float loss);
-  void onLinkDegraded(WPARAM latency, LPARAM loss);
-  void showDiagStep(LPARAM record);
-  void showDiagScore(int32_t score);
-  void showDiagStartView();
-  void repairLsp();
-  void removeAdapterCommand();
-  int32_t diagnosisRunning = 0;  // from the start of a diagnosis until its score
-
-  NOTIFYICONDATAW trayIcon_ = {};
-  bool inTray_ = false;
-  // The icon's tip while accelerating (state and latency); empty: the program's name.
-  std::wstring trayTip_;
-  int32_t nodeListRequested_ = 0;
-  int32_t gameListRequested_ = 0;
-  int32_t nodeListLoaded_ = 0;
-  LocalDayTime nodeListTime_;
-  int32_t gameListLoaded_ = 0;
-  LocalDayTime gameListTime_;
+  TrayIcon tray_{*this};
+  AccountPanel account_{*this};
+  NodePanel nodes_{*this, selectedNodeId};
+  GamePanel games_{*this, selectedGameId};
+  VoicePanel voices_{*this, selectedVoiceId};
+  AccelerationPanel acceleration_{*this, {selectedNodeId, selectedGameId, selectedVoiceId}, tray_};
+  DiagnosisPage diagnosis_{*this};
+  // Every command and message goes to these in turn until one takes it.
+  const std::array<MainPanel*, 7> panels_{&tray_, &account_, &nodes_, &games_, &voices_, &acceleration_, &diagnosis_};
 };
-
-// Stops a running acceleration before the program ends: routes removed, the
-// flags cleared and the tunnel's stop event signalled and closed. Nothing
-// happens when none runs.
-void stopRunningAcceleration();
 
 // Shows the main window and returns when it has closed.
 void runMainWindow(HINSTANCE instance);

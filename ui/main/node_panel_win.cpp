@@ -1,5 +1,5 @@
-// The node panel: the sortable node table with suitability, operator, region,
-// load and latency, its fetch and latency runs, and the choice of a node.
+#include "ui/main/node_panel_win.h"
+
 #include "app/client_state.h"
 #include "app/settings_store_win.h"
 #include "app/window_messages.h"
@@ -8,7 +8,6 @@
 #include "nodes/node_workers.h"
 #include "service/progress_post_win.h"
 #include "ui/main/main_window_texts.h"
-#include "ui/main/main_window_win.h"
 
 namespace kestro {
 
@@ -72,44 +71,70 @@ void showSuitability(const htmlayout::dom::element& list, const NodeRecord& node
 
 }  // namespace
 
-void CMainWindow::showNodeProgress(bool running) {
-  const wchar_t* tools = running ? L"none" : L"block";
-  show(BtnAutoNode, tools);
-  show(BtnCheckNode, tools);
-  show(LinkRefreshLatency, tools);
-  show(PgsNode, running ? L"block" : L"none");
-  show(TxtNodeProgress, running ? L"block" : L"none");
+bool NodePanel::onCommand(MainElement index) {
+  switch (index) {
+    case LinkRefreshNode: refreshNodeList(); return true;
+    case LinkRefreshLatency: refreshLatency(); return true;
+    case BtnCheckNode: useHighlightedNode(); return true;
+    case BtnAutoNode: chooseBest(); return true;
+    default: return false;
+  }
 }
 
-void CMainWindow::refreshNodeList() {
-  if (nodeListLoaded_ != 0) {
-    if (const auto refusal = refreshRefusal(RefreshedList::Nodes, nodeListTime_.days, localNow().days)) {
-      showOwnedMessage(*refusal);
+bool NodePanel::onMessage(UINT message, WPARAM, LPARAM lParam) {
+  switch (message) {
+    case WM_NODE_PROGRESS: onProgress(lParam); return true;
+    case WM_NODE_FETCH_FAILED: onFetchFailed(); return true;
+    case WM_NODE_REFRESH_DONE: onRefreshDone(); return true;
+    case WM_NODE_LATENCY: showLatency(lParam); return true;
+    case WM_NODE_LIST_READY: buildTable(); return true;
+    case WM_NODE_PROBING: markProbing(static_cast<int32_t>(lParam)); return true;
+    default: return false;
+  }
+}
+
+void NodePanel::onOpened() {
+  if (!requested_) refreshNodeList();
+}
+
+void NodePanel::showProgress(bool running) {
+  const wchar_t* tools = running ? L"none" : L"block";
+  view_.show(BtnAutoNode, tools);
+  view_.show(BtnCheckNode, tools);
+  view_.show(LinkRefreshLatency, tools);
+  view_.show(PgsNode, running ? L"block" : L"none");
+  view_.show(TxtNodeProgress, running ? L"block" : L"none");
+}
+
+void NodePanel::refreshNodeList() {
+  if (loaded_) {
+    if (const auto refusal = refreshRefusal(RefreshedList::Nodes, loadedAt_.days, localNow().days)) {
+      view_.showMessage(*refusal);
       return;
     }
   }
-  nodeListRequested_ = 1;
-  showNodeProgress(true);
-  show(LinkRefreshNode, L"none");
+  requested_ = true;
+  showProgress(true);
+  view_.show(LinkRefreshNode, L"none");
   startNodeFetchWorker();
 }
 
-void CMainWindow::refreshLatency() {
-  showNodeProgress(true);
-  show(LinkRefreshNode, L"none");
+void NodePanel::refreshLatency() {
+  showProgress(true);
+  view_.show(LinkRefreshNode, L"none");
   startLatencyRefreshWorker();
 }
 
-void CMainWindow::onNodeProgress(LPARAM record) {
+void NodePanel::onProgress(LPARAM record) {
   const auto progress = adoptProgress(record);
   if (progress == nullptr) return;
-  if (!progress->text.empty()) setText(TxtNodeProgress, progress->text);
-  htmlayout::dom::element bar = page(PgsNode);
+  if (!progress->text.empty()) view_.setText(TxtNodeProgress, progress->text);
+  htmlayout::dom::element bar = view_.page(PgsNode);
   bar.set_attribute("value", std::to_wstring(progress->percent));
 }
 
-void CMainWindow::buildNodeTable() {
-  htmlayout::dom::element list = page(NodeList);
+void NodePanel::buildTable() {
+  htmlayout::dom::element list = view_.page(NodeList);
   list.clear();
   htmlayout::dom::element table = htmlayout::dom::element::create("table");
   table.set_attribute("fixedrows", L"1");
@@ -122,8 +147,8 @@ void CMainWindow::buildNodeTable() {
   list.append(table);
 }
 
-void CMainWindow::markNodeProbing(int32_t nodeId) {
-  const htmlayout::dom::element list = page(NodeList);
+void NodePanel::markProbing(int32_t nodeId) {
+  const htmlayout::dom::element list = view_.page(NodeList);
   const std::wstring id = std::to_wstring(nodeId);
   htmlayout::dom::element latency = list.find_by_id(L"latency" + id);
   if (!latency.is_valid()) return;
@@ -139,7 +164,7 @@ void CMainWindow::markNodeProbing(int32_t nodeId) {
     suitability.set_attribute("value", L"100");
 }
 
-void CMainWindow::showNodeLatency(LPARAM lParam) {
+void NodePanel::showLatency(LPARAM lParam) {
   const std::unique_ptr<LatencyReport> report = adoptLatencyReport(lParam);
   if (!report) return;
   NodeRecord ranked;
@@ -147,7 +172,7 @@ void CMainWindow::showNodeLatency(LPARAM lParam) {
     rankNode(node, report->latency);
     ranked = node;
   });
-  const htmlayout::dom::element list = page(NodeList);
+  const htmlayout::dom::element list = view_.page(NodeList);
   if (htmlayout::dom::element latency = list.find_by_id(L"latency" + std::to_wstring(report->nodeId));
       latency.is_valid()) {
     if (latency.children_count() > 0) latency.child(0).destroy();
@@ -158,45 +183,45 @@ void CMainWindow::showNodeLatency(LPARAM lParam) {
   if (listed) showSuitability(list, ranked);
 }
 
-void CMainWindow::onNodeRefreshDone() {
-  showNodeProgress(false);
+void NodePanel::onRefreshDone() {
+  showProgress(false);
   // After a good run only the latency can be measured again.
-  show(LinkRefreshNode, L"none");
-  nodeListLoaded_ = 1;
-  nodeListTime_ = localNow();
+  view_.show(LinkRefreshNode, L"none");
+  loaded_ = true;
+  loadedAt_ = localNow();
 }
 
-void CMainWindow::onNodeFetchFailed() {
-  show(BtnAutoNode, L"none");
-  show(BtnCheckNode, L"none");
-  show(LinkRefreshLatency, L"none");
-  show(PgsNode, L"none");
-  show(TxtNodeProgress, L"none");
-  show(LinkRefreshNode, L"block");
-  showOwnedMessage(kNodeFetchFailed);
+void NodePanel::onFetchFailed() {
+  view_.show(BtnAutoNode, L"none");
+  view_.show(BtnCheckNode, L"none");
+  view_.show(LinkRefreshLatency, L"none");
+  view_.show(PgsNode, L"none");
+  view_.show(TxtNodeProgress, L"none");
+  view_.show(LinkRefreshNode, L"block");
+  view_.showMessage(kNodeFetchFailed);
 }
 
-void CMainWindow::useHighlightedNode() {
-  const htmlayout::dom::element row = page(TabView).find_first(L"tr:current");
+void NodePanel::useHighlightedNode() {
+  const htmlayout::dom::element row = view_.page(TabView).find_first(L"tr:current");
   if (!row.is_valid()) {
-    showOwnedMessage(kNoNodeHighlighted);
+    view_.showMessage(kNoNodeHighlighted);
     return;
   }
-  chooseNode(static_cast<int32_t>(std::wcstol(row.get_attribute("value").c_str(), nullptr, 10)));
+  choose(static_cast<int32_t>(std::wcstol(row.get_attribute("value").c_str(), nullptr, 10)));
 }
 
-void CMainWindow::chooseBestNode() {
+void NodePanel::chooseBest() {
   // No node scoring above 0 gives id 0, which chooses nothing.
-  chooseNode(kestro::chooseBestNode(ClientState::instance().nodes()));
+  choose(chooseBestNode(ClientState::instance().nodes()));
 }
 
-void CMainWindow::chooseNode(int32_t nodeId) {
+void NodePanel::choose(int32_t nodeId) {
   const auto nodes = ClientState::instance().nodes();
   const auto found = nodes.find(nodeId);
   if (found == nodes.end()) return;
-  selectedNodeId = nodeId;
-  setText(TxtCurrentNode, found->second.name);
-  selectPanel(L"panel-id1");
+  selectedNodeId_ = nodeId;
+  view_.setText(TxtCurrentNode, found->second.name);
+  view_.selectPanel(L"panel-id1");
   saveNodeSelection(static_cast<DWORD>(nodeId), found->second.name);
 }
 

@@ -1,10 +1,8 @@
-// Hiding the main window to the notification area and bringing it back.
-#include <cwchar>
-
 #include "ui/main/tray_icon_win.h"
 
+#include <cwchar>
+
 #include "app/window_messages.h"
-#include "ui/main/main_window_win.h"
 
 namespace kestro {
 
@@ -38,68 +36,80 @@ UINT taskbarCreatedMessage() {
   return message;
 }
 
-void CMainWindow::hideToTray() {
-  trayIcon_ = {};
-  trayIcon_.cbSize = kTrayIconRecordSize;
-  trayIcon_.hWnd = window();
-  trayIcon_.uID = kTrayIconId;
-  trayIcon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
-  trayIcon_.uCallbackMessage = WM_TRAY_NOTIFY;
-  trayIcon_.hIcon = programIcon();
-  wcsncpy(trayIcon_.szTip, trayTip_.empty() ? kTrayTip : trayTip_.c_str(), std::size(trayIcon_.szTip) - 1);
-  wcsncpy(trayIcon_.szInfoTitle, kBalloonTitle, std::size(trayIcon_.szInfoTitle) - 1);
-  wcsncpy(trayIcon_.szInfo, kBalloonText, std::size(trayIcon_.szInfo) - 1);
-  trayIcon_.dwInfoFlags = NIIF_INFO;
-  // Without an icon the window could not be found again: it stays shown.
-  if (!notifyIconCall()(NIM_ADD, &trayIcon_)) return;
-  inTray_ = true;
-  ShowWindow(window(), SW_HIDE);
+bool TrayIcon::onCommand(MainElement index) {
+  if (index != BtnTray) return false;
+  hide();
+  return true;
 }
 
-void CMainWindow::onTrayNotify(LPARAM mouseMessage) {
+void TrayIcon::hide() {
+  icon_ = {};
+  icon_.cbSize = kTrayIconRecordSize;
+  icon_.hWnd = view_.window();
+  icon_.uID = kTrayIconId;
+  icon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+  icon_.uCallbackMessage = WM_TRAY_NOTIFY;
+  icon_.hIcon = programIcon();
+  wcsncpy(icon_.szTip, tip_.empty() ? kTrayTip : tip_.c_str(), std::size(icon_.szTip) - 1);
+  wcsncpy(icon_.szInfoTitle, kBalloonTitle, std::size(icon_.szInfoTitle) - 1);
+  wcsncpy(icon_.szInfo, kBalloonText, std::size(icon_.szInfo) - 1);
+  icon_.dwInfoFlags = NIIF_INFO;
+  // Without an icon the window could not be found again: it stays shown.
+  if (!notifyIconCall()(NIM_ADD, &icon_)) return;
+  inTray_ = true;
+  ShowWindow(view_.window(), SW_HIDE);
+}
+
+void TrayIcon::onNotify(LPARAM mouseMessage) {
   // The first press of either button restores; a double click restores on its first press.
   if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return;
-  ShowWindow(window(), SW_SHOW);  // the icon goes as the window shows (onSystemMessage)
-  SetForegroundWindow(window());
+  ShowWindow(view_.window(), SW_SHOW);  // the icon goes as the window shows (onMessage)
+  SetForegroundWindow(view_.window());
 }
 
 // The icon exists exactly while the window is hidden in the tray, whoever
 // shows the window (a message it owns, the diagnosis); a restarted shell gets
 // the icon again.
-bool CMainWindow::onSystemMessage(UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_TIMER && wParam == kStopBoundTimer) {
-    onStopOverdue();
+bool TrayIcon::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TRAY_NOTIFY) {
+    onNotify(lParam);
     return true;
   }
   if (message == WM_SHOWWINDOW && wParam != FALSE && inTray_) {
-    notifyIconCall()(NIM_DELETE, &trayIcon_);
+    notifyIconCall()(NIM_DELETE, &icon_);
     inTray_ = false;
     return false;
   }
   if (message == taskbarCreatedMessage()) {
-    if (inTray_ && !notifyIconCall()(NIM_ADD, &trayIcon_)) {
+    if (inTray_ && !notifyIconCall()(NIM_ADD, &icon_)) {
       inTray_ = false;
-      ShowWindow(window(), SW_SHOW);
+      ShowWindow(view_.window(), SW_SHOW);
     }
     return true;
   }
   return false;
 }
 
-void CMainWindow::showTrayTip(const std::wstring& tip) {
-  trayTip_ = tip;
+void TrayIcon::onDestroy() {
+  // The icon would otherwise stay in the notification area after the program.
+  if (inTray_) notifyIconCall()(NIM_DELETE, &icon_);
+  inTray_ = false;
+}
+
+void TrayIcon::showTip(const std::wstring& tip) {
+  tip_ = tip;
   if (!inTray_) return;
   // Only the tip changes: the balloon is not shown again.
-  NOTIFYICONDATAW update = trayIcon_;
+  NOTIFYICONDATAW update = icon_;
   update.uFlags = NIF_TIP;
   update.szTip[0] = L'\0';
   wcsncpy(update.szTip, tip.empty() ? kTrayTip : tip.c_str(), std::size(update.szTip) - 1);
   notifyIconCall()(NIM_MODIFY, &update);
 }
 
-void CMainWindow::showTrayBalloon(const wchar_t* title, const wchar_t* text) {
+void TrayIcon::showBalloon(const wchar_t* title, const wchar_t* text) {
   if (!inTray_) return;
-  NOTIFYICONDATAW update = trayIcon_;
+  NOTIFYICONDATAW update = icon_;
   update.uFlags = NIF_INFO;
   update.szInfoTitle[0] = L'\0';
   update.szInfo[0] = L'\0';

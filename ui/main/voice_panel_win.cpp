@@ -1,7 +1,9 @@
-// The voice panel: eight fixed voice applications and "no voice".
+#include "ui/main/voice_panel_win.h"
+
+#include <cwchar>
+
 #include "app/client_state.h"
 #include "app/settings_store_win.h"
-#include "ui/main/main_window_win.h"
 
 namespace kestro {
 
@@ -9,20 +11,33 @@ namespace {
 constexpr wchar_t kNoVoice[] = L"不使用语音加速";
 }  // namespace
 
-void CMainWindow::chooseVoice(int32_t voiceId) {
+bool VoicePanel::onCommand(MainElement index) {
+  if (index != BtnNoVoice) return false;
+  chooseNone();
+  return true;
+}
+
+// The voice applications' links are "voice<id>".
+bool VoicePanel::onCommandId(const std::wstring& id) {
+  if (!id.starts_with(L"voice")) return false;
+  choose(static_cast<int32_t>(std::wcstol(id.c_str() + 5, nullptr, 10)));
+  return true;
+}
+
+void VoicePanel::choose(int32_t voiceId) {
   const auto voices = ClientState::instance().voices();
   const auto found = voices.find(voiceId);
   if (found == voices.end()) return;
-  selectedVoiceId = voiceId;
-  setText(TxtCurrentVoice, found->second.name);
-  selectPanel(L"panel-id1");
+  selectedVoiceId_ = voiceId;
+  view_.setText(TxtCurrentVoice, found->second.name);
+  view_.selectPanel(L"panel-id1");
   saveVoiceSelection(static_cast<DWORD>(voiceId), found->second.name);
 }
 
-void CMainWindow::chooseNoVoice() {
-  selectedVoiceId = 0;
-  setText(TxtCurrentVoice, kNoVoice);
-  selectPanel(L"panel-id1");
+void VoicePanel::chooseNone() {
+  selectedVoiceId_ = 0;
+  view_.setText(TxtCurrentVoice, kNoVoice);
+  view_.selectPanel(L"panel-id1");
   clearVoiceSelection();
 }
 
