@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -132,6 +133,24 @@ bool loadTunnelLibrary(uint32_t attempt, TunnelLibrary& library) {
   return true;
 }
 
+// The attempt whose tunnel library's posts the window last said it handled.
+std::atomic<uint32_t>& handledTunnelPosts() {
+  static auto* attempt = new std::atomic<uint32_t>(0);  // never destroyed: a late worker may still read it
+  return *attempt;
+}
+
+// The library's WM_TUNNEL_INFO texts live in its own memory until it is
+// unloaded: the window is asked to handle everything the library posted (a
+// marker posted after it comes back), for at most a few seconds (a window
+// that is gone or does not answer).
+void waitForTunnelPostsHandled(uint32_t attempt) {
+  constexpr ULONGLONG kWaitMs = 5000;
+  const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
+  if (window == nullptr || !PostMessageW(window, WM_TUNNEL_POSTS_HANDLED, attempt, 0)) return;
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  while (handledTunnelPosts().load() != attempt && GetTickCount64() < deadline) Sleep(10);
+}
+
 // Step 5: its outcome comes from the tunnel library, never from the worker.
 void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& params) {
   beginStep(attempt, 5, acctext::kTitleTunnel);
@@ -150,6 +169,7 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
   const std::string password = toAnsi(state.password());
   library.startTunnel()(WindowHandles::instance().mainWindow.load(), params.nodeIp.c_str(), userName.c_str(),
                         password.c_str(), eventName, params.nodePort);
+  waitForTunnelPostsHandled(attempt);
   library.unload();
 
   // A tunnel that ended without the stop command leaves its stored handle
@@ -160,6 +180,8 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
 }
 
 }  // namespace
+
+void acknowledgeTunnelPosts(uint32_t attempt) { handledTunnelPosts() = attempt; }
 
 std::function<std::time_t()>& accelerationLocalClock() {
   // Never destroyed: detached workers may still use it while the process exits.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "accel/acc_step_record.h"
+#include "accel/acceleration_start_win.h"
 #include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
 #include "accel/tcp_tuning_win.h"
@@ -211,7 +212,7 @@ inline void addAdapter(const std::wstring& subkey, const std::wstring& component
 class MainWindowRecorder {
  public:
   MainWindowRecorder()
-      : recorder_([this](UINT message, WPARAM, LPARAM lParam) { return snapshot(message, lParam); }) {
+      : recorder_([this](UINT message, WPARAM wParam, LPARAM lParam) { return snapshot(message, wParam, lParam); }) {
     EXPECT_NE(recorder_.window(), nullptr) << "no window: is DISPLAY set to a running X server?";
     WindowHandles::instance().mainWindow = recorder_.window();
   }
@@ -234,7 +235,9 @@ class MainWindowRecorder {
   }
 
  private:
-  std::wstring snapshot(UINT message, LPARAM lParam) {
+  std::wstring snapshot(UINT message, WPARAM wParam, LPARAM lParam) {
+    // What the main window answers once it has handled the tunnel library's posts.
+    if (message == WM_TUNNEL_POSTS_HANDLED) acknowledgeTunnelPosts(static_cast<uint32_t>(wParam));
     if (message == WM_ACC_STEP) {
       steps_.push_back(*reinterpret_cast<const AccStepRecord*>(lParam));
       return {};

@@ -299,6 +299,24 @@ TEST_F(AccelerationStart, ALibraryWithoutTheEntryIsUnloaded) {
   EXPECT_EQ(GetModuleHandleW(L"Viadex.dll"), nullptr);
 }
 
+// A library that posts its addresses from its own memory and returns at once:
+// the worker unloads it only after the window has read them.
+TEST_F(AccelerationStart, TheLibrarysTextsAreReadBeforeItIsUnloaded) {
+  tunedAdapter();
+  test::LoopbackHttpServer service(accReply(7000, kTwoRoutes, serviceTime(kNow)));
+  useService(service);
+  test::ScratchFolder program(L"kestro-posting-library");
+  ASSERT_TRUE(CopyFileW(test::hostPath(KESTRO_POSTING_LIBRARY).c_str(), (program.path() + L"\\Viadex.dll").c_str(),
+                        FALSE));
+  run(program.path(), WM_TUNNEL_CLOSED);
+  worker.join();
+  std::vector<std::wstring> texts;
+  for (const auto& entry : window.recorder().entries())
+    if (entry.message == WM_TUNNEL_INFO) texts.push_back(entry.detail);
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"10.77.0.1", L"10.77.0.2", L"255.255.255.0"}));
+  EXPECT_EQ(GetModuleHandleW(L"Viadex.dll"), nullptr);
+}
+
 TEST_F(AccelerationStart, ARejectedUserGetsErrorThreeAndTheEventIsClosed) {
   tunedAdapter();
   ClientState::instance().setPassword(L"wrong");

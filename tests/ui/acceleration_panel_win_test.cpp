@@ -377,8 +377,12 @@ TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsCh
     EXPECT_EQ(rows(window)[0].title, L"请稍候，正在结束上一次加速……");
     EXPECT_EQ(started_.size(), 1u) << "no second worker while the first runs";
 
-    // The first worker's last reports arrive; then it ends, and the retry starts.
+    // The first worker's last reports arrive: the waiting row stays as it is.
     SendMessageW(window, WM_TUNNEL_CLOSED, first, 0);
+    ASSERT_EQ(rows(window).size(), 1u);
+    EXPECT_EQ(rows(window)[0].status, L"LOADING.GIF") << "the waiting row is not marked failed";
+    EXPECT_FALSE(rows(window)[0].retryButton);
+    // Then it ends, and the retry starts.
     ClientState::instance().startWorkerRunning = 0;
     SendMessageW(window, WM_ACC_WORKER_ENDED, first, 0);
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
@@ -486,6 +490,35 @@ TEST_F(AccelerationLifecycle, AStopThatNeverCompletesReturnsToIdleAfterItsBound)
     SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
     expectView(window, L"block", L"none", L"none");
     EXPECT_EQ(text(window, L"acclostnote"), L"加速组件未能及时退出，加速已停止，如需重新加速请稍候再试");
+  });
+}
+
+// A library that still posts its counters after the stop's bound passed
+// changes no figure, and the next acceleration starts from zero: its first
+// report is its own first second, not the old counters' difference.
+TEST_F(AccelerationLifecycle, TrafficAfterAnOverdueStopIsIgnoredAndTheNextStartBeginsAtZero) {
+  rememberChoice();
+  runWith([&](HWND window) {
+    runToTheTrafficView(window);
+    SendMessageW(window, WM_TUNNEL_TRAFFIC, 3000000000u, 2000000000);
+    click(window, L"linkstopacc");
+    ASSERT_TRUE(waitUntil([&] { return display(window, L"startacccontainer") == L"block"; }, 20000));
+    const std::wstring shownDown = text(window, L"accdata_flowdown");
+    SendMessageW(window, WM_TUNNEL_TRAFFIC, 3100000000u, 2100000000);
+    EXPECT_EQ(text(window, L"accdata_flowdown"), shownDown) << "an overdue library's report changed the figures";
+
+    ClientState::instance().startWorkerRunning = 0;
+    click(window, L"btnstartacc");
+    ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
+    EXPECT_EQ(text(window, L"accdata_flowdown"), L"0字节(Bytes)");
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    ClientState::instance().accelerating = 1;
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
+    SendMessageW(window, WM_TUNNEL_TRAFFIC, 1000, 500);
+    EXPECT_EQ(text(window, L"accdata_flowdown"), L"1000字节(Bytes)");
+    EXPECT_EQ(text(window, L"accdata_speeddown"), L"7.813千位/秒(KBits/S)");
+    EXPECT_EQ(text(window, L"accdata_speedmax"), L"7.813千位/秒(KBits/S)");
   });
 }
 

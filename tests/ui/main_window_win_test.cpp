@@ -23,6 +23,7 @@
 #include "nodes/node_ranking.h"
 #include "service/service_exchange.h"
 #include "service/voice_catalogue.h"
+#include "tests/support/wine_host_win.h"
 #include "tests/ui/ui_driver_win.h"
 #include "tests/ui/window_checks_win.h"
 #include "ui/host/open_file_dialog_win.h"
@@ -74,6 +75,12 @@ std::vector<Opened> opened;
 HINSTANCE recordOpen(HWND, const wchar_t* verb, const wchar_t* file, int) {
   opened.push_back({verb ? verb : L"(default)", file});
   return reinterpret_cast<HINSTANCE>(33);
+}
+
+std::vector<std::wstring> desktopStarts;
+bool recordDesktopStart(const wchar_t* program) {
+  desktopStarts.push_back(program);
+  return true;
 }
 
 std::vector<std::wstring> dialogTitles;
@@ -224,7 +231,7 @@ TEST_F(MainWindow, OpensWithTheAccountBoxesAndTheAnnouncements) {
 
     click(window, L"#linknews61", [&] {
       size_t count = 0;
-      ui_.run([&] { count = opened.size(); });
+      ui_.run([&] { count = desktopStarts.size(); });
       return count == 1;
     });
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -501,6 +508,7 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
   saveGameSelection(1001, L"地下城与勇士");
   const ShellSeam realShell = shellSeam();
   shellSeam().open = &recordOpen;
+  shellSeam().startAsDesktopUser = &recordDesktopStart;
   const OpenFileSeam realDialog = openFileSeam();
   openFileSeam().open = &answerWithGamePath;
   wchar_t before[MAX_PATH];
@@ -516,7 +524,7 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
     EXPECT_TRUE(opened.empty()) << "the game was started before its path was known";
     click(window, L"#btnrungame", [&] {
       size_t count = 0;
-      ui_.run([&] { count = opened.size(); });
+      ui_.run([&] { count = desktopStarts.size(); });
       return count == 1;
     });
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -528,9 +536,31 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
   GetCurrentDirectoryW(MAX_PATH, after);
   EXPECT_STREQ(after, before) << "the dialog's folder change is undone";
   EXPECT_EQ(settingsText(L"Game1001"), L"C:\\Games\\DNF\\DNF.exe");
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].verb, L"(default)");
-  EXPECT_EQ(opened[0].file, L"C:\\Games\\DNF\\DNF.exe");
+  // Started as the desktop's user, not through this (elevated) program's shell call.
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(desktopStarts, std::vector<std::wstring>{L"C:\\Games\\DNF\\DNF.exe"});
+}
+
+// The real start with the desktop shell's token: the program runs, in its own
+// folder. (Wine has one user and no elevation: what it shows is that the
+// token is found and the program starts with it; a program that cannot be
+// started that way goes through the shell.)
+TEST(GameStart, AGameStartsWithTheDesktopShellsTokenInItsOwnFolder) {
+  const std::string folder = "/tmp/kestro-ui-game-" + std::to_string(GetCurrentProcessId());
+  const std::wstring hostFolder = hostPath(folder);
+  CreateDirectoryW(hostFolder.c_str(), nullptr);
+  const std::wstring game = hostFolder + L"\\Game.exe";
+  ASSERT_TRUE(CopyFileW(hostPath(KESTRO_BINARY_DIR "/tests/ui/ui_test_patcher.exe").c_str(), game.c_str(), FALSE));
+  const std::wstring note = hostFolder + L"\\patcher-started.txt";
+  DeleteFileW(note.c_str());
+  ASSERT_NE(GetShellWindow(), nullptr) << "no desktop shell in this prefix";
+  EXPECT_TRUE(startAsDesktopUser(game.c_str()));
+  EXPECT_TRUE(waitUntil([&] { return GetFileAttributesW(note.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
+      << "the game did not start";
+  EXPECT_FALSE(startAsDesktopUser((hostFolder + L"\\Missing.exe").c_str()));
+  DeleteFileW(note.c_str());
+  DeleteFileW(game.c_str());
+  RemoveDirectoryW(hostFolder.c_str());
 }
 
 TEST_F(MainWindow, ExitQuestionNoKeepsTheWindowAndYesStopsTheAccelerationAndCloses) {

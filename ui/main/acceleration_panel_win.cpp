@@ -81,6 +81,7 @@ bool AccelerationPanel::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ROUTES_READY: onRoutesReady(wParam); return true;
     case WM_TUNNEL_CLOSED: onTunnelClosed(wParam); return true;
     case WM_ACC_WORKER_ENDED: onWorkerEnded(); return true;
+    case WM_TUNNEL_POSTS_HANDLED: acknowledgeTunnelPosts(static_cast<uint32_t>(wParam)); return true;
     case WM_TUNNEL_TRAFFIC: onTraffic(wParam, lParam); return true;
     case WM_LINK_QUALITY: onLinkQuality(static_cast<uint32_t>(wParam), lParam); return true;
     case WM_ACC_STOP:
@@ -126,6 +127,7 @@ void AccelerationPanel::start() {
   }
   pendingStart_ = false;
   stopping_ = false;
+  resetFigures();
   auto argument = std::make_unique<AccStartArgument>();
   argument->nodeId = selection_.nodeId;
   argument->gameId = selection_.gameId;
@@ -261,6 +263,8 @@ void AccelerationPanel::onTunnelClosed(WPARAM attempt) {
   view_.page(RateChart).call_method("cleardata", {});
   traffic_ = {};
   tray_.showTip(L"");
+  // A retry already waits for this worker's end: its waiting row stays as it is.
+  if (pendingStart_) return;
 
   Element table = stepTable();
   const Element status = table.is_valid() ? steptable::lastStatus(table) : Element();
@@ -304,7 +308,18 @@ void AccelerationPanel::onStopOverdue() {
   view_.show(AccLostNote, L"block");
 }
 
+void AccelerationPanel::resetFigures() {
+  traffic_ = {};
+  for (MainElement rate : {AccDataSpeedUp, AccDataSpeedDown, AccDataSpeedMax}) view_.setText(rate, rateText(0));
+  for (MainElement total : {AccDataFlowUp, AccDataFlowDown}) view_.setText(total, byteText(0));
+  view_.page(RateChart).call_method("cleardata", {});
+}
+
 void AccelerationPanel::onTraffic(WPARAM received, LPARAM sent) {
+  // Only the running acceleration's library counts: a library still posting
+  // after a stop that missed its bound (or after the tunnel's end) changes nothing.
+  const ClientState& state = ClientState::instance();
+  if (state.accelerating == 0 || stopping_ || closedAttempt_ == state.accelerationAttempt) return;
   const TrafficSample sample =
       addTrafficReport(traffic_, static_cast<uint32_t>(received), static_cast<uint32_t>(sent));
   view_.setText(AccDataSpeedUp, rateText(sample.upRate));
@@ -351,9 +366,17 @@ void AccelerationPanel::endStartWorkerForExit() {
   // Sent reports are handled while waiting, so the worker never blocks on the window.
   const ULONGLONG deadline = GetTickCount64() + kExitWaitMs;
   while (state.startWorkerRunning != 0 && GetTickCount64() < deadline) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE | QS_POSTMESSAGE);
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    // The tunnel library returned: its texts go unread, and it may be unloaded at once.
+    const HWND window = view_.window();
+    if (PeekMessageW(&message, window, WM_TUNNEL_POSTS_HANDLED, WM_TUNNEL_POSTS_HANDLED, PM_NOREMOVE)) {
+      while (PeekMessageW(&message, window, WM_TUNNEL_INFO, WM_TUNNEL_INFO, PM_REMOVE)) {
+      }
+      while (PeekMessageW(&message, window, WM_TUNNEL_POSTS_HANDLED, WM_TUNNEL_POSTS_HANDLED, PM_REMOVE))
+        acknowledgeTunnelPosts(static_cast<uint32_t>(message.wParam));
+    }
   }
   removeInstalledRoutes();
 }

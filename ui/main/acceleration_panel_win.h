@@ -43,6 +43,8 @@ class AccelerationPanel : public MainPanel {
   // The stop's time bound (a window timer) has passed.
   void onStopOverdue();
   void showIdleView();
+  // Every start begins from zero figures and an empty chart.
+  void resetFigures();
   void onTraffic(WPARAM received, LPARAM sent);
   void onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths);
 

@@ -160,8 +160,9 @@ void GamePanel::choose(int32_t gameId) {
 
 void GamePanel::runGame() {
   if (const std::optional<std::wstring> path = readGamePath(selectedGameId_)) {
-    // The shell fails silently for a path that no longer exists.
-    shellOpen(view_.window(), nullptr, *path);
+    // Not with this program's administrator rights where the system allows it;
+    // a path that no longer exists fails silently, as the shell does.
+    startGame(view_.window(), *path);
     return;
   }
   // The game starts on the next click, once a path is stored.
