@@ -133,22 +133,28 @@ bool loadTunnelLibrary(uint32_t attempt, TunnelLibrary& library) {
   return true;
 }
 
-// The attempt whose tunnel library's posts the window last said it handled.
-std::atomic<uint32_t>& handledTunnelPosts() {
-  static auto* attempt = new std::atomic<uint32_t>(0);  // never destroyed: a late worker may still read it
-  return *attempt;
+// Markers posted after a tunnel library returned, and the last one the window
+// answered (never destroyed: a late worker may still read them).
+std::atomic<uint32_t>& postedMarkers() {
+  static auto* count = new std::atomic<uint32_t>(0);
+  return *count;
+}
+std::atomic<uint32_t>& answeredMarker() {
+  static auto* marker = new std::atomic<uint32_t>(0);
+  return *marker;
 }
 
 // The library's WM_TUNNEL_INFO texts live in its own memory until it is
 // unloaded: the window is asked to handle everything the library posted (a
-// marker posted after it comes back), for at most a few seconds (a window
+// marker posted after it is answered), for at most a few seconds (a window
 // that is gone or does not answer).
-void waitForTunnelPostsHandled(uint32_t attempt) {
+void waitForTunnelPostsHandled() {
   constexpr ULONGLONG kWaitMs = 5000;
+  const uint32_t marker = ++postedMarkers();
   const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
-  if (window == nullptr || !PostMessageW(window, WM_TUNNEL_POSTS_HANDLED, attempt, 0)) return;
+  if (window == nullptr || !PostMessageW(window, WM_TUNNEL_POSTS_HANDLED, marker, 0)) return;
   const ULONGLONG deadline = GetTickCount64() + kWaitMs;
-  while (handledTunnelPosts().load() != attempt && GetTickCount64() < deadline) Sleep(10);
+  while (answeredMarker().load() != marker && GetTickCount64() < deadline) Sleep(10);
 }
 
 // Step 5: its outcome comes from the tunnel library, never from the worker.
@@ -169,7 +175,7 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
   const std::string password = toAnsi(state.password());
   library.startTunnel()(WindowHandles::instance().mainWindow.load(), params.nodeIp.c_str(), userName.c_str(),
                         password.c_str(), eventName, params.nodePort);
-  waitForTunnelPostsHandled(attempt);
+  waitForTunnelPostsHandled();
   library.unload();
 
   // A tunnel that ended without the stop command leaves its stored handle
@@ -181,7 +187,7 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
 
 }  // namespace
 
-void acknowledgeTunnelPosts(uint32_t attempt) { handledTunnelPosts() = attempt; }
+void acknowledgeTunnelPosts(uint32_t marker) { answeredMarker() = marker; }
 
 std::function<std::time_t()>& accelerationLocalClock() {
   // Never destroyed: detached workers may still use it while the process exits.

@@ -22,9 +22,10 @@ struct AccStartArgument {
 // Starts the worker on a new thread, which takes ownership of the argument;
 // the thread handle is not kept. Sets ClientState::startWorkerRunning. False
 // when no thread could be started.
-// The window's answer to WM_TUNNEL_POSTS_HANDLED of `attempt`: everything the
-// tunnel library posted before it has been handled, so its texts were read.
-void acknowledgeTunnelPosts(uint32_t attempt);
+// The window's answer to WM_TUNNEL_POSTS_HANDLED with its `marker` (wParam):
+// everything the tunnel library posted before it has been handled, so its
+// texts were read.
+void acknowledgeTunnelPosts(uint32_t marker);
 
 bool startAccelerationWorker(std::unique_ptr<AccStartArgument> argument);
 

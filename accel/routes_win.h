@@ -1,4 +1,7 @@
-// Route installation: once the tunnel is up, one IPv4 route per destination of
+// Route installation, the public face of the route files of accel/ (the
+// others serve it: route_targets checks acc.php's targets, route_rows fills
+// the rows, route_journal_win journals them, route_system_win is the system's
+// table of calls): once the tunnel is up, one IPv4 route per destination of
 // acc.php through the virtual adapter, with the tunnel's gateway as next hop.
 // Every row asked for is recorded in installedRoutes so that it can be removed.
 //

@@ -48,7 +48,7 @@ inline constexpr uint32_t WM_ACC_STEP = kWmUser + 1001;              // sent; lP
 inline constexpr uint32_t WM_TUNNEL_CLOSED = kWmUser + 1002;
 inline constexpr uint32_t WM_ACC_WORKER_ENDED = kWmUser + 1003;      // the start worker's last act
 // Posted by the start worker once the tunnel library returned, after all the
-// library posted; wParam: the attempt. The window answers it with
+// library posted; wParam: a marker number. The window answers it with
 // acknowledgeTunnelPosts, and the worker unloads the library only then.
 inline constexpr uint32_t WM_TUNNEL_POSTS_HANDLED = kWmUser + 1004;
 inline constexpr uint32_t WM_ROUTES_READY = kWmUser + 1101;
