@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <thread>
 #include <utility>
 
@@ -17,6 +18,20 @@ bool startDetachedWorker(Work&& work) noexcept {
     return true;
   } catch (const std::exception&) {
     return false;
+  }
+}
+
+// Runs `work` on the calling thread; when memory runs out inside it, runs
+// `failed` instead. An exception that leaves a thread's function ends the
+// whole program (and the elevated program's routes would stay): a worker
+// whose data outgrew the process reports its failure like any other. The
+// stack is unwound before `failed` runs, so what the work held is free again.
+template <typename Work, typename Failed>
+void reportingExhaustion(Work&& work, Failed&& failed) {
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    failed();
   }
 }
 

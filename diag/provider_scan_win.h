@@ -1,5 +1,5 @@
-// Inspection and repair of the Winsock catalogue: every entry whose provider is
-// not one of the five base providers of Windows is a foreign layered provider.
+// Inspection and repair of the Winsock catalogue: every entry that is not
+// Windows' own (isBaseEntry) is a foreign layered provider.
 #pragma once
 
 #include <winsock2.h>
@@ -16,6 +16,7 @@ namespace kestro {
 struct WinsockCatalogueFunctions {
   decltype(&::WSCEnumProtocols) enumProtocols = &::WSCEnumProtocols;
   decltype(&::WSCDeinstallProvider) deinstallProvider = &::WSCDeinstallProvider;
+  decltype(&::WSCGetProviderPath) providerPath = &::WSCGetProviderPath;
 };
 
 // The table in use, shared by every thread of the process.

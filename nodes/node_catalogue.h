@@ -1,6 +1,7 @@
 // The node catalogue as node.php lists it, and the texts derived from a node's load.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -10,6 +11,13 @@
 #include "service/service_exchange.h"
 
 namespace kestro {
+
+// The most nodes a node.php reply may list; a longer one fails like a reply
+// that is not JSON. A service runs tens to a few hundred relay nodes. Every
+// node costs a table row, three echoes and two messages that cannot be
+// coalesced (its probing mark and its latency report): 2000 nodes keep those
+// well inside the 10000 messages a window's queue holds.
+inline constexpr size_t kMaxNodes = 2000;
 
 // "%.2f%%" of load x 100, such as "45.00%".
 std::wstring loadTextOf(float load);

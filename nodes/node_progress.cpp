@@ -2,14 +2,14 @@
 
 namespace kestro {
 
-int32_t fetchProbeProgress(size_t index, size_t count) {
+int32_t fetchProbeProgress(size_t done, size_t count) {
   if (count == 0) return 30;
-  return static_cast<int32_t>(30.0 + static_cast<double>(index) * (70.0 / static_cast<double>(count)));
+  return static_cast<int32_t>(30.0 + static_cast<double>(done) * (70.0 / static_cast<double>(count)));
 }
 
-int32_t refreshProbeProgress(size_t index, size_t count) {
+int32_t refreshProbeProgress(size_t done, size_t count) {
   if (count == 0) return 0;
-  return static_cast<int32_t>(static_cast<double>(index) * (100.0 / static_cast<double>(count)));
+  return static_cast<int32_t>(static_cast<double>(done) * (100.0 / static_cast<double>(count)));
 }
 
 std::wstring probingText(const std::wstring& nodeName) {

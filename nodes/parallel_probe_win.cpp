@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <memory>
 #include <queue>
 
@@ -40,7 +41,8 @@ class ProbeRun {
  public:
   ProbeRun(const std::vector<ProbeTarget>& targets, HANDLE icmp, const ProbeEvents& events, size_t inFlight)
       : targets_(targets), icmp_(icmp), events_(events), bound_(std::max<size_t>(inFlight, 1)),
-        echoes_(targets.size()), outcomes_(targets.size()), ended_(targets.size(), 0) {
+        due_(std::greater<>{}, reservedDueEchoes(targets.size())), echoes_(targets.size()),
+        outcomes_(targets.size()), ended_(targets.size(), 0) {
     // The nodes' first echoes are spread over one spacing instead of leaving
     // in one burst: echoes sent at the same instant wait for one another on
     // their way out. The whole probe still ends within one spacing of its
@@ -57,35 +59,19 @@ class ProbeRun {
     }
   }
 
+  // An exception from an event (a report that found no memory) stops the
+  // sending; it is thrown on once every echo under way has ended, so that no
+  // echo's record is freed while the system may still write its reply.
   void run() {
-    while (!due_.empty()) {
-      const DueEcho next = due_.top();
-      const ULONGLONG now = GetTickCount64();
-      if (underWay_ >= bound_) {
-        waitForAnEnd(now);
-        continue;
-      }
-      if (next.at > now) {
-        SleepEx(static_cast<DWORD>(next.at - now), TRUE);
-        continue;
-      }
-      due_.pop();
-      if (next.echo == 0) {
-        events_.started(next.node);
-        for (size_t echo = 1; echo < kEchoesPerNode; ++echo) due_.push({now + echo * kEchoSpacingMs, next.node, echo});
-      }
-      Echo& echo = echoes_[next.node][next.echo];
-      echo.node = next.node;
-      echo.index = next.echo;
-      echo.sentAt = now;
-      if (sendNodeEchoAsync(targets_[next.node].address, icmp_, echo.async)) {
-        echo.underWay = true;
-        ++underWay_;
-      } else {
-        record(next.node, next.echo, {});
+    while (!due_.empty() && !failure_) {
+      try {
+        sendNextDue();
+      } catch (...) {
+        failure_ = std::current_exception();
       }
     }
     while (underWay_ > 0) waitForAnEnd(GetTickCount64());
+    if (failure_) std::rethrow_exception(failure_);
   }
 
   // Whether an echo was given up on: its APC may still come later.
@@ -99,6 +85,42 @@ class ProbeRun {
     ULONGLONG sentAt = 0;
     bool underWay = false;
   };
+
+  // At most every node's three echoes wait at once: reserved, so that no
+  // allocation can fail while echoes are under way.
+  static std::vector<DueEcho> reservedDueEchoes(size_t nodes) {
+    std::vector<DueEcho> due;
+    due.reserve(nodes * kEchoesPerNode);
+    return due;
+  }
+
+  void sendNextDue() {
+    const DueEcho next = due_.top();
+    const ULONGLONG now = GetTickCount64();
+    if (underWay_ >= bound_) {
+      waitForAnEnd(now);
+      return;
+    }
+    if (next.at > now) {
+      SleepEx(static_cast<DWORD>(next.at - now), TRUE);
+      return;
+    }
+    due_.pop();
+    if (next.echo == 0) {
+      events_.started(next.node);
+      for (size_t echo = 1; echo < kEchoesPerNode; ++echo) due_.push({now + echo * kEchoSpacingMs, next.node, echo});
+    }
+    Echo& echo = echoes_[next.node][next.echo];
+    echo.node = next.node;
+    echo.index = next.echo;
+    echo.sentAt = now;
+    if (sendNodeEchoAsync(targets_[next.node].address, icmp_, echo.async)) {
+      echo.underWay = true;
+      ++underWay_;
+    } else {
+      record(next.node, next.echo, {});
+    }
+  }
 
   static void echoEnded(AsyncNodeEcho& async) {
     Echo& echo = *static_cast<Echo*>(async.owner);
@@ -122,9 +144,16 @@ class ProbeRun {
     }
   }
 
+  // Runs inside the echoes' APCs too, where no exception may pass: the first
+  // one is kept for run() to throw, and no event follows it.
   void record(size_t node, size_t echo, EchoOutcome outcome) {
     outcomes_[node][echo] = outcome;
-    if (++ended_[node] == kEchoesPerNode) events_.finished(node, nodeLatencyFrom(outcomes_[node]));
+    if (++ended_[node] != kEchoesPerNode || failure_) return;
+    try {
+      events_.finished(node, nodeLatencyFrom(outcomes_[node]));
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
   }
 
   const std::vector<ProbeTarget>& targets_;
@@ -138,6 +167,7 @@ class ProbeRun {
   std::vector<size_t> ended_;
   size_t underWay_ = 0;
   bool gaveUp_ = false;
+  std::exception_ptr failure_;
 };
 
 }  // namespace

@@ -14,10 +14,9 @@ namespace {
 
 void report(UINT message) { postToWindow(WindowHandles::instance().mainWindow, message); }
 
-}  // namespace
-
-void runAnnouncementsWorker() {
-  const ServiceReply reply = exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array);
+void fetchAnnouncements() {
+  const ServiceReply reply =
+      exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array, kMaxAnnouncements);
   if (!reply.ok()) return report(WM_ANNOUNCE_FAILED);
   std::map<int32_t, std::wstring> announcements;
   for (size_t i = 0; i < reply.size(); ++i) {
@@ -27,6 +26,12 @@ void runAnnouncementsWorker() {
   if (!reply.ok()) return report(WM_ANNOUNCE_FAILED);
   ClientState::instance().setAnnouncements(std::move(announcements));
   report(WM_ANNOUNCE_READY);
+}
+
+}  // namespace
+
+void runAnnouncementsWorker() {
+  reportingExhaustion(fetchAnnouncements, [] { report(WM_ANNOUNCE_FAILED); });
 }
 
 void startAnnouncementsWorker() { startDetachedWorker(runAnnouncementsWorker); }

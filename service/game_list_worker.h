@@ -13,6 +13,12 @@
 
 namespace kestro {
 
+// The most games a game.php reply may list; a longer one fails like a reply
+// that is not JSON. Such services list a few thousand games at most; every
+// game costs the window a link in its list, and this bound keeps the list,
+// the reply and the records within a 32-bit program's memory.
+inline constexpr size_t kMaxGames = 20000;
+
 // The percentage shown while adding element `index` of `count`:
 // the integer part of 15 + index x (85 / count).
 int32_t gameProgressPercent(size_t index, size_t count);

@@ -1,5 +1,6 @@
 #include "service/json_reply.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -18,25 +19,96 @@ struct JsonReplyState {
 
 namespace {
 
-// Nesting deeper than the cap is refused before parsing, so no reply can make
-// the parser or the value's destruction recurse without bound.
-bool nestingWithinCap(std::string_view text) {
-  int depth = 0;
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') ++i;
-      else if (c == '"') inString = false;
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kMaxJsonDepth) return false;
-    } else if (c == ']' || c == '}') {
-      --depth;
-    }
+// Builds the document from the parser's events, refusing (and so ending the
+// parse) as soon as the text nests deeper than kMaxJsonDepth or an array grows
+// past its bound: what a reply cannot hold is never built. A later member of
+// the same name replaces the earlier one, as in jsoncpp.
+class BoundedDocumentBuilder {
+ public:
+  using json = nlohmann::json;
+
+  BoundedDocumentBuilder(json& root, size_t maxElements) : root_(root), maxElements_(maxElements) {}
+
+  bool null() { return add(nullptr) != nullptr; }
+  bool boolean(bool value) { return add(value) != nullptr; }
+  bool number_integer(json::number_integer_t value) { return add(value) != nullptr; }
+  bool number_unsigned(json::number_unsigned_t value) { return add(value) != nullptr; }
+  bool number_float(json::number_float_t value, const json::string_t&) { return add(value) != nullptr; }
+  bool string(json::string_t& value) { return add(std::move(value)) != nullptr; }
+  bool binary(json::binary_t&) { return false; }  // JSON text has none
+
+  bool start_object(size_t) { return open(json::object()); }
+  bool key(json::string_t& name) {
+    member_ = &(*open_.back())[std::move(name)];
+    return true;
   }
-  return true;
+  bool end_object() { return close(); }
+  bool start_array(size_t) { return open(json::array()); }
+  bool end_array() { return close(); }
+
+  bool parse_error(size_t, const std::string&, const json::exception&) { return false; }
+
+ private:
+  // Places `value` where the text has reached: the root, the member just
+  // named, or the end of the open array. Null when the array is full.
+  json* add(json&& value) {
+    if (open_.empty()) {
+      root_ = std::move(value);
+      return &root_;
+    }
+    json& container = *open_.back();
+    if (container.is_object()) {
+      *member_ = std::move(value);
+      return member_;
+    }
+    if (container.size() >= maxElements_) return nullptr;
+    container.push_back(std::move(value));
+    return &container.back();
+  }
+
+  bool open(json&& container) {
+    if (open_.size() >= static_cast<size_t>(kMaxJsonDepth)) return false;
+    json* placed = add(std::move(container));
+    if (placed == nullptr) return false;
+    open_.push_back(placed);
+    return true;
+  }
+
+  bool close() {
+    open_.pop_back();
+    return true;
+  }
+
+  json& root_;
+  const size_t maxElements_;
+  std::vector<json*> open_;  // the arrays and objects not yet closed, innermost last
+  json* member_ = nullptr;
+};
+
+// One pass of the parser: comments are white space and the text after the
+// root value is not read (jsoncpp's reader ignores it too).
+bool parseBounded(std::string_view text, size_t maxElements, nlohmann::json& document) {
+  BoundedDocumentBuilder builder(document, maxElements);
+  return nlohmann::json::sax_parse(text.begin(), text.end(), &builder, nlohmann::json::input_format_t::json,
+                                   /*strict=*/false, /*ignore_comments=*/true);
+}
+
+// `text` with every byte sequence that is not UTF-8 replaced by U+FFFD, the
+// way the UTF-8 decoding of a text member reads it. A byte that is not a
+// continuation byte always starts a fresh sequence, so the text is converted
+// in pieces cut before such bytes, never as one wide copy of the whole reply.
+std::string withUtf8Repaired(std::string_view text) {
+  constexpr size_t kPiece = 64 * 1024;
+  std::string repaired;
+  repaired.reserve(text.size());
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = std::min(text.size(), start + kPiece);
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    repaired += toUtf8(fromUtf8(text.substr(start, end - start)));
+    start = end;
+  }
+  return repaired;
 }
 
 // The conversions of a member that is present and not null; nothing where it
@@ -170,12 +242,18 @@ std::vector<JsonObjectReader> JsonObjectReader::objects(std::string_view name) c
 
 JsonReply::JsonReply() : state_(std::make_shared<detail::JsonReplyState>()) {}
 
-JsonReply JsonReply::parse(std::string_view body, ReplyShape shape) {
+JsonReply JsonReply::parse(std::string_view body, ReplyShape shape, size_t maxElements) {
   JsonReply reply;
   body = body.substr(0, body.find('\0'));
-  if (!nestingWithinCap(body)) return reply;
-  auto document = nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
-  if (document.is_discarded()) return reply;
+  nlohmann::json document;
+  if (!parseBounded(body, maxElements, document)) {
+    // The parser takes only UTF-8; jsoncpp took any byte inside a text.
+    // Parsed again only when a byte was not UTF-8: other faults stay faults.
+    const std::string repaired = withUtf8Repaired(body);
+    if (repaired == body) return reply;
+    document = nlohmann::json();
+    if (!parseBounded(repaired, maxElements, document)) return reply;
+  }
   if (shape == ReplyShape::Object) {
     if (!document.is_object()) return reply;
   } else {

@@ -10,6 +10,11 @@
 // A member that does not convert (text where a number or boolean is expected,
 // an array or object where a single value is, a number out of range) marks
 // the whole reply malformed (failure class C), as does a root of the wrong shape.
+//
+// The text is read as jsoncpp's Json::Reader reads it: comments (// and /* */)
+// count as white space, whatever follows the root value is ignored (a PHP
+// notice after the reply), and bytes that are not UTF-8 do not fail the reply:
+// a text member holding them reads them as U+FFFD, as its UTF-8 decoding would.
 #pragma once
 
 #include <cstddef>
@@ -27,8 +32,13 @@ namespace kestro {
 
 enum class ReplyShape { Object, Array };
 
-// Bounds a hostile reply cannot push past: nesting depth of arrays and objects.
+// Bounds a hostile reply cannot push past, checked while it is read so that
+// nothing beyond them is ever held: nesting depth of arrays and objects, and
+// elements of any one array unless the caller sets its own bound (each
+// catalogue does). This one bounds the lists inside object replies, such as
+// acc.php's "routeip": a game's server networks, a few thousand at most.
 inline constexpr int kMaxJsonDepth = 64;
+inline constexpr size_t kMaxJsonArrayElements = 65536;
 
 namespace detail {
 struct JsonReplyState;
@@ -70,8 +80,9 @@ class JsonReply {
   JsonReply();
 
   // Parses `body` up to its first NUL byte as one JSON document of `shape`
-  // (an array must hold only objects). Check valid().
-  static JsonReply parse(std::string_view body, ReplyShape shape);
+  // (an array must hold only objects) whose arrays hold at most `maxElements`
+  // each. Check valid().
+  static JsonReply parse(std::string_view body, ReplyShape shape, size_t maxElements = kMaxJsonArrayElements);
 
   // False when the body was not JSON, had the wrong shape, or a member read so
   // far did not convert.

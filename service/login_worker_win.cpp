@@ -27,9 +27,7 @@ struct AccountFields {
   int32_t accountStatus = 0;
 };
 
-}  // namespace
-
-void runLoginWorker() {
+void attemptLogin() {
   ClientState& state = ClientState::instance();
   progress(0, L"正在登录");
 
@@ -71,6 +69,12 @@ void runLoginWorker() {
 
   progress(100, L"正在完成登录");
   report(WM_LOGIN_SUCCEEDED);
+}
+
+}  // namespace
+
+void runLoginWorker() {
+  reportingExhaustion(attemptLogin, [] { report(WM_LOGIN_CONNECT_FAILED); });
 }
 
 void startLoginWorker() { startDetachedWorker(runLoginWorker); }

@@ -82,10 +82,11 @@ std::wstring serviceFailureText(ServiceFailure failure) {
   return {};
 }
 
-ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape) {
+ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape,
+                                   size_t maxElements) {
   if (failed != HttpFailure::None) return ServiceReply(failed);
   if (status != 200) return ServiceReply(ServiceFailure::Status, JsonReply());
-  JsonReply json = JsonReply::parse(body, shape);
+  JsonReply json = JsonReply::parse(body, shape, maxElements);
   const ServiceFailure failure = json.valid() ? ServiceFailure::None : ServiceFailure::Parse;
   return ServiceReply(failure, std::move(json));
 }

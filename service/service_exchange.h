@@ -93,12 +93,14 @@ class ServiceReply {
 std::wstring serviceFailureText(ServiceFailure failure);
 
 // Classes a finished request: a failed request (its cause) is A, a status
-// other than 200 is B, a body that does not parse to `shape` is C.
-ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape);
+// other than 200 is B, a body that does not parse to `shape`, or has an array
+// of more than `maxElements`, is C.
+ServiceReply interpretServiceReply(HttpFailure failed, int status, std::string_view body, ReplyShape shape,
+                                   size_t maxElements = kMaxJsonArrayElements);
 
 // The whole exchange (Windows: runs the Winsock HTTP client). GET sends no body;
 // POST sends encodeForm(form) as application/x-www-form-urlencoded.
 ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, const std::vector<FormField>& form,
-                                 ReplyShape shape);
+                                 ReplyShape shape, size_t maxElements = kMaxJsonArrayElements);
 
 }  // namespace kestro

@@ -5,7 +5,7 @@
 namespace kestro {
 
 ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, const std::vector<FormField>& form,
-                                 ReplyShape shape) {
+                                 ReplyShape shape, size_t maxElements) {
   RequestOptions options;
   if (method == HttpMethod::Post) {
     options.method = L"POST";
@@ -15,7 +15,7 @@ ServiceReply exchangeWithService(std::wstring_view endpoint, HttpMethod method, 
   ServiceHttpClient client;
   client.navigate(endpointUrl(endpoint), options);
   return interpretServiceReply(client.failure(), client.status(), std::string_view(client.body(), client.bodyLength()),
-                               shape);
+                               shape, maxElements);
 }
 
 }  // namespace kestro

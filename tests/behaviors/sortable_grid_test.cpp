@@ -8,7 +8,7 @@ namespace {
 
 // The node table's shape: a header and rows keyed by "value" (latency), a
 // style "-value" from the sheet (score), the element attribute "-value"
-// (load, which the style lookup does not see) and plain text (name).
+// (load) and plain text (name).
 const char kNodes[] = R"(<style>
 table { behavior: sortable-grid; width: 400px } td, th { height: 20px; padding: 0 }
 .s5 { -value: 5 } .s40 { -value: 40 } .s7 { -value: 7 }
@@ -37,7 +37,7 @@ TEST_F(SortableGrid, HeaderClickSortsAscendingByTheColumnsKeys) {
       {L"hlat", "h c a d b"},     // "value" as numbers
       {L"hscore", "h d b c a"},   // style "-value"; d has none and sorts as -1314
       {L"hname", "h b c a d"},    // no keys: texts by UTF-16 code units, capitals first
-      {L"hload", "h c a d b"},    // the "-value" attribute is no style: texts again (中 忙 满 闲)
+      {L"hload", "h a d c b"},    // the "-value" attribute as a number: 1 3 5 9
   };
   for (const auto& c : columns) {
     page.click(c.header);
@@ -112,6 +112,27 @@ TEST(RowSorter, KeysAndComparison) {
   for (const auto& p : pairs)
     EXPECT_EQ(sorter(0)(page.by_id(p.a), page.by_id(p.b)), p.result)
         << kestro::toUtf8(p.a) << " " << kestro::toUtf8(p.b);
+}
+
+// The node table's load column: texts that sort wrongly as text ("100.00%"
+// before "45.00%" before "5.00%"), keyed by the load x 10000 in the element
+// attribute "-value", as the node panel builds it.
+TEST(SortableGridNodeLoad, SortsByTheLoadsNumberNotItsText) {
+  behavior_page page(R"(<style>table { behavior: sortable-grid }</style>
+<table id=t fixedrows=1>
+<tr id=h><th id=hname>节点名称</th><th id=hload>节点负载</th></tr>
+<tr id=full><td>甲</td><td -value=10000>100.00%</td></tr>
+<tr id=mid><td>乙</td><td -value=4500>45.00%</td></tr>
+<tr id=low><td>丙</td><td -value=500>5.00%</td></tr>
+<tr id=idle><td>丁</td><td -value=0>0.00%</td></tr>
+</table>)");
+  page.click(L"hload");
+  EXPECT_EQ(page.ids(L"#t>tr"), "h idle low mid full");
+  using sorter = sortable_grid::row_sorter;
+  EXPECT_EQ(sorter::key_of(page.by_id(L"mid").child(1)), L"4500");
+  // "value" still comes first.
+  page.by_id(L"full").child(1).set_attribute("value", L"1");
+  EXPECT_EQ(sorter::key_of(page.by_id(L"full").child(1)), L"1");
 }
 
 }  // namespace

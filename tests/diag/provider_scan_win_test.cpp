@@ -111,8 +111,8 @@ TEST(ForeignProviders, ACatalogueThatCannotBeReadFailsBothScans) {
   }
 }
 
-// Wine's catalogue holds its TCP/IP and TCP/IPv6 entries and, beyond the five
-// base providers, the IPX/SPX provider's entries: the scan calls those foreign.
+// The system's own catalogue, whatever it holds: the listing and the removals
+// name the same entries, none of the five base providers.
 TEST(RealCatalogue, ListsWhatIsNotABaseProviderAndWouldRemoveExactlyThat) {
   bool found = false;
   std::wstring listing;
@@ -128,6 +128,51 @@ TEST(RealCatalogue, ListsWhatIsNotABaseProviderAndWouldRemoveExactlyThat) {
   for (size_t at = listing.find(L"\r\n"); at != std::wstring::npos; at = listing.find(L"\r\n", at + 2)) ++lines;
   EXPECT_EQ(catalogue.deinstalled().size(), lines);
   for (const std::wstring& provider : catalogue.deinstalled()) EXPECT_FALSE(BaseProviderList{}.contains(provider));
+}
+
+// Beyond the five base providers: Windows' own base protocols (their DLL in
+// the system folder) stay; LSPs, chains and other vendors' providers go.
+TEST(ForeignProviders, OnlyMicrosoftsBaseProtocolsBeyondTheFiveStay) {
+  constexpr wchar_t kAfUnix[] = L"{A00943D9-9C2E-4633-9B59-0057A3160994}";
+  constexpr wchar_t kChain[] = L"{5C3E2F1A-0B4D-4E6F-8A9B-1C2D3E4F5A6B}";
+  constexpr wchar_t kVendorBase[] = L"{7D8E9FA0-B1C2-4D3E-9F4A-5B6C7D8E9FA0}";
+  constexpr wchar_t kPathless[] = L"{0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}";
+  ScriptedCatalogue catalogue({
+      catalogueEntry(kTcpIp, L"MSAFD Tcpip [TCP/IP]", 1),
+      catalogueEntry(kForeign, L"Speedy LSP", 0),
+      catalogueEntry(kAfUnix, L"AF_UNIX", 1),
+      catalogueEntry(kChain, L"Speedy over TCP/IP", 2),
+      catalogueEntry(kVendorBase, L"Vendor Sockets", 1),
+      catalogueEntry(kPathless, L"Unnamed Sockets", 1),
+  });
+  catalogue.providerDll(kForeign, L"%SystemRoot%\\system32\\speedy.dll");
+  catalogue.providerDll(kAfUnix, L"%SystemRoot%\\system32\\afunix.dll");
+  catalogue.providerDll(kChain, L"%SystemRoot%\\system32\\speedy.dll");
+  catalogue.providerDll(kVendorBase, L"C:\\Program Files\\Vendor\\vsp.dll");
+  bool found = false;
+  std::wstring listing;
+  EXPECT_TRUE(listForeignProviders(BaseProviderList{}, found, listing));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(listing, L"Speedy LSP\r\nSpeedy over TCP/IP\r\nVendor Sockets\r\nUnnamed Sockets\r\n");
+  bool removed = false;
+  EXPECT_TRUE(removeForeignProviders(BaseProviderList{}, removed));
+  EXPECT_EQ(catalogue.deinstalled(), (std::vector<std::wstring>{kForeign, kChain, kVendorBase, kPathless}));
+}
+
+// Wine's catalogue (TCP/IP, IPv6, IPX, SPX and SPX II, all served by Winsock
+// itself) holds nothing foreign: its diagnosis reports no LSP hijacking, and
+// the repair would remove nothing.
+TEST(RealCatalogue, WinesCatalogueIsAllItsOwn) {
+  bool found = true;
+  std::wstring listing = L"left over";
+  ASSERT_TRUE(listForeignProviders(BaseProviderList{}, found, listing));
+  EXPECT_FALSE(found);
+  EXPECT_EQ(listing, L"");
+  ScriptedCatalogue catalogue({}, true);
+  bool removed = true;
+  ASSERT_TRUE(removeForeignProviders(BaseProviderList{}, removed));
+  EXPECT_FALSE(removed);
+  EXPECT_TRUE(catalogue.deinstalled().empty());
 }
 
 }  // namespace

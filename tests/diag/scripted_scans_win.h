@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -93,11 +94,13 @@ class ScriptedProcesses {
   int closed_ = 0;
 };
 
-// One catalogue entry: a provider identifier in brace form and a display name.
-inline WSAPROTOCOL_INFOW catalogueEntry(const wchar_t* providerId, const wchar_t* protocol) {
+// One catalogue entry: a provider identifier in brace form, a display name and
+// a protocol chain length (0, a layered provider, unless given).
+inline WSAPROTOCOL_INFOW catalogueEntry(const wchar_t* providerId, const wchar_t* protocol, int chainLength = 0) {
   WSAPROTOCOL_INFOW entry{};
   IIDFromString(providerId, &entry.ProviderId);
   wcsncpy(entry.szProtocol, protocol, WSAPROTOCOL_LEN);
+  entry.ProtocolChain.ChainLen = chainLength;
   return entry;
 }
 
@@ -115,7 +118,10 @@ class ScriptedCatalogue {
       : saved_(winsockCatalogueFunctions()) {
     current() = this;
     entries_ = std::move(entries);
-    if (!realEntries) winsockCatalogueFunctions().enumProtocols = &ScriptedCatalogue::enumProtocols;
+    if (!realEntries) {
+      winsockCatalogueFunctions().enumProtocols = &ScriptedCatalogue::enumProtocols;
+      winsockCatalogueFunctions().providerPath = &ScriptedCatalogue::providerPath;
+    }
     winsockCatalogueFunctions().deinstallProvider = &ScriptedCatalogue::deinstallProvider;
   }
   ~ScriptedCatalogue() {
@@ -129,6 +135,9 @@ class ScriptedCatalogue {
   void failSizeQuery(int error) { sizeError_ = error; }
   // The second call, with the buffer, fails.
   void failRead() { failRead_ = true; }
+  // The DLL path the catalogue names for a provider (brace form, as written
+  // here); the path of any other provider cannot be read.
+  void providerDll(const wchar_t* providerId, const wchar_t* path) { paths_[guidOf(providerId)] = path; }
   const std::vector<std::wstring>& deinstalled() const { return deinstalled_; }
   int reads() const { return reads_; }
 
@@ -156,6 +165,24 @@ class ScriptedCatalogue {
     return static_cast<int>(self.entries_.size());
   }
 
+  static std::wstring guidOf(const wchar_t* providerId) {
+    GUID id{};
+    IIDFromString(providerId, &id);
+    return guidText(id);
+  }
+
+  static int WSPAPI providerPath(LPGUID providerId, LPWSTR path, LPINT length, LPINT error) {
+    const auto& paths = current()->paths_;
+    const auto found = paths.find(guidText(*providerId));
+    if (found == paths.end() || *length <= static_cast<int>(found->second.size())) {
+      *error = WSAEINVAL;
+      return SOCKET_ERROR;
+    }
+    std::copy(found->second.begin(), found->second.end(), path);
+    path[found->second.size()] = L'\0';
+    return 0;
+  }
+
   static int WSPAPI deinstallProvider(LPGUID providerId, LPINT error) {
     current()->deinstalled_.push_back(guidText(*providerId));
     *error = 0;
@@ -165,6 +192,7 @@ class ScriptedCatalogue {
   WinsockCatalogueFunctions saved_;
   std::vector<WSAPROTOCOL_INFOW> entries_;
   std::vector<std::wstring> deinstalled_;
+  std::map<std::wstring, std::wstring> paths_;
   int sizeError_ = WSAENOBUFS;
   bool failRead_ = false;
   int reads_ = 0;

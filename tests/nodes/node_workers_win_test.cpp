@@ -15,8 +15,10 @@
 #include "app/window_messages.h"
 #include "base/text_convert.h"
 #include "nodes/latency_report.h"
+#include "nodes/node_catalogue.h"
 #include "service/progress_post_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
+#include "tests/support/failing_allocations_win.h"
 #include "tests/support/loopback_http_server_win.h"
 #include "tests/support/message_recorder_win.h"
 
@@ -287,8 +289,8 @@ TEST_F(NodeWorkers, RefreshWithoutAnIcmpHandleStillWalksEveryNode) {
   icmp.failOpen();
   const std::vector<std::wstring> expected = {
       L"probing 0",
-      L"probing 1", probing(0, L"甲"), L"latency 1 -1",
-      L"probing 2", probing(50, L"乙"), L"latency 2 -1",
+      L"probing 1", probing(0, L"甲"), L"latency 1 -1", probing(50, L"乙"),
+      L"probing 2", L"latency 2 -1",
       L"done"};
   EXPECT_EQ(run(runLatencyRefreshWorker), expected);
 }
@@ -319,6 +321,65 @@ TEST_F(NodeWorkers, RefreshAgainstRealLoopbackEchoes) {
   const int latency = std::stoi(lines[3].substr(std::wstring(L"latency 1 ").size()));
   EXPECT_GE(latency, 0);
   EXPECT_LT(latency, 999);
+}
+
+// Progress moves as probes end, not as they start (every probe starts at
+// once), and names the first node, in catalogue order, still being probed.
+TEST_F(NodeWorkers, ProgressCountsTheNodesFinishedAndNamesOneStillProbed) {
+  ClientState::instance().setNodes(catalogue({{1, L"甲", L"127.0.0.1"}, {2, L"乙", L"127.0.0.2"}, {3, L"丙", L"127.0.0.3"}}));
+  ScriptedIcmp icmp;
+  icmp.script("127.0.0.1", {ScriptedEcho::reply(10)});
+  icmp.script("127.0.0.2", {ScriptedEcho::held(1000)});
+  icmp.script("127.0.0.3", {ScriptedEcho::reply(30)});
+  std::vector<std::wstring> shown;
+  for (const std::wstring& line : run(runLatencyRefreshWorker))
+    if (line.starts_with(L"progress ") || line.starts_with(L"latency ")) shown.push_back(line);
+  const std::vector<std::wstring> expected = {probing(0, L"甲"),  L"latency 1 10", probing(33, L"乙"),
+                                              L"latency 3 30",    probing(66, L"乙"), L"latency 2 1000"};
+  EXPECT_EQ(shown, expected);
+}
+
+TEST_F(NodeWorkers, ANodeListLongerThanTheBoundFailsAndChangesNothing) {
+  std::map<int32_t, NodeRecord> earlier;
+  earlier[42].id = 42;
+  ClientState::instance().setNodes(earlier);
+  std::string body = "[";
+  for (size_t i = 0; i <= kMaxNodes; ++i)
+    body += (i ? "," : "") + std::string(R"({"nid":)") + std::to_string(i + 1) + R"(,"nodeip":"127.0.0.1"})";
+  LoopbackHttpServer server([&body](const std::string&) { return LoopbackHttpServer::Response{200, body + "]"}; });
+  useService(server.baseUrl());
+  ScriptedIcmp icmp;
+  EXPECT_EQ(run(runNodeFetchWorker), (std::vector<std::wstring>{fetching(), L"failed"}));
+  EXPECT_EQ(ClientState::instance().nodes().count(42), 1u);
+  EXPECT_TRUE(icmp.calls().empty());
+}
+
+// Out of memory, each worker ends its run as the window expects a run to end.
+TEST_F(NodeWorkers, FetchOutOfMemoryReportsAFailedFetch) {
+  std::map<int32_t, NodeRecord> earlier;
+  earlier[42].id = 42;
+  ClientState::instance().setNodes(earlier);
+  const std::string body = R"([{"nid":1,"nodename":")" + std::string(64 * 1024, 'x') + "\"}]";
+  LoopbackHttpServer server([&body](const std::string&) { return LoopbackHttpServer::Response{200, body}; });
+  useService(server.baseUrl());
+  ScriptedIcmp icmp;
+  const std::vector<std::wstring> lines = run(+[] {
+    test::FailingAllocations failing(16 * 1024);
+    runNodeFetchWorker();
+  });
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), L"failed");
+  EXPECT_EQ(ClientState::instance().nodes().count(42), 1u);
+}
+
+TEST_F(NodeWorkers, RefreshOutOfMemoryEndsTheRun) {
+  ClientState::instance().setNodes(catalogue({{1, std::wstring(16 * 1024, L'x').c_str(), L"127.0.0.1"}}));
+  ScriptedIcmp icmp;
+  const std::vector<std::wstring> lines = run(+[] {
+    test::FailingAllocations failing(16 * 1024);
+    runLatencyRefreshWorker();
+  });
+  EXPECT_EQ(lines, (std::vector<std::wstring>{L"probing 0", L"done"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <mutex>
+#include <new>
 
 #include "nodes/latency_probe.h"
 #include "tests/nodes/scripted_icmp_win.h"
@@ -172,6 +173,38 @@ TEST(ParallelRefresh, AnInvalidHandleFinishesEveryNodeInOrderWithoutEchoes) {
   EXPECT_EQ(recorded.events, (std::vector<std::pair<char, size_t>>{{'s', 0}, {'f', 0}, {'s', 1}, {'f', 1}}));
   EXPECT_EQ(recorded.results.at(0), kLatencyInvalidHandle);
   EXPECT_TRUE(icmp.calls().empty());
+}
+
+// A report that finds no memory ends the probe with that exception, but only
+// once every echo under way has been answered: their replies are written into
+// the probe's records until then. No echo is sent after it.
+TEST(ParallelRefresh, AnEventThatThrowsEndsTheProbeAfterTheEchoesUnderWay) {
+  ScriptedIcmp icmp;
+  icmp.script(addressOf(0).c_str(), {ScriptedEcho::reply(5)});
+  icmp.script(addressOf(1).c_str(), {ScriptedEcho::held(300)});
+  icmp.script(addressOf(2).c_str(), {ScriptedEcho::held(300)});
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  std::vector<size_t> finished;
+  const ProbeEvents events{[](size_t) {},
+                           [&finished](size_t index, int32_t) {
+                             finished.push_back(index);
+                             throw std::bad_alloc();
+                           }};
+  const IcmpHandle handle;
+  EXPECT_THROW(probeNodesInParallel(targets, handle.get(), events), std::bad_alloc);
+  EXPECT_EQ(finished, std::vector<size_t>{0});
+  const auto calls = icmp.calls();
+  // Node 0's three echoes; nodes 1 and 2 had sent two each when node 0 ended.
+  EXPECT_EQ(calls.size(), 7u);
+  for (const auto& call : calls) {
+    if (call.destination != inet_addr(addressOf(0).c_str())) {
+      EXPECT_NE(call.answeredAt, 0u);
+    }
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/window_messages.h"
 #include "service/announcements_worker.h"
 #include "service/game_list_worker.h"
+#include "service/progress_post_win.h"
 #include "tests/support/scripted_server_win.h"
 #include "tests/service/worker_harness_win.h"
 
@@ -47,24 +48,26 @@ TEST(GameListWorker, SeventeenGamesProgressFrom15To95) {
   EXPECT_EQ(ClientState::instance().games().size(), 17u);
 }
 
-// Hundreds of progress messages wait in the queue while the window is busy:
-// each still shows the text its worker wrote, in order.
-TEST(ProgressHandOff, SixHundredGamesFetchedWhileTheWindowIsBusy) {
+std::string gamesReply(size_t count) {
   std::string body = "[";
-  for (int i = 0; i < 600; ++i) body += (i ? "," : "") + gameJson(1000 + i, "游戏" + std::to_string(i));
-  body += "]";
-  ScriptedServer server({answer(200, body)});
+  for (size_t i = 0; i < count; ++i) body += (i ? "," : "") + gameJson(static_cast<int>(1000 + i), "游戏" + std::to_string(i));
+  return body + "]";
+}
+
+// The longest catalogue, fetched while the window handles nothing: the entries'
+// progress is coalesced, so the queue holds a few messages instead of one per
+// game, each still with the text its worker wrote, the last game's last.
+TEST(ProgressHandOff, TheLongestGameListFetchedWhileTheWindowIsBusy) {
+  ScriptedServer server({answer(200, gamesReply(kMaxGames))});
   ServiceUrlOverride url(server.url(L"/"));
   const WorkerRun run = runWorker(runGameListWorker, ReportTo::MainWindow, kGameFinals, true);
   ASSERT_EQ(run.messages.back(), WM_GAME_LIST_READY);
-  ASSERT_EQ(run.progress.size(), 602u);
+  ASSERT_EQ(run.progress.size(), 2u + kProgressEntriesWaiting + 1u);
   EXPECT_EQ(run.progress[0], L"5 正在获取支持加速的游戏列表");
   EXPECT_EQ(run.progress[1], L"15 正在解析支持加速的游戏列表");
-  for (int i = 0; i < 600; ++i) {
-    const std::wstring& shown = run.progress[2 + i];
-    ASSERT_TRUE(shown.ends_with(L" 正在添加游戏" + std::to_wstring(i))) << i;
-    EXPECT_EQ(std::stoi(shown), gameProgressPercent(i, 600)) << i;
-  }
+  for (int i = 0; i < kProgressEntriesWaiting; ++i) EXPECT_EQ(run.progress[2 + i], L"15 正在添加游戏" + std::to_wstring(i));
+  EXPECT_EQ(run.progress.back(), L"99 正在添加游戏" + std::to_wstring(kMaxGames - 1));
+  EXPECT_EQ(ClientState::instance().games().size(), kMaxGames);
 }
 
 TEST(GameListWorker, RecordFieldsAndFirstOfTwoEqualIds) {
@@ -138,6 +141,22 @@ TEST(AnnouncementsWorker, EmptyArrayEmptiesTheList) {
   EXPECT_EQ(fetch(runAnnouncementsWorker, kAnnounceFinals, {answer(200, "[]")}).messages,
             std::vector<UINT>{WM_ANNOUNCE_READY});
   EXPECT_TRUE(ClientState::instance().announcements().empty());
+}
+
+TEST(CatalogueBounds, AGameListLongerThanTheBoundFailsAndChangesNothing) {
+  setPreviousGames();
+  const WorkerRun run = fetch(runGameListWorker, kGameFinals, {answer(200, gamesReply(kMaxGames + 1))});
+  EXPECT_EQ(run.messages.back(), WM_GAME_FETCH_FAILED);
+  EXPECT_EQ(ClientState::instance().games().count(7), 1u);
+}
+
+TEST(CatalogueBounds, AnAnnouncementListLongerThanTheBoundFailsAndChangesNothing) {
+  ClientState::instance().setAnnouncements({{1, L"old"}});
+  std::string body = "[";
+  for (size_t i = 0; i <= kMaxAnnouncements; ++i) body += (i ? R"(,{"id":)" : R"({"id":)") + std::to_string(i) + "}";
+  EXPECT_EQ(fetch(runAnnouncementsWorker, kAnnounceFinals, {answer(200, body + "]")}).messages,
+            std::vector<UINT>{WM_ANNOUNCE_FAILED});
+  EXPECT_EQ(ClientState::instance().announcements().at(1), L"old");
 }
 
 }  // namespace

@@ -189,5 +189,75 @@ TEST(JsonReply, DeepNestingIsRefused) {
   EXPECT_TRUE(JsonReply::parse("{\"a\":\"" + std::string(1000, '[') + "\"}", ReplyShape::Object).valid());
 }
 
+// What jsoncpp's reader accepts, the service's replies have always been
+// written for: comments, text after the root value, bytes that are not UTF-8.
+TEST(JsonReplyLikeJsoncpp, CommentsAreWhiteSpace) {
+  const JsonReply reply = JsonReply::parse(
+      "// login.php\n{/* account */\"authed\":true, // yes\r\n\"accounttype\":/* 4 */8}\n/* end",
+      ReplyShape::Object);
+  ASSERT_TRUE(reply.valid());
+  EXPECT_TRUE(reply.object().boolean("authed"));
+  EXPECT_EQ(reply.object().integer("accounttype"), 8);
+  EXPECT_FALSE(JsonReply::parse("{\"a\":1 /* never closed", ReplyShape::Object).valid());
+}
+
+TEST(JsonReplyLikeJsoncpp, TextAfterTheRootValueIsIgnored) {
+  const JsonReply reply = JsonReply::parse(
+      "[{\"id\":1}]\n<br />\n<b>Notice</b>: Undefined index: x in <b>/var/www/node.php</b> on line <b>9</b><br />",
+      ReplyShape::Array);
+  ASSERT_TRUE(reply.valid());
+  ASSERT_EQ(reply.size(), 1u);
+  EXPECT_EQ(reply.element(0).integer("id"), 1);
+  EXPECT_TRUE(JsonReply::parse("{\"a\":1}{\"b\":[[[", ReplyShape::Object).valid());
+  // Text before the root value is no JSON.
+  EXPECT_FALSE(JsonReply::parse("<b>Notice</b>{\"a\":1}", ReplyShape::Object).valid());
+}
+
+TEST(JsonReplyLikeJsoncpp, BytesThatAreNotUtf8ReadAsReplacementsInTheirTextOnly) {
+  // "中文" in GBK, a lone continuation byte, a truncated sequence, an overlong "/".
+  const std::string body = "{\"ipname\":\"\xD6\xD0\xCE\xC4\",\"b\":\"a\x80z\",\"c\":\"\xE4\xB8\",\"d\":\"\xC0\xAF\","
+                           "\"expiredate\":\"2027-01-01\",\"name\":\"上海\"} // \xFF\xFE\n\xFF";
+  const JsonReply reply = JsonReply::parse(body, ReplyShape::Object);
+  ASSERT_TRUE(reply.valid());
+  const JsonObjectReader json = reply.object();
+  EXPECT_EQ(json.text("ipname"), L"\uFFFD\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(json.text("b"), L"a\uFFFDz");
+  EXPECT_EQ(json.text("c"), L"\uFFFD");
+  EXPECT_EQ(json.text("d"), L"\uFFFD");
+  EXPECT_EQ(json.text("expiredate"), L"2027-01-01");
+  EXPECT_EQ(json.text("name"), L"上海");
+  // A byte that is not UTF-8 outside a text is still no JSON.
+  EXPECT_FALSE(JsonReply::parse("{\"a\":1,\xFF\"b\":2}", ReplyShape::Object).valid());
+}
+
+TEST(JsonReplyBounds, DepthCountsOnlyRealNesting) {
+  // Brackets in comments and after the root value are not nesting.
+  const std::string brackets(1000, '[');
+  EXPECT_TRUE(JsonReply::parse("{/*" + brackets + "*/\"a\":1}" + brackets, ReplyShape::Object).valid());
+  // A quote in a comment opens no text: the nesting after it still counts.
+  const std::string deep = std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']');
+  EXPECT_FALSE(JsonReply::parse("{/* \" */\"a\":" + deep + "}", ReplyShape::Object).valid());
+}
+
+TEST(JsonReplyBounds, AnArrayPastItsBoundIsRefusedWhileRead) {
+  std::string three = "[{\"id\":1},{\"id\":2},{\"id\":3}]";
+  EXPECT_TRUE(JsonReply::parse(three, ReplyShape::Array, 3).valid());
+  EXPECT_FALSE(JsonReply::parse(three, ReplyShape::Array, 2).valid());
+  // The bound holds for lists inside an object reply too, by default kMaxJsonArrayElements.
+  EXPECT_FALSE(JsonReply::parse(R"({"routeip":[1,2,3]})", ReplyShape::Object, 2).valid());
+  std::string routes = R"({"routeip":[)";
+  for (size_t i = 0; i <= kMaxJsonArrayElements; ++i) routes += i ? ",0" : "0";
+  EXPECT_FALSE(JsonReply::parse(routes + "]}", ReplyShape::Object).valid());
+  routes.resize(routes.rfind(','));
+  EXPECT_TRUE(JsonReply::parse(routes + "]}", ReplyShape::Object).valid());
+}
+
+TEST(JsonReplyBounds, ALaterMemberOfTheSameNameWins) {
+  const JsonReply reply = JsonReply::parse(R"({"id":1,"list":[{"x":1}],"id":2,"list":[]})", ReplyShape::Object);
+  ASSERT_TRUE(reply.valid());
+  EXPECT_EQ(reply.object().integer("id"), 2);
+  EXPECT_TRUE(reply.object().objects("list").empty());
+}
+
 }  // namespace
 }  // namespace kestro

@@ -158,5 +158,35 @@ TEST(LoginWorker, PasswordWithFormCharactersIsEncoded) {
             std::string::npos);
 }
 
+// Replies of shapes the service's PHP writes and jsoncpp's reader took: each
+// logs in, end to end through the loopback service.
+TEST(LoginWorkerLenientReplies, ACommentedReplyLogsIn) {
+  setKnownAccount();
+  const WorkerRun run = loginAgainst({answer(
+      200, "/* login.php */\n{\"newversion\":false, // client 3001\n\"authed\":true,\"accounttype\":/*vip*/8}")});
+  EXPECT_EQ(run.messages.back(), WM_LOGIN_SUCCEEDED);
+  EXPECT_EQ(run.progress, kAllSteps);
+  EXPECT_EQ(ClientState::instance().accountType(), 8);
+}
+
+TEST(LoginWorkerLenientReplies, APhpNoticeAfterTheReplyLogsIn) {
+  setKnownAccount();
+  const WorkerRun run = loginAgainst({answer(
+      200, "{\"authed\":true,\"leavedays\":30}\n<br />\n<b>Notice</b>:  Undefined variable: ipname in "
+           "<b>/var/www/login.php</b> on line <b>42</b><br />\n")});
+  EXPECT_EQ(run.messages.back(), WM_LOGIN_SUCCEEDED);
+  EXPECT_EQ(ClientState::instance().leaveDays(), 30);
+}
+
+TEST(LoginWorkerLenientReplies, AGbkPlaceNameLogsInWithReplacementCharacters) {
+  setKnownAccount();
+  // "电信" written in GBK: four bytes that are not UTF-8, in one member only.
+  const WorkerRun run = loginAgainst(
+      {answer(200, "{\"authed\":true,\"ipname\":\"\xB5\xE7\xD0\xC5\",\"expiredate\":\"2027-03-15\"}")});
+  EXPECT_EQ(run.messages.back(), WM_LOGIN_SUCCEEDED);
+  EXPECT_EQ(ClientState::instance().ipName(), L"\uFFFD\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(ClientState::instance().expireDate(), L"2027-03-15");
+}
+
 }  // namespace
 }  // namespace kestro

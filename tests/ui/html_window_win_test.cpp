@@ -53,5 +53,24 @@ TEST(HtmlWindow, AMissingPageGivesAnEmptyWindowThatStillWorks) {
   EXPECT_FALSE(IsWindow(handle));
 }
 
+// Every window of a class shows the program's small icon from the system's
+// shared copy, which nobody frees: however often windows open (a message
+// window opens for every message), no registration leaves an icon behind.
+TEST(HtmlWindow, WindowsOfOneClassShareTheSystemsSmallIcon) {
+  const HINSTANCE module = GetModuleHandleW(nullptr);
+  const auto shared = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(128), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                    LR_SHARED));
+  ASSERT_NE(shared, nullptr) << "the test program carries the program's icon";
+  for (int opened = 0; opened < 2; ++opened) {
+    PagelessWindow window;
+    ASSERT_TRUE(window.create(module));
+    const HWND handle = window.window();
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM)), shared) << opened;
+    PostMessageW(handle, WM_CLOSE, 0, 0);
+    runMessageLoop(handle);
+  }
+}
+
 }  // namespace
 }  // namespace kestro

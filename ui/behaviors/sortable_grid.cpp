@@ -12,6 +12,9 @@ constexpr wchar_t kNoKey[] = L"-1314";
 
 std::wstring sortable_grid::row_sorter::key_of(dom::element cell) {
   if (cell.has_attribute("value")) return cell.get_attribute("value");
+  // The node table keys its load cells with an element attribute of this name
+  // ("100.00%" must sort after "5.00%"); a style sheet may set it as well.
+  if (cell.has_attribute("-value")) return cell.get_attribute("-value");
   std::wstring style_key = cell.get_style_attribute("-value");
   return style_key.empty() ? kNoKey : style_key;
 }

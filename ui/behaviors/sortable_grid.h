@@ -22,7 +22,8 @@ class sortable_grid : public grid {
     // -1, 0 or 1 as row `a` sorts before, with or after row `b`.
     int operator()(HELEMENT a, HELEMENT b) const;
 
-    // The sort key of a cell: its "value", else its style "-value", else "-1314".
+    // The sort key of a cell: its "value", else its attribute "-value", else
+    // its style "-value", else "-1314".
     static std::wstring key_of(dom::element cell);
     // A key as a decimal integer; text that is not a number gives 0.
     static int64_t number_of(const std::wstring& key);

@@ -68,7 +68,13 @@ void HtmlWindow::leaveWindow() {
   window_ = nullptr;
 }
 
+// Once per class: the first window of a class registers it, and the windows
+// after it find it registered. The small icon is the system's shared copy,
+// which nobody frees and which no registration can leak.
 bool HtmlWindow::registerClass(HINSTANCE instance) const {
+  WNDCLASSEXW registered = {};
+  registered.cbSize = sizeof(registered);
+  if (GetClassInfoExW(instance, className_.c_str(), &registered)) return true;
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = spec_.classStyle;
@@ -76,11 +82,11 @@ bool HtmlWindow::registerClass(HINSTANCE instance) const {
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
   windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(128), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                      LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = className_.c_str();
-  // Every window object registers its class; a second registration fails and is harmless.
   return RegisterClassExW(&windowClass) != 0;
 }
 
