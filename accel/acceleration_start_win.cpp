@@ -233,7 +233,12 @@ void runSteps(const AccStartArgument& argument) {
 }  // namespace
 
 void runAccelerationStart(const AccStartArgument& argument) {
-  runSteps(argument);
+  // Out of memory the step under way fails as any other does, and the worker
+  // still ends as it always does.
+  reportingExhaustion([&] { runSteps(argument); }, [&] {
+    AccStepRecord failed{0, L"", kStepError, acctext::kAdapterStillMissing, argument.attempt};
+    sendAccStep(failed, kStepError, acctext::kAdapterStillMissing);
+  });
   ClientState::instance().startWorkerRunning = 0;
   postAttemptReport(WM_ACC_WORKER_ENDED, argument.attempt);
 }

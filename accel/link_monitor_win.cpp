@@ -15,7 +15,10 @@
 
 namespace kestro {
 void startLinkMonitor(const std::wstring& token) {
-  startDetachedWorker([token] { runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); }); });
+  // A monitor out of memory ends quietly: it has nothing to report then.
+  startDetachedWorker([token] {
+    reportingExhaustion([&] { runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); }); }, [] {});
+  });
 }
 
 void runLinkMonitor(const std::wstring& token, const std::function<void(uint32_t ms)>& pause) {

@@ -43,7 +43,8 @@ void runProbe(const std::wstring& token) {
 }  // namespace
 
 void startLinkQualityProbe(const std::wstring& token) {
-  startDetachedWorker([token] { runProbe(token); });
+  // A sampler out of memory ends quietly: it has nothing to report then.
+  startDetachedWorker([token] { reportingExhaustion([&] { runProbe(token); }, [] {}); });
 }
 
 }  // namespace kestro

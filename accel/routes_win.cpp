@@ -118,7 +118,9 @@ void startRouteInstallation(uint32_t attempt) {
   startDetachedWorker([attempt] { installRoutes(attempt); });
 }
 
-void installRoutes(uint32_t attempt) {
+namespace {
+
+void runRouteInstallation(uint32_t attempt) {
   AccStepRecord record = routeStepRecord(attempt);
   sendAccStep(record, kStepRunning);
 
@@ -159,6 +161,17 @@ void installRoutes(uint32_t attempt) {
     sendAccStep(record, kStepWarn, joined(warnings));
   }
   postAttemptReport(WM_ROUTES_READY, attempt);
+}
+
+}  // namespace
+
+void installRoutes(uint32_t attempt) {
+  // Out of memory the run fails as one that could set no route does.
+  reportingExhaustion([attempt] { runRouteInstallation(attempt); }, [attempt] {
+    AccStepRecord record = routeStepRecord(attempt);
+    sendAccStep(record, kStepError, acctext::kRoutesFailed);
+    postAttemptReport(WM_ACC_STOP, attempt);
+  });
 }
 
 DWORD addRoute(uint32_t attempt, ForwardRow row) {
