@@ -14,6 +14,7 @@
 #include "htmlayout/sample/sample_window_win.h"
 #include "htmlayout/win32/wic_images_win.h"
 #include "htmlayout/win32/window_host_win.h"
+#include "tests/support/bitmap_surface_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace htmlayout {
@@ -31,43 +32,29 @@ void pump(DWORD ms) {
   }
 }
 
-// The client area as it is on the screen, in a 32-bit top-down DIB.
+// The client area as it is on the screen.
 class screenshot {
  public:
-  explicit screenshot(HWND hwnd) {
-    RECT r{};
-    GetClientRect(hwnd, &r);
-    w_ = r.right;
-    h_ = r.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w_, -h_, 1, 32, BI_RGB};
+  explicit screenshot(HWND hwnd) : size_(client_size(hwnd)), copy_(size_.x, size_.y) {
     HDC screen = GetDC(hwnd);
-    mem_ = CreateCompatibleDC(screen);
-    bmp_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(mem_, bmp_);
-    BitBlt(mem_, 0, 0, w_, h_, screen, 0, 0, SRCCOPY);
-    GdiFlush();
+    BitBlt(copy_.dc(), 0, 0, size_.x, size_.y, screen, 0, 0, SRCCOPY);
     ReleaseDC(hwnd, screen);
   }
-  ~screenshot() {
-    SelectObject(mem_, old_);
-    DeleteObject(bmp_);
-    DeleteDC(mem_);
-  }
   COLORREF at(int x, int y) const {
-    uint32_t p = bits_[y * w_ + x];
+    const uint32_t p = copy_.at(x, y);
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
   int dark_pixels(const rect& box) const {
     int n = 0;
-    for (int y = std::max(0, box.top); y < std::min(h_, box.bottom); ++y)
-      for (int x = std::max(0, box.left); x < std::min(w_, box.right); ++x) {
+    for (int y = std::max(0, box.top); y < std::min<int>(size_.y, box.bottom); ++y)
+      for (int x = std::max(0, box.left); x < std::min<int>(size_.x, box.right); ++x) {
         COLORREF c = at(x, y);
         if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++n;
       }
     return n;
   }
   bool save_png(const std::wstring& path) const {
+    const int w = size_.x, h = size_.y;
     IWICImagingFactory* f = nullptr;
     IWICStream* s = nullptr;
     IWICBitmapEncoder* e = nullptr;
@@ -75,22 +62,26 @@ class screenshot {
     bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, reinterpret_cast<void**>(&f))) &&
               SUCCEEDED(f->CreateStream(&s)) && SUCCEEDED(s->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
               SUCCEEDED(f->CreateEncoder(GUID_ContainerFormatPng, nullptr, &e)) && SUCCEEDED(e->Initialize(s, WICBitmapEncoderNoCache)) &&
-              SUCCEEDED(e->CreateNewFrame(&fr, nullptr)) && SUCCEEDED(fr->Initialize(nullptr)) && SUCCEEDED(fr->SetSize(w_, h_));
+              SUCCEEDED(e->CreateNewFrame(&fr, nullptr)) && SUCCEEDED(fr->Initialize(nullptr)) && SUCCEEDED(fr->SetSize(w, h));
     WICPixelFormatGUID fmt = GUID_WICPixelFormat32bppBGR;
+    GdiFlush();
     ok = ok && SUCCEEDED(fr->SetPixelFormat(&fmt)) &&
-         SUCCEEDED(fr->WritePixels(h_, w_ * 4, w_ * h_ * 4, reinterpret_cast<BYTE*>(bits_))) && SUCCEEDED(fr->Commit()) &&
-         SUCCEEDED(e->Commit());
+         SUCCEEDED(fr->WritePixels(h, w * 4, w * h * 4, reinterpret_cast<BYTE*>(const_cast<uint32_t*>(copy_.bits())))) &&
+         SUCCEEDED(fr->Commit()) && SUCCEEDED(e->Commit());
     for (IUnknown* u : {static_cast<IUnknown*>(fr), static_cast<IUnknown*>(e), static_cast<IUnknown*>(s), static_cast<IUnknown*>(f)})
       if (u) u->Release();
     return ok;
   }
 
  private:
-  int w_ = 0, h_ = 0;
-  HDC mem_ = nullptr;
-  HBITMAP bmp_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
+  static POINT client_size(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return {r.right, r.bottom};
+  }
+
+  POINT size_;
+  kestro::test::BitmapSurface copy_;
 };
 
 struct SamplePage : ::testing::Test {
