@@ -20,18 +20,6 @@
 namespace htmlayout {
 namespace {
 
-void pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  MSG msg;
-  while (static_cast<int>(end - GetTickCount()) > 0) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
 // The client area as it is on the screen.
 class screenshot {
  public:
@@ -94,11 +82,11 @@ struct SamplePage : ::testing::Test {
     // Above and away from windows that other tests may open at the same time.
     SetWindowPos(hwnd, HWND_TOPMOST, 120, 280, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(hwnd);
-    pump(1500);
+    kestro::test::pumpMessages(1500);
   }
   void TearDown() override {
     if (hwnd) DestroyWindow(hwnd);
-    pump(100);
+    kestro::test::pumpMessages(100);
     CoUninitialize();
   }
   dom::element by_id(const wchar_t* id) const { return dom::element(HTMLayoutGetRootElement(hwnd)).find_by_id(id); }
@@ -108,7 +96,7 @@ struct SamplePage : ::testing::Test {
     SendMessageW(hwnd, WM_MOUSEMOVE, 0, at);
     SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
-    pump(200);
+    kestro::test::pumpMessages(200);
   }
 
   HWND hwnd = nullptr;
@@ -158,16 +146,16 @@ TEST_F(SamplePage, TextBoxTakesTypingAndControlsReact) {
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 6, 6);
   for (wchar_t c : std::wstring(L"\x4E2D!")) SendMessageW(edit, WM_CHAR, c, 0);
-  pump(100);
+  kestro::test::pumpMessages(100);
   EXPECT_EQ(name.text(), L"kestro\x4E2D!");
   name.set_text(L"reset");
-  pump(200);
+  kestro::test::pumpMessages(200);
   wchar_t shown[32] = {};
   GetWindowTextW(edit, shown, 32);
   EXPECT_EQ(std::wstring(shown), L"reset");
   SendMessageW(edit, WM_KEYDOWN, VK_TAB, 0);  // on to the password box
   SendMessageW(GetFocus(), WM_CHAR, L'p', 0);
-  pump(100);
+  kestro::test::pumpMessages(100);
   EXPECT_EQ(by_id(L"txtpassword").text(), L"p");
   EXPECT_EQ(check.get_value(), value::make_bool(true));
   click(check);

@@ -78,12 +78,9 @@ std::optional<DWORD> ChildProcess::waitForExit(DWORD ms) {
 }
 
 HWND waitForWindow(const wchar_t* className, DWORD ms) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  do {
-    if (HWND window = FindWindowW(className, nullptr)) return window;
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
+  HWND found = nullptr;
+  waitUntil([&] { return (found = FindWindowW(className, nullptr)) != nullptr; }, ms);
+  return found;
 }
 
 bool waitUntil(const std::function<bool()>& done, DWORD ms) {
@@ -93,6 +90,20 @@ bool waitUntil(const std::function<bool()>& done, DWORD ms) {
     Sleep(50);
   }
   return true;
+}
+
+bool pumpMessages(DWORD ms, const std::function<bool()>& done) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (done && done()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(5);
+  }
 }
 
 std::string shellQuoted(const std::string& text) {

@@ -40,6 +40,9 @@ HWND waitForWindow(const wchar_t* className, DWORD ms);
 
 // Polls `done` every 50 ms for at most `ms`.
 bool waitUntil(const std::function<bool()>& done, DWORD ms);
+// Handles this thread's window messages until `done` holds or `ms` have
+// passed; whether `done` held (without a `done`: for the whole `ms`).
+bool pumpMessages(DWORD ms, const std::function<bool()>& done = {});
 
 // Runs a shell command line on the Linux side and waits for it; returns its
 // exit status (-1 when it did not finish within `ms`). Its output lands in `output`.

@@ -218,7 +218,9 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
         const RECT ink = inkBox(pixels, box);
         SCOPED_TRACE(toUtf8(cell));
         ASSERT_LT(ink.left, ink.right) << "nothing drawn in the cell";
-        if (column != 6) EXPECT_NEAR((ink.left + ink.right) / 2.0, (box.left + box.right) / 2.0, 2.5);
+        if (column != 6) {
+          EXPECT_NEAR((ink.left + ink.right) / 2.0, (box.left + box.right) / 2.0, 2.5);
+        }
         EXPECT_NEAR((ink.top + ink.bottom) / 2.0, (box.top + box.bottom) / 2.0, 2.5);
       }
     }
