@@ -277,7 +277,6 @@ class AccelerationLifecycle : public AccelerationPanel {
     ClientState::instance().startWorkerRunning = 0;
     AccelerationPanel::TearDown();
   }
-
 };
 
 TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsChangeNothing) {
