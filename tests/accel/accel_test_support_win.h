@@ -1,6 +1,6 @@
 // Shared pieces of the acceleration tests under Wine: a scripted route table in
 // the route seam, virtual adapters written straight into the registry, a
-// recorder that copies every step record at receipt, and a scoped program folder.
+// recorder that copies every step record at receipt, and the route journal.
 // Header-only: the test folder's sources are its *_test.cpp files.
 #pragma once
 
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,11 +21,15 @@
 #include "accel/route_rows.h"
 #include "accel/tcp_tuning_win.h"
 #include "accel/virtual_adapter_win.h"
-#include "app/program_folder_win.h"
+#include "app/client_state.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/text_convert.h"
+#include "tests/support/adapter_registry_win.h"
 #include "tests/support/message_recorder_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/scoped_seam.h"
+#include "tests/support/test_folders_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace kestro::test {
@@ -92,7 +95,6 @@ class ScriptedRouteTable {
     };
     system.journalRow = [this](const ForwardRow& row) { return journalWrites && journalRoute(row); };
   }
-  ~ScriptedRouteTable() { routeSystem() = refusingRouteSystem(); }
   ScriptedRouteTable(const ScriptedRouteTable&) = delete;
   ScriptedRouteTable& operator=(const ScriptedRouteTable&) = delete;
 
@@ -135,6 +137,8 @@ class ScriptedRouteTable {
   }
 
   mutable std::mutex mutex_;
+  // Last, so that the seam is back before anything of the table goes.
+  ScopedSeam<RouteSystem> routes_{routeSystem()};
 };
 
 // ---- Virtual adapters in the prefix's registry.
@@ -148,24 +152,11 @@ inline std::wstring classSubkeyPath(const std::wstring& subkey) {
 inline void removeTestAdapters() {
   HKEY classKey = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetworkAdapterClassKey, 0, KEY_ALL_ACCESS, &classKey) != ERROR_SUCCESS) return;
-  std::vector<std::pair<std::wstring, std::wstring>> doomed;
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[260];
-    DWORD length = 260;
-    const LONG result = RegEnumKeyExW(classKey, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS) continue;
-    wchar_t component[260] = {}, instance[260] = {};
-    DWORD componentSize = sizeof(component) - 2, instanceSize = sizeof(instance) - 2;
-    RegGetValueW(classKey, name, L"ComponentId", RRF_RT_REG_SZ, nullptr, component, &componentSize);
-    RegGetValueW(classKey, name, L"NetCfgInstanceId", RRF_RT_REG_SZ, nullptr, instance, &instanceSize);
-    if (_wcsicmp(component, L"kestro") == 0) doomed.emplace_back(name, instance);
-  }
-  for (const auto& [subkey, instance] : doomed) {
-    RegDeleteTreeW(classKey, subkey.c_str());
-    RegDeleteKeyW(classKey, subkey.c_str());
-    if (!instance.empty()) {
-      const std::wstring interfaceKey = kTcpInterfacesKey + instance;
+  for (const RegisteredAdapter& adapter : kestroAdapters()) {
+    RegDeleteTreeW(classKey, adapter.subkey.c_str());
+    RegDeleteKeyW(classKey, adapter.subkey.c_str());
+    if (!adapter.instanceId.empty()) {
+      const std::wstring interfaceKey = kTcpInterfacesKey + adapter.instanceId;
       RegDeleteTreeW(HKEY_LOCAL_MACHINE, interfaceKey.c_str());
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, interfaceKey.c_str());
     }
@@ -173,32 +164,19 @@ inline void removeTestAdapters() {
   RegCloseKey(classKey);
 }
 
-inline void writeText(HKEY key, const wchar_t* name, const std::wstring& value) {
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 // Writes a REG_DWORD under HKEY_LOCAL_MACHINE, creating the key.
 inline void setDword(const std::wstring& path, const wchar_t* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  RegCloseKey(key);
+  writeRegistryDword(HKEY_LOCAL_MACHINE, path, name, value);
 }
 
 // Registers one adapter as the driver tool would; `interfaceKey` false leaves
 // out its TCP/IP interface key.
 inline void addAdapter(const std::wstring& subkey, const std::wstring& componentId, const std::wstring& instanceId,
                        bool interfaceKey = true) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, classSubkeyPath(subkey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  writeText(key, L"ComponentId", componentId);
-  writeText(key, L"NetCfgInstanceId", instanceId);
-  RegCloseKey(key);
+  writeRegistryText(HKEY_LOCAL_MACHINE, classSubkeyPath(subkey), L"ComponentId", componentId);
+  writeRegistryText(HKEY_LOCAL_MACHINE, classSubkeyPath(subkey), L"NetCfgInstanceId", instanceId);
   if (!interfaceKey) return;
+  HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kTcpInterfacesKey + instanceId).c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
@@ -233,6 +211,17 @@ class MainWindowRecorder {
       if (entry.message == message) return entry.detail;
     return {};
   }
+  // What the main window does with the tunnel's WM_TUNNEL_INFO reports: the
+  // gateway and the adapter's address and mask go into the client state.
+  void keepTunnelAddresses() const {
+    ClientState& state = ClientState::instance();
+    for (const auto& entry : recorder_.entries()) {
+      if (entry.message != WM_TUNNEL_INFO) continue;
+      if (entry.wParam == 1) state.setTunnelGateway(entry.detail);
+      if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
+      if (entry.wParam == 3) state.setAdapterMask(entry.detail);
+    }
+  }
 
  private:
   std::wstring snapshot(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -251,66 +240,11 @@ class MainWindowRecorder {
   MessageRecorder recorder_;
 };
 
-// ---- The program folder.
-
-// Makes `folder` the program folder (and the current directory) for the life
-// of the object, as if the program had been started from there.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::wstring& folder) {
-    GetCurrentDirectoryW(MAX_PATH, previous_);
-    EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str())) << toUtf8(folder);
-    programFolderOverride() = folder;
-  }
-  ~CurrentFolder() {
-    SetCurrentDirectoryW(previous_);
-    programFolderOverride().clear();
-  }
-  CurrentFolder(const CurrentFolder&) = delete;
-  CurrentFolder& operator=(const CurrentFolder&) = delete;
-
- private:
-  wchar_t previous_[MAX_PATH] = {};
-};
-
-// A fresh folder under the system's temporary folder, deleted with its files.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::filesystem::path(temp) / (name + L"-" + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::wstring path() const { return path_.wstring(); }
-  // Copies a file of the program folder (dist/) here, under `as` when given.
-  void copyFromProgramFolder(const std::wstring& relative, const std::wstring& as = {}) const {
-    const std::filesystem::path target = path_ / (as.empty() ? relative : as);
-    std::filesystem::create_directories(target.parent_path());
-    std::filesystem::copy_file(std::filesystem::path(distFolder()) / relative, target,
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-  void write(const std::wstring& relative, const std::string& bytes) const {
-    HANDLE file = CreateFileW((path_ / relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
 // The value names of the route journal (HKLM\\Software\\Kestro\\RouteJournal).
 inline std::vector<std::wstring> routeJournalEntries() {
   std::vector<std::wstring> entries;
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kestro\\RouteJournal", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRouteJournalKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return entries;
   }
   for (DWORD index = 0;; ++index) {

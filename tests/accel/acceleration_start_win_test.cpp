@@ -46,7 +46,6 @@ class AccelerationStart : public ::testing::Test {
     state.setPassword(L"abc123");
     state.setRouteTargets({{L"192.0.2.1", 32}});
     state.takeInstalledRoutes();
-    accelerationLocalClock() = [] { return kNow; };
     const char* service = std::getenv("KESTRO_SERVICE_URL");
     serviceBefore = service != nullptr ? service : "";
   }
@@ -56,7 +55,6 @@ class AccelerationStart : public ::testing::Test {
       window.recorder().pumpUntil([this](const auto&) { return returned.load(); }, 30000);
       worker.join();
     }
-    accelerationLocalClock() = [] { return std::time(nullptr); };
     _putenv_s("KESTRO_SERVICE_URL", serviceBefore.c_str());
     if (HANDLE event = static_cast<HANDLE>(ClientState::instance().takeStopEvent())) CloseHandle(event);
     test::removeTestAdapters();
@@ -110,6 +108,7 @@ class AccelerationStart : public ::testing::Test {
   }
   const AccStepRecord& lastStep() const { return window.steps().back(); }
 
+  test::ScopedSeam<std::function<std::time_t()>> localClock{accelerationLocalClock(), [] { return kNow; }};
   test::MainWindowRecorder window;
   std::thread worker;
   std::atomic<bool> returned{false};
@@ -341,16 +340,10 @@ TEST_F(AccelerationStart, RoutesAreRemovedWhenTheTunnelEndsByItself) {
   useService(service);
   run(test::distFolder(), WM_TUNNEL_CONNECTED);
 
-  // What the main window does with the tunnel's reports.
-  ClientState& state = ClientState::instance();
-  for (const auto& entry : window.recorder().entries()) {
-    if (entry.message != WM_TUNNEL_INFO) continue;
-    if (entry.wParam == 1) state.setTunnelGateway(entry.detail);
-    if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
-    if (entry.wParam == 3) state.setAdapterMask(entry.detail);
-  }
+  window.keepTunnelAddresses();
   claimRoutes(0);
   installRoutes(0);
+  ClientState& state = ClientState::instance();
   ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
   ASSERT_EQ(state.installedRoutes().size(), 2u);
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "accel/acceleration_texts.h"
 #include "app/client_state.h"
 #include "tests/accel/accel_test_support_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro {
 namespace {
@@ -12,7 +15,11 @@ namespace {
 // Outside a ScriptedRouteTable every route call of this program fails its test.
 class RefusingRouteTable : public ::testing::Environment {
  public:
-  void SetUp() override { routeSystem() = test::refusingRouteSystem(); }
+  void SetUp() override { refusing_.emplace(routeSystem(), test::refusingRouteSystem()); }
+  void TearDown() override { refusing_.reset(); }
+
+ private:
+  std::optional<test::ScopedSeam<RouteSystem>> refusing_;
 };
 ::testing::Environment* const kRefusingRouteTable = ::testing::AddGlobalTestEnvironment(new RefusingRouteTable);
 

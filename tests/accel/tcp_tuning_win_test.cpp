@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "accel/acceleration_texts.h"
 #include "tests/accel/accel_test_support_win.h"
+#include "tests/support/registry_values_win.h"
 
 namespace kestro {
 namespace {
@@ -14,20 +17,11 @@ constexpr wchar_t kSecond[] = L"{22222222-0000-0000-0000-000000000002}";
 using test::setDword;
 
 void setText(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  test::writeText(key, name, value);
-  RegCloseKey(key);
+  test::writeRegistryText(HKEY_LOCAL_MACHINE, path, name, value);
 }
 
-// The value as a DWORD, or -1 when it is missing or of another type.
-int64_t dword(const std::wstring& path, const wchar_t* name) {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-    return -1;
-  return value;
+std::optional<DWORD> dword(const std::wstring& path, const wchar_t* name) {
+  return test::registryDword(HKEY_LOCAL_MACHINE, path, name);
 }
 
 class TcpTuning : public ::testing::Test {

@@ -45,13 +45,7 @@ TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) {
       << "last step: " << (window.steps().empty() ? "none" : toUtf8(window.steps().back().detail));
 
   if (window.count(WM_TUNNEL_CONNECTED) == 1) {
-    // What the main window does on the tunnel's reports.
-    for (const auto& entry : window.recorder().entries()) {
-      if (entry.message != WM_TUNNEL_INFO) continue;
-      if (entry.wParam == 1) state.setTunnelGateway(entry.detail);
-      if (entry.wParam == 2) state.setAdapterAddress(entry.detail);
-      if (entry.wParam == 3) state.setAdapterMask(entry.detail);
-    }
+    window.keepTunnelAddresses();
     claimRoutes(0);
     installRoutes(0);
     EXPECT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));

@@ -4,6 +4,7 @@
 
 #include "app/client_state.h"
 #include "tests/support/wine_host_win.h"
+#include "ui/login/login_window_win.h"
 
 namespace kestro {
 namespace {
@@ -43,7 +44,7 @@ TEST(Startup, SecondCopyExitsAtOnceWhileTheFirstRunsOn) {
   GetWindowsDirectoryW(windows, MAX_PATH);
   test::ChildProcess first(L"\"" + kestroExe() + L"\"", windows);
   ASSERT_TRUE(first.started());
-  HWND window = test::waitForWindow(L"KestroLoginWindow", 30000);
+  HWND window = test::waitForWindow(kLoginWindowClass, 30000);
   ASSERT_NE(window, nullptr) << "the first copy never showed its login window";
 
   test::ChildProcess second(L"\"" + kestroExe() + L"\"", windows);

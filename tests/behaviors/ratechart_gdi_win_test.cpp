@@ -4,50 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "htmlayout/win32/gdi_canvas_win.h"
+#include "tests/support/bitmap_surface_win.h"
 #include "ui/behaviors/rate_chart_drawing.h"
 #include "ui/behaviors/ratechart.h"
 
 namespace htmlayout {
 namespace {
 
-class bitmap_surface {
- public:
-  bitmap_surface(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~bitmap_surface() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  bitmap_surface(const bitmap_surface&) = delete;
-  bitmap_surface& operator=(const bitmap_surface&) = delete;
-
-  HDC dc() const { return dc_; }
-  // 0xRRGGBB of one pixel.
-  uint32_t at(int x, int y) const {
-    GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
-  }
-
- private:
-  int width_;
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
+using kestro::test::BitmapSurface;
 
 TEST(RateChartGdi, FrameGridCurvesAndLegendReachTheBitmap) {
-  bitmap_surface surface(600, 200);
+  BitmapSurface surface(600, 200);
   gdi_canvas gfx;
   gfx.set_target(surface.dc());
   std::deque<int64_t> up(ratechart::kSamples, 0), down(ratechart::kSamples, 0);
@@ -75,7 +42,7 @@ TEST(RateChartGdi, AtOneAndAHalfTimesEveryPartLiesAtItsPlaceInDevicePixels) {
   // The chart is drawn in CSS pixels; at 144 DPI the canvas puts each where
   // 1.5 times its place falls, lines and the frame thickened to match.
   const display_scale scale{144};
-  bitmap_surface surface(scale.to_device(600), scale.to_device(200));
+  BitmapSurface surface(scale.to_device(600), scale.to_device(200));
   gdi_canvas gfx;
   gfx.set_scale(scale);
   gfx.set_target(surface.dc());

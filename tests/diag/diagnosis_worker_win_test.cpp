@@ -15,20 +15,17 @@
 #include "tests/diag/scripted_scans_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
 #include "tests/support/message_recorder_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro {
 namespace {
 
+using test::baseCatalogue;
 using test::catalogueEntry;
 using test::ScriptedCatalogue;
 using test::ScriptedEcho;
 using test::ScriptedIcmp;
 using test::ScriptedProcesses;
-
-const std::vector<WSAPROTOCOL_INFOW> kBaseCatalogue = {
-    catalogueEntry(L"{E70F1AA0-AB8B-11CF-8CA3-00805F48A192}", L"MSAFD Tcpip [TCP/IP]"),
-    catalogueEntry(L"{F9EAB0C0-26D4-11D0-BBBF-00AA006C34E4}", L"MSAFD Tcpip [TCP/IPv6]"),
-};
 
 // One report as the page saw it when it arrived: "status|title|detail".
 std::wstring step(DiagStatus status, const wchar_t* title, const std::wstring& detail = L"") {
@@ -87,7 +84,7 @@ TEST_F(DiagnosisWorker, ACleanMachineScoresOneHundredAndTheEchoHandleClosesAfter
   ScriptedIcmp icmp;
   icmp.script("127.0.0.1", {ScriptedEcho::reply(80)});
   ScriptedProcesses processes({L"[System Process]", L"explorer.exe", L"svchost.exe"});
-  ScriptedCatalogue catalogue(kBaseCatalogue);
+  ScriptedCatalogue catalogue(baseCatalogue());
 
   const Outcome outcome = run(&icmp);
   EXPECT_EQ(outcome.steps, reports({kPassed, kPassed, kPassed, kPassed, kPassed, kPassed}));
@@ -115,15 +112,14 @@ TEST_F(DiagnosisWorker, ANameThatDoesNotResolveGivesTheDnsTextAndSendsNoEchoTher
   };
   ASSERT_NE(probeHostSina(), probeHostBaidu());
   ASSERT_EQ(probeHostBaidu(), L"127.0.0.1");  // numeric: no lookup at all
-  const HostResolverFunctions saved = hostResolverFunctions();
-  hostResolverFunctions().getHostByName = &Resolver::onlyNumeric;
+  test::ScopedSeam resolver(hostResolverFunctions());
+  resolver->getHostByName = &Resolver::onlyNumeric;
   ScriptedIcmp icmp;
   icmp.script("127.0.0.1", {ScriptedEcho::reply(5)});
   ScriptedProcesses processes({L"explorer.exe"});
-  ScriptedCatalogue catalogue(kBaseCatalogue);
+  ScriptedCatalogue catalogue(baseCatalogue());
 
   const Outcome outcome = run(&icmp);
-  hostResolverFunctions() = saved;
   EXPECT_EQ(outcome.steps,
             reports({{DiagStatus::error, L"无法对新浪网域名进行解析，请检查您的DNS设置以及DNS服务器是否正常"},
                      kPassed, kPassed, kPassed, kPassed, kPassed}));
@@ -138,7 +134,7 @@ TEST_F(DiagnosisWorker, LostEchoesShowTheirShareAndCostPoints) {
   echoes.push_back(ScriptedEcho::reply(120));
   icmp.script("127.0.0.1", echoes);
   ScriptedProcesses processes({L"explorer.exe"});
-  ScriptedCatalogue catalogue(kBaseCatalogue);
+  ScriptedCatalogue catalogue(baseCatalogue());
 
   const std::wstring advice =
       L"，已经超过大部分网络平均水平，如果您是通过路由器多人公用网络，请重启路由器后重试，如依然如此，请联系您的网络供应商";
@@ -155,7 +151,7 @@ TEST_F(DiagnosisWorker, AnEchoHandleThatCannotBeOpenedFailsBothWebSiteChecks) {
   ScriptedIcmp icmp;
   icmp.failOpen();
   ScriptedProcesses processes({L"explorer.exe"});
-  ScriptedCatalogue catalogue(kBaseCatalogue);
+  ScriptedCatalogue catalogue(baseCatalogue());
 
   const Outcome outcome = run(&icmp);
   EXPECT_EQ(outcome.steps, reports({{DiagStatus::error, L"连接新浪网服务器遇到异常错误，请查看后续的LSP劫持检查"},
@@ -169,7 +165,7 @@ TEST_F(DiagnosisWorker, ListsTheProgramsProvidersAndClientsItFound) {
   ScriptedIcmp icmp;
   icmp.script("127.0.0.1", {ScriptedEcho::reply(1)});
   ScriptedProcesses processes({L"Thunder.EXE", L"kugou.exe", L"kugou.exe", L"drvANTI.exe", L"8021x.exe"});
-  std::vector<WSAPROTOCOL_INFOW> entries = kBaseCatalogue;
+  std::vector<WSAPROTOCOL_INFOW> entries = baseCatalogue();
   for (int i = 0; i < 3; ++i) entries.push_back(catalogueEntry(L"{3C2D9F4B-6A1E-4C8B-9F10-0D1E2F3A4B5C}", L"Speedy LSP"));
   ScriptedCatalogue catalogue(entries);
 
@@ -195,7 +191,7 @@ TEST_F(DiagnosisWorker, ScansThatFailAskForAdministratorRights) {
   icmp.script("127.0.0.1", {ScriptedEcho::reply(1)});
   ScriptedProcesses processes({L"thunder.exe"});
   processes.failSnapshot();
-  ScriptedCatalogue catalogue(kBaseCatalogue);
+  ScriptedCatalogue catalogue(baseCatalogue());
   catalogue.failSizeQuery(WSAEACCES);
 
   const Outcome outcome = run(&icmp);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_seam.h"
+
 namespace kestro {
 namespace {
 
@@ -13,13 +15,9 @@ class HostResolver : public ::testing::Test {
   void SetUp() override {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    saved_ = hostResolverFunctions();
     asked().clear();
   }
-  void TearDown() override {
-    hostResolverFunctions() = saved_;
-    WSACleanup();
-  }
+  void TearDown() override { WSACleanup(); }
 
   static std::vector<std::string>& asked() {
     static std::vector<std::string> names;
@@ -33,13 +31,8 @@ class HostResolver : public ::testing::Test {
     return nullptr;
   }
 
-  // Knows every name, at 127.0.0.5 and then 127.0.0.6.
-  static hostent* WSAAPI twoAddresses(const char* name) {
-    asked().push_back(name);
-    static in_addr addresses[2];
-    addresses[0].s_addr = inet_addr("127.0.0.5");
-    addresses[1].s_addr = inet_addr("127.0.0.6");
-    static char* list[] = {reinterpret_cast<char*>(&addresses[0]), reinterpret_cast<char*>(&addresses[1]), nullptr};
+  // The resolver's entry, with the addresses of the null-ended `list`.
+  static hostent* entryOf(char** list) {
     static char* noAliases[] = {nullptr};
     static hostent entry;
     entry.h_name = const_cast<char*>("scripted");
@@ -50,19 +43,23 @@ class HostResolver : public ::testing::Test {
     return &entry;
   }
 
+  // Knows every name, at 127.0.0.5 and then 127.0.0.6.
+  static hostent* WSAAPI twoAddresses(const char* name) {
+    asked().push_back(name);
+    static in_addr addresses[2];
+    addresses[0].s_addr = inet_addr("127.0.0.5");
+    addresses[1].s_addr = inet_addr("127.0.0.6");
+    static char* list[] = {reinterpret_cast<char*>(&addresses[0]), reinterpret_cast<char*>(&addresses[1]), nullptr};
+    return entryOf(list);
+  }
+
   // An entry that holds no address.
   static hostent* WSAAPI emptyEntry(const char*) {
     static char* none[] = {nullptr};
-    static hostent entry;
-    entry.h_name = const_cast<char*>("scripted");
-    entry.h_aliases = none;
-    entry.h_addrtype = AF_INET;
-    entry.h_length = sizeof(in_addr);
-    entry.h_addr_list = none;
-    return &entry;
+    return entryOf(none);
   }
 
-  HostResolverFunctions saved_;
+  test::ScopedSeam<HostResolverFunctions> resolver_{hostResolverFunctions()};
 };
 
 // "localhost" comes from the hosts file and a numeric address needs no lookup:
@@ -79,7 +76,7 @@ TEST_F(HostResolver, ResolvesLoopbackNamesForReal) {
 }
 
 TEST_F(HostResolver, ANameThatDoesNotResolveFailsAndLeavesTheAddress) {
-  hostResolverFunctions().getHostByName = &HostResolver::unknownName;
+  resolver_->getHostByName = &HostResolver::unknownName;
   std::wstring address = L"unchanged";
   EXPECT_FALSE(resolveHostAddress(L"www.example.invalid", address));
   EXPECT_EQ(address, L"unchanged");
@@ -87,14 +84,14 @@ TEST_F(HostResolver, ANameThatDoesNotResolveFailsAndLeavesTheAddress) {
 }
 
 TEST_F(HostResolver, TakesTheFirstAddressOfTheEntry) {
-  hostResolverFunctions().getHostByName = &HostResolver::twoAddresses;
+  resolver_->getHostByName = &HostResolver::twoAddresses;
   std::wstring address;
   EXPECT_TRUE(resolveHostAddress(L"probe.example", address));
   EXPECT_EQ(address, L"127.0.0.5");
 }
 
 TEST_F(HostResolver, AnEntryWithoutAddressesFails) {
-  hostResolverFunctions().getHostByName = &HostResolver::emptyEntry;
+  resolver_->getHostByName = &HostResolver::emptyEntry;
   std::wstring address;
   EXPECT_FALSE(resolveHostAddress(L"probe.example", address));
 }

@@ -16,23 +16,13 @@
 
 #include "diag/process_scan_win.h"
 #include "diag/provider_scan_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro::test {
 
 class ScriptedProcesses {
  public:
-  explicit ScriptedProcesses(std::vector<std::wstring> executables) : saved_(processSnapshotFunctions()) {
-    current() = this;
-    executables_ = std::move(executables);
-    processSnapshotFunctions().createSnapshot = &ScriptedProcesses::createSnapshot;
-    processSnapshotFunctions().firstProcess = &ScriptedProcesses::firstProcess;
-    processSnapshotFunctions().nextProcess = &ScriptedProcesses::nextProcess;
-    processSnapshotFunctions().closeSnapshot = &ScriptedProcesses::closeSnapshot;
-  }
-  ~ScriptedProcesses() {
-    processSnapshotFunctions() = saved_;
-    current() = nullptr;
-  }
+  explicit ScriptedProcesses(std::vector<std::wstring> executables) : executables_(std::move(executables)) {}
   ScriptedProcesses(const ScriptedProcesses&) = delete;
   ScriptedProcesses& operator=(const ScriptedProcesses&) = delete;
 
@@ -85,13 +75,16 @@ class ScriptedProcesses {
     return TRUE;
   }
 
-  ProcessSnapshotFunctions saved_;
   std::vector<std::wstring> executables_;
   size_t next_ = 0;
   bool failSnapshot_ = false;
   bool failFirst_ = false;
   int taken_ = 0;
   int closed_ = 0;
+  // Last, so that the seam is back before anything of the script goes.
+  ScopedSeam<ScriptedProcesses*> current_{current(), this};
+  ScopedSeam<ProcessSnapshotFunctions> snapshots_{
+      processSnapshotFunctions(), ProcessSnapshotFunctions{&createSnapshot, &firstProcess, &nextProcess, &closeSnapshot}};
 };
 
 // One catalogue entry: a provider identifier in brace form, a display name and
@@ -102,6 +95,17 @@ inline WSAPROTOCOL_INFOW catalogueEntry(const wchar_t* providerId, const wchar_t
   wcsncpy(entry.szProtocol, protocol, WSAPROTOCOL_LEN);
   entry.ProtocolChain.ChainLen = chainLength;
   return entry;
+}
+
+// The catalogue of a clean Windows: entries of the five base providers alone.
+inline std::vector<WSAPROTOCOL_INFOW> baseCatalogue() {
+  return {
+      catalogueEntry(L"{E70F1AA0-AB8B-11CF-8CA3-00805F48A192}", L"MSAFD Tcpip [TCP/IP]"),
+      catalogueEntry(L"{F9EAB0C0-26D4-11D0-BBBF-00AA006C34E4}", L"MSAFD Tcpip [UDP/IP]"),
+      catalogueEntry(L"{9D60A9E0-337A-11D0-BD88-0000C082E69A}", L"MSAFD Tcpip [RAW/IP]"),
+      catalogueEntry(L"{8D5F1830-C273-11CF-95C8-00805F48A192}", L"RSVP TCP Service Provider"),
+      catalogueEntry(L"{9FC48064-7298-43E4-B7BD-181F2089792A}", L"MSAFD Tcpip [TCP/IPv6]"),
+  };
 }
 
 inline std::wstring guidText(const GUID& id) {
@@ -115,18 +119,12 @@ class ScriptedCatalogue {
   // With `realEntries` the catalogue is the system's own and only the
   // deinstallations are scripted (recorded, never made).
   explicit ScriptedCatalogue(std::vector<WSAPROTOCOL_INFOW> entries, bool realEntries = false)
-      : saved_(winsockCatalogueFunctions()) {
-    current() = this;
-    entries_ = std::move(entries);
+      : entries_(std::move(entries)) {
     if (!realEntries) {
-      winsockCatalogueFunctions().enumProtocols = &ScriptedCatalogue::enumProtocols;
-      winsockCatalogueFunctions().providerPath = &ScriptedCatalogue::providerPath;
+      catalogue_->enumProtocols = &ScriptedCatalogue::enumProtocols;
+      catalogue_->providerPath = &ScriptedCatalogue::providerPath;
     }
-    winsockCatalogueFunctions().deinstallProvider = &ScriptedCatalogue::deinstallProvider;
-  }
-  ~ScriptedCatalogue() {
-    winsockCatalogueFunctions() = saved_;
-    current() = nullptr;
+    catalogue_->deinstallProvider = &ScriptedCatalogue::deinstallProvider;
   }
   ScriptedCatalogue(const ScriptedCatalogue&) = delete;
   ScriptedCatalogue& operator=(const ScriptedCatalogue&) = delete;
@@ -189,13 +187,15 @@ class ScriptedCatalogue {
     return 0;
   }
 
-  WinsockCatalogueFunctions saved_;
   std::vector<WSAPROTOCOL_INFOW> entries_;
   std::vector<std::wstring> deinstalled_;
   std::map<std::wstring, std::wstring> paths_;
   int sizeError_ = WSAENOBUFS;
   bool failRead_ = false;
   int reads_ = 0;
+  // Last, so that the seam is back before anything of the script goes.
+  ScopedSeam<ScriptedCatalogue*> current_{current(), this};
+  ScopedSeam<WinsockCatalogueFunctions> catalogue_{winsockCatalogueFunctions()};
 };
 
 }  // namespace kestro::test

@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <functional>
 #include <string>
 
 #include "app/client_state.h"
@@ -17,11 +14,12 @@
 #include "htmlayout/display_scale.h"
 #include "htmlayout/win32/wic_images_win.h"
 #include "htmlayout/win32/window_host_win.h"
-#include "service/service_exchange.h"
-#include "service/voice_catalogue.h"
+#include "tests/support/demo_main_window_win.h"
+#include "tests/support/golden_file.h"
+#include "tests/support/service_url_win.h"
+#include "tests/support/ui_driver_win.h"
+#include "tests/support/window_checks_win.h"
 #include "tests/support/wine_host_win.h"
-#include "tests/ui/ui_driver_win.h"
-#include "tests/ui/window_checks_win.h"
 #include "ui/host/message_window_win.h"
 #include "ui/host/resource_lookup_win.h"
 #include "ui/login/login_window_win.h"
@@ -63,81 +61,43 @@ int edgeWidth(const WindowPixels& pixels, int y, int from, int to) {
 // The message icon's picture at 96 DPI, made as large as the display needs:
 // what the window would show with no picture drawn for its scale.
 WindowPixels enlargedIcon(const htmlayout::display_scale& scale) {
-  WindowPixels out;
   const auto bytes = findProgramResource(L"MICONQUESTION.PNG");
-  if (!bytes) return out;
   htmlayout::wic_images images;
-  if (!images.load(L"MICONQUESTION.PNG", bytes->data(), bytes->size(), htmlayout::kCssDpi)) return out;
+  if (!bytes || !images.load(L"MICONQUESTION.PNG", bytes->data(), bytes->size(), htmlayout::kCssDpi)) return {};
   const int side = scale.to_device(48);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB};
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ before = SelectObject(dc, bitmap);
+  const BitmapSurface surface(side, side);
   RECT all{0, 0, side, side};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  images.draw(dc, L"MICONQUESTION.PNG", {0, 0, side, side}, htmlayout::repeat_t::STRETCH, scale);
-  GdiFlush();
-  out.width = out.height = side;
-  const auto* first = static_cast<const uint32_t*>(bits);
-  out.rgb.assign(first, first + static_cast<size_t>(side) * side);
-  for (uint32_t& pixel : out.rgb) pixel &= 0xFFFFFF;
-  SelectObject(dc, before);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return out;
-}
-
-// The page's boxes in device pixels against tests/display/golden/<name>.expected;
-// a mismatch writes <name>-FAILED.txt beside it, KESTRO_UPDATE_GOLDEN=1 rewrites.
-void expectGoldenBoxes(const UiThreadCall& ui, HWND window, const std::string& name) {
-  std::string dump;
-  ui.run([&] {
-    if (htmlayout::document* doc = htmlayout::HTMLayoutDocument(window))
-      dump = htmlayout::dump_boxes(*doc, {htmlayout::HTMLayoutWindowDpi(window)});
-  });
-  const std::filesystem::path folder(hostPath(KESTRO_SOURCE_DIR "/tests/display/golden"));
-  if (std::getenv("KESTRO_UPDATE_GOLDEN") != nullptr) {
-    std::ofstream(folder / (name + ".expected"), std::ios::binary) << dump;
-    return;
-  }
-  std::ifstream in(folder / (name + ".expected"), std::ios::binary);
-  std::stringstream expected;
-  expected << in.rdbuf();
-  if (expected.str() != dump) std::ofstream(folder / (name + "-FAILED.txt"), std::ios::binary) << dump;
-  EXPECT_EQ(expected.str(), dump) << "the boxes of " << name << " differ; the new dump is in tests/display/golden/"
-                                  << name << "-FAILED.txt";
+  FillRect(surface.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  images.draw(surface.dc(), L"MICONQUESTION.PNG", {0, 0, side, side}, htmlayout::repeat_t::STRETCH, scale);
+  return surface.pixels();
 }
 
 std::string dpiName(const htmlayout::display_scale& scale) { return std::to_string(scale.dpi); }
 
-class DisplayScale : public testing::Test {
+class DisplayScale : public DemoMainWindow {
  protected:
   void SetUp() override {
     ASSERT_GT(scale_.dpi, htmlayout::kCssDpi) << "this prefix stands for a 96 DPI display; the cases run in the "
                                                  "display-144 and display-192 prefixes that scripts/test makes";
-    deleteSettingsKey();
+    DemoMainWindow::SetUp();
   }
-  void TearDown() override { deleteSettingsKey(); }
 
   int at(int css) const { return scale_.to_device(css); }
 
   const htmlayout::display_scale scale_ = systemScale();
-  UiThreadCall ui_;
 };
 
 TEST_F(DisplayScale, TheMessageWindowIsDrawnAtScaleAndAnswersWhereItsButtonsAreDrawn) {
   int32_t answer = 0;
   {
     Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
       ASSERT_NE(window, nullptr);
       EXPECT_EQ(htmlayout::HTMLayoutWindowDpi(window), scale_.dpi);
       expectCentredAndRounded(window, at(372), at(201));
       expectDragStrip(window, {at(100), at(10)}, {at(100), at(60)});
       const WindowPixels pixels = windowPixels(ui_, window);
-      saveWindowPicture(pixels, "display-" + dpiName(scale_) + "-message");
+      saveWindowPicture(pixels, "display-" + dpiName(scale_) + "-message-question");
 
       // The text in a font of its CSS size at scale: CJK glyphs of a 12 px
       // font stand about 11 px high.
@@ -187,7 +147,7 @@ TEST_F(DisplayScale, AChangeOfDisplayRelaysOutTheWindowAtTheSizeWindowsSuggests)
   int32_t answer = 0;
   {
     Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
       ASSERT_NE(window, nullptr);
       RECT before{};
       GetWindowRect(window, &before);
@@ -224,15 +184,9 @@ TEST_F(DisplayScale, AChangeOfDisplayRelaysOutTheWindowAtTheSizeWindowsSuggests)
 
 TEST_F(DisplayScale, TheLoginWindowPlacesItsBoxesAndFontsAtScale) {
   ClientState::instance().loggedIn = 0;
-  ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
-      << "no reference service; scripts/test starts one";
-  Driver driver([&] {
-    HWND window = waitForVisibleWindow(L"KestroLoginWindow", 20000);
-    ASSERT_NE(window, nullptr);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_TRUE(referenceServiceAnswers());
+  runWindowWith(kLoginWindowClass, runLoginWindow, [&](HWND window) {
     expectCentredAndRounded(window, at(357), at(270));
-    expectGoldenBoxes(ui_, window, "login-" + dpiName(scale_));
-    saveWindowPicture(windowPixels(ui_, window), "display-" + dpiName(scale_) + "-login");
 
     // The name box's edit control lies on the box's content and types in a
     // font of the page's size at scale.
@@ -272,41 +226,68 @@ TEST_F(DisplayScale, TheLoginWindowPlacesItsBoxesAndFontsAtScale) {
     const POINT close = elementCentre(ui_, window, L"#btnclose");
     EXPECT_TRUE(clickUntil(window, close.x, close.y, [&] { return !IsWindow(window); }));
   });
-  runLoginWindow(GetModuleHandleW(nullptr));
 }
 
-TEST_F(DisplayScale, TheMainAndMessagePagesLayOutAsTheirGoldenDumps) {
-  fillDemoAccount();
-  ASSERT_TRUE(buildVoiceCatalogue());
-  {
-    Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMainWindow", 20000);
-      ASSERT_NE(window, nullptr);
-      RECT box{};
-      GetWindowRect(window, &box);
-      EXPECT_EQ(box.right - box.left, at(750));
-      EXPECT_EQ(box.bottom - box.top, at(489));
-      // The announcements in, so the page is as it stays.
-      ASSERT_TRUE(waitUntil([&] { return elementDisplay(ui_, window, L"loadingannounce") == L"none"; }, 20000));
-      saveWindowPicture(windowPixels(ui_, window), "display-" + dpiName(scale_) + "-main");
-      expectGoldenBoxes(ui_, window, "main-" + dpiName(scale_));
-      PostMessageW(window, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
-    });
-    runMainWindow(GetModuleHandleW(nullptr));
-  }
-  {
-    Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
-      ASSERT_NE(window, nullptr);
-      expectGoldenBoxes(ui_, window, "message-" + dpiName(scale_));
-      const POINT ok = elementCentre(ui_, window, L"#btnok");
-      EXPECT_TRUE(clickUntil(window, ok.x, ok.y, [&] { return !IsWindow(window); }));
-    });
-    CMessageWindow message(L"请输入用户帐号名称！");
-    message.run(nullptr);
-  }
+// A window of the program at its CSS size, opened for `steps`.
+struct ScaledPage {
+  const char* name;
+  int width;
+  int height;
+  void (*open)(const std::function<void(HWND)>& steps);
+};
+
+void PrintTo(const ScaledPage& page, std::ostream* out) { *out << page.name; }
+
+void openLogin(const std::function<void(HWND)>& steps) {
+  ClientState::instance().loggedIn = 0;
+  ASSERT_TRUE(referenceServiceAnswers());
+  runWindowWith(kLoginWindowClass, runLoginWindow, steps);
 }
+
+void openMain(const std::function<void(HWND)>& steps) {
+  ASSERT_TRUE(referenceServiceAnswers());
+  const UiThreadCall ui;
+  runWindowWith(kMainWindowClass, runMainWindow, [&](HWND window) {
+    // The announcements in, so the page is as it stays.
+    ASSERT_TRUE(waitUntil([&] { return elementDisplay(ui, window, L"loadingannounce") == L"none"; }, 20000));
+    steps(window);
+  });
+}
+
+void openMessage(const std::function<void(HWND)>& steps) {
+  Driver driver([&] {
+    HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
+    ASSERT_NE(window, nullptr);
+    steps(window);
+  });
+  CMessageWindow(L"请输入用户帐号名称！").run(nullptr);
+}
+
+// Each page's boxes in device pixels against tests/display/golden/<page>-<dpi>.expected.
+class PageAtScale : public DisplayScale, public testing::WithParamInterface<ScaledPage> {};
+
+TEST_P(PageAtScale, LaysOutAsItsGoldenDump) {
+  const ScaledPage& page = GetParam();
+  page.open([&](HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    EXPECT_EQ(box.right - box.left, at(page.width));
+    EXPECT_EQ(box.bottom - box.top, at(page.height));
+    saveWindowPicture(windowPixels(ui_, window), "display-" + dpiName(scale_) + "-" + page.name);
+    std::string dump;
+    ui_.run([&] {
+      if (htmlayout::document* doc = htmlayout::HTMLayoutDocument(window))
+        dump = htmlayout::dump_boxes(*doc, {htmlayout::HTMLayoutWindowDpi(window)});
+    });
+    EXPECT_TRUE(matchesGoldenFile(hostPath(KESTRO_SOURCE_DIR "/tests/display/golden"),
+                                  page.name + ("-" + dpiName(scale_)), dump));
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayScale, PageAtScale,
+                         testing::Values(ScaledPage{"login", 357, 270, openLogin}, ScaledPage{"main", 750, 489, openMain},
+                                         ScaledPage{"message", 372, 201, openMessage}),
+                         [](const testing::TestParamInfo<ScaledPage>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kestro

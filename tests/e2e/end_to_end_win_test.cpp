@@ -17,7 +17,8 @@
 #include "base/text_convert.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/e2e/world_program_win.h"
-#include "tests/ui/ui_driver_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/ui_driver_win.h"
 
 namespace kestro {
 namespace {

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "base/text_convert.h"
-#include "tests/ui/ui_driver_win.h"
+#include "tests/support/ui_driver_win.h"
 
 namespace kestro::test {
 namespace {
@@ -14,12 +14,6 @@ namespace {
 std::string environmentText(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 POINT middle(const RECT& box) { return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2}; }

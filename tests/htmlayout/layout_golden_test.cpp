@@ -1,33 +1,21 @@
 // Golden layout cases: each layout/<case>.html is laid out on a 400x300 view
-// with the fixed-metrics canvas and its box dump compared with <case>.expected.
-// A mismatch writes the actual dump to <case>-FAILED.txt beside it;
-// KESTRO_UPDATE_GOLDEN=1 rewrites the expected files instead.
+// with the fixed-metrics canvas and its box dump compared with <case>.expected
+// (tests/support/golden_file.h): one test case per file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "htmlayout/box_dump.h"
 #include "test_page.h"
+#include "tests/support/golden_file.h"
+#include "tests/support/whole_file.h"
 
 namespace htmlayout {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write(const fs::path& p, const std::string& text) {
-  std::ofstream out(p, std::ios::binary);
-  out << text;
-}
+const fs::path kCases = fs::path(KESTRO_SOURCE_DIR) / "tests/htmlayout/layout";
 
 // Fixed images the cases may name.
 void feed_images(test::test_page& page) {
@@ -40,30 +28,16 @@ void feed_images(test::test_page& page) {
   }
 }
 
-TEST(LayoutGolden, Cases) {
-  fs::path dir = fs::path(KESTRO_SOURCE_DIR) / "tests/htmlayout/layout";
-  bool update = std::getenv("KESTRO_UPDATE_GOLDEN") != nullptr;
-  int cases = 0;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() != ".html") continue;
-    ++cases;
-    test::test_page page(read(entry.path()));
-    feed_images(page);
-    std::string actual = dump_boxes(page.doc);
-    fs::path expected_path = entry.path();
-    expected_path.replace_extension(".expected");
-    fs::path failed_path = dir / (entry.path().stem().string() + "-FAILED.txt");
-    if (update) {
-      write(expected_path, actual);
-      continue;
-    }
-    std::string expected = read(expected_path);
-    if (actual != expected) write(failed_path, actual);
-    else fs::remove(failed_path);
-    EXPECT_EQ(actual, expected) << entry.path().filename() << " (actual dump in " << failed_path.filename() << ")";
-  }
-  EXPECT_GT(cases, 0);
+class LayoutGolden : public testing::TestWithParam<std::string> {};
+
+TEST_P(LayoutGolden, LaysOutAsItsDump) {
+  test::test_page page(kestro::test::readWholeFile(kCases / (GetParam() + ".html")));
+  feed_images(page);
+  EXPECT_TRUE(kestro::test::matchesGoldenFile(kCases, GetParam(), dump_boxes(page.doc)));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, LayoutGolden, testing::ValuesIn(kestro::test::filesEndingIn(kCases, ".html")),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace
 }  // namespace htmlayout

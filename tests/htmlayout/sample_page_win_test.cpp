@@ -14,60 +14,35 @@
 #include "htmlayout/sample/sample_window_win.h"
 #include "htmlayout/win32/wic_images_win.h"
 #include "htmlayout/win32/window_host_win.h"
+#include "tests/support/bitmap_surface_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace htmlayout {
 namespace {
 
-void pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  MSG msg;
-  while (static_cast<int>(end - GetTickCount()) > 0) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
-// The client area as it is on the screen, in a 32-bit top-down DIB.
+// The client area as it is on the screen.
 class screenshot {
  public:
-  explicit screenshot(HWND hwnd) {
-    RECT r{};
-    GetClientRect(hwnd, &r);
-    w_ = r.right;
-    h_ = r.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w_, -h_, 1, 32, BI_RGB};
+  explicit screenshot(HWND hwnd) : size_(client_size(hwnd)), copy_(size_.x, size_.y) {
     HDC screen = GetDC(hwnd);
-    mem_ = CreateCompatibleDC(screen);
-    bmp_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(mem_, bmp_);
-    BitBlt(mem_, 0, 0, w_, h_, screen, 0, 0, SRCCOPY);
-    GdiFlush();
+    BitBlt(copy_.dc(), 0, 0, size_.x, size_.y, screen, 0, 0, SRCCOPY);
     ReleaseDC(hwnd, screen);
   }
-  ~screenshot() {
-    SelectObject(mem_, old_);
-    DeleteObject(bmp_);
-    DeleteDC(mem_);
-  }
   COLORREF at(int x, int y) const {
-    uint32_t p = bits_[y * w_ + x];
+    const uint32_t p = copy_.at(x, y);
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
   int dark_pixels(const rect& box) const {
     int n = 0;
-    for (int y = std::max(0, box.top); y < std::min(h_, box.bottom); ++y)
-      for (int x = std::max(0, box.left); x < std::min(w_, box.right); ++x) {
+    for (int y = std::max(0, box.top); y < std::min<int>(size_.y, box.bottom); ++y)
+      for (int x = std::max(0, box.left); x < std::min<int>(size_.x, box.right); ++x) {
         COLORREF c = at(x, y);
         if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++n;
       }
     return n;
   }
   bool save_png(const std::wstring& path) const {
+    const int w = size_.x, h = size_.y;
     IWICImagingFactory* f = nullptr;
     IWICStream* s = nullptr;
     IWICBitmapEncoder* e = nullptr;
@@ -75,22 +50,26 @@ class screenshot {
     bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, reinterpret_cast<void**>(&f))) &&
               SUCCEEDED(f->CreateStream(&s)) && SUCCEEDED(s->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
               SUCCEEDED(f->CreateEncoder(GUID_ContainerFormatPng, nullptr, &e)) && SUCCEEDED(e->Initialize(s, WICBitmapEncoderNoCache)) &&
-              SUCCEEDED(e->CreateNewFrame(&fr, nullptr)) && SUCCEEDED(fr->Initialize(nullptr)) && SUCCEEDED(fr->SetSize(w_, h_));
+              SUCCEEDED(e->CreateNewFrame(&fr, nullptr)) && SUCCEEDED(fr->Initialize(nullptr)) && SUCCEEDED(fr->SetSize(w, h));
     WICPixelFormatGUID fmt = GUID_WICPixelFormat32bppBGR;
+    GdiFlush();
     ok = ok && SUCCEEDED(fr->SetPixelFormat(&fmt)) &&
-         SUCCEEDED(fr->WritePixels(h_, w_ * 4, w_ * h_ * 4, reinterpret_cast<BYTE*>(bits_))) && SUCCEEDED(fr->Commit()) &&
-         SUCCEEDED(e->Commit());
+         SUCCEEDED(fr->WritePixels(h, w * 4, w * h * 4, reinterpret_cast<BYTE*>(const_cast<uint32_t*>(copy_.bits())))) &&
+         SUCCEEDED(fr->Commit()) && SUCCEEDED(e->Commit());
     for (IUnknown* u : {static_cast<IUnknown*>(fr), static_cast<IUnknown*>(e), static_cast<IUnknown*>(s), static_cast<IUnknown*>(f)})
       if (u) u->Release();
     return ok;
   }
 
  private:
-  int w_ = 0, h_ = 0;
-  HDC mem_ = nullptr;
-  HBITMAP bmp_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
+  static POINT client_size(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return {r.right, r.bottom};
+  }
+
+  POINT size_;
+  kestro::test::BitmapSurface copy_;
 };
 
 struct SamplePage : ::testing::Test {
@@ -103,11 +82,11 @@ struct SamplePage : ::testing::Test {
     // Above and away from windows that other tests may open at the same time.
     SetWindowPos(hwnd, HWND_TOPMOST, 120, 280, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(hwnd);
-    pump(1500);
+    kestro::test::pumpMessages(1500);
   }
   void TearDown() override {
     if (hwnd) DestroyWindow(hwnd);
-    pump(100);
+    kestro::test::pumpMessages(100);
     CoUninitialize();
   }
   dom::element by_id(const wchar_t* id) const { return dom::element(HTMLayoutGetRootElement(hwnd)).find_by_id(id); }
@@ -117,7 +96,7 @@ struct SamplePage : ::testing::Test {
     SendMessageW(hwnd, WM_MOUSEMOVE, 0, at);
     SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
-    pump(200);
+    kestro::test::pumpMessages(200);
   }
 
   HWND hwnd = nullptr;
@@ -167,16 +146,16 @@ TEST_F(SamplePage, TextBoxTakesTypingAndControlsReact) {
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 6, 6);
   for (wchar_t c : std::wstring(L"\x4E2D!")) SendMessageW(edit, WM_CHAR, c, 0);
-  pump(100);
+  kestro::test::pumpMessages(100);
   EXPECT_EQ(name.text(), L"kestro\x4E2D!");
   name.set_text(L"reset");
-  pump(200);
+  kestro::test::pumpMessages(200);
   wchar_t shown[32] = {};
   GetWindowTextW(edit, shown, 32);
   EXPECT_EQ(std::wstring(shown), L"reset");
   SendMessageW(edit, WM_KEYDOWN, VK_TAB, 0);  // on to the password box
   SendMessageW(GetFocus(), WM_CHAR, L'p', 0);
-  pump(100);
+  kestro::test::pumpMessages(100);
   EXPECT_EQ(by_id(L"txtpassword").text(), L"p");
   EXPECT_EQ(check.get_value(), value::make_bool(true));
   click(check);

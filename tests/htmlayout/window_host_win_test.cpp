@@ -8,6 +8,7 @@
 #include <string>
 
 #include "htmlayout/win32/window_host_win.h"
+#include "tests/support/wine_host_win.h"
 
 namespace htmlayout {
 namespace {
@@ -45,15 +46,6 @@ LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void pump_until(const bool& done, DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  MSG msg;
-  while (!done && static_cast<int>(end - GetTickCount()) > 0) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(5);
-  }
-}
-
 TEST(WindowHost, TimersPostedEventsHitTestAndResources) {
   wchar_t display[64] = {};
   if (!GetEnvironmentVariableW(L"DISPLAY", display, 64)) GTEST_SKIP() << "needs a display (Xvfb)";
@@ -73,23 +65,12 @@ TEST(WindowHost, TimersPostedEventsHitTestAndResources) {
   HTMLayoutWindowAttachEventHandler(hwnd, &win, HANDLE_ALL);
   EXPECT_EQ(asked, std::vector<std::wstring>{L"PIC.PNG"});
 
-  bool three = false;
-  DWORD end = GetTickCount() + 3000;
-  while (!three && static_cast<int>(end - GetTickCount()) > 0) {
-    pump_until(three, 20);
-    three = ticks >= 3;
-  }
+  kestro::test::pumpMessages(3000, [&] { return ticks >= 3; });
   EXPECT_EQ(ticks, 3);  // the behavior let the timer go after its third tick
 
   dom::element root = HTMLayoutGetRootElement(hwnd);
   root.find_by_id(L"t").post_event(TABLE_ROW_CLICK, 7);
-  bool arrived = false;
-  DWORD until = GetTickCount() + 2000;
-  while (!arrived && static_cast<int>(until - GetTickCount()) > 0) {
-    pump_until(arrived, 10);
-    arrived = win.last_reason == 7;
-  }
-  EXPECT_TRUE(arrived);
+  EXPECT_TRUE(kestro::test::pumpMessages(2000, [&] { return win.last_reason == 7; }));
 
   POINT on_button{5, 45}, on_page{150, 5};
   ClientToScreen(hwnd, &on_button);

@@ -11,18 +11,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "accel/route_journal_win.h"
+#include "app/settings_store_win.h"
 #include "base/text_convert.h"
+#include "tests/support/adapter_registry_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/whole_file.h"
 #include "tests/support/wine_host_win.h"
+#include "ui/login/login_window_win.h"
 
 namespace kestro {
 namespace {
@@ -30,10 +33,6 @@ namespace {
 constexpr wchar_t kProduct[] = L"泓迈网游加速器";
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestro";
 constexpr wchar_t kProgramKey[] = L"Software\\Kestro";
-constexpr wchar_t kRouteJournalKey[] = L"Software\\Kestro\\RouteJournal";
-constexpr wchar_t kSettingsKey[] = L"Software\\Kestro\\Settings";
-constexpr wchar_t kAdapterClassKey[] =
-    L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
 constexpr DWORD kInstallerMs = 120000;
 
 // Every file the installer puts in the program folder.
@@ -68,69 +67,10 @@ bool keyExists(HKEY root, const wchar_t* path) {
   return true;
 }
 
-std::optional<std::wstring> readText(HKEY root, const wchar_t* path, const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD size = sizeof(value) - sizeof(wchar_t);
-  if (RegGetValueW(root, path, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return std::wstring(value);
-}
-
-std::optional<DWORD> readNumber(HKEY root, const wchar_t* path, const wchar_t* name) {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueW(root, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-void writeText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
-// The adapters of the stand-in driver tool's hardware id in the network adapter class.
-int kestroAdapters() {
-  HKEY classKey = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAdapterClassKey, 0, KEY_READ, &classKey) != ERROR_SUCCESS) return 0;
-  int count = 0;
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[260];
-    DWORD length = 260;
-    const LONG result = RegEnumKeyExW(classKey, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS) continue;
-    wchar_t id[260] = {};
-    DWORD size = sizeof(id) - sizeof(wchar_t);
-    if (RegGetValueW(classKey, name, L"ComponentId", RRF_RT_REG_SZ, nullptr, id, &size) == ERROR_SUCCESS &&
-        _wcsicmp(id, L"kestro") == 0) {
-      ++count;
-    }
-  }
-  RegCloseKey(classKey);
-  return count;
-}
-
 std::optional<DWORD> run(const std::wstring& commandLine, const std::wstring& folder = L"") {
   test::ChildProcess process(commandLine, folder);
   if (!process.started()) return std::nullopt;
   return process.waitForExit(kInstallerMs);
-}
-
-bool waitUntil(const auto& done, DWORD ms) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(100);
-  }
-  return true;
 }
 
 // An NSIS uninstaller starts a copy of itself from the temporary folder
@@ -155,7 +95,7 @@ bool uninstallerCopyRuns() {
 ::testing::AssertionResult uninstallSilently() {
   const auto code = run(L"\"" + uninstaller() + L"\" /S");
   if (code != 0u) return ::testing::AssertionFailure() << "the uninstaller ended with " << code.value_or(~0u);
-  if (!waitUntil([] { return !uninstallerCopyRuns(); }, kInstallerMs)) {
+  if (!test::waitUntil([] { return !uninstallerCopyRuns(); }, kInstallerMs)) {
     return ::testing::AssertionFailure() << "the uninstaller's copy did not end";
   }
   return ::testing::AssertionSuccess();
@@ -223,54 +163,25 @@ const std::vector<std::string> kComponents = {
 
 const std::string kScratch = KESTRO_BINARY_DIR "/installer-tests";
 
-std::string readWholeFile(const std::string& linuxPath) {
-  std::ifstream in(std::filesystem::path(test::hostPath(linuxPath)), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs a Linux shell command through Wine's start of Linux programs; its
-// status and output come back in files, since Wine reports no exit code.
+// Runs a command on the Linux side; its output comes back with single spaces,
+// since CMake wraps its messages.
 int runOnLinux(const std::string& command, std::string& output) {
-  static std::atomic<int> counter{0};
-  SHCreateDirectoryExW(nullptr, test::hostPath(kScratch).c_str(), nullptr);
-  const std::string base = kScratch + "/command" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(counter++);
-  {
-    std::ofstream script(std::filesystem::path(test::hostPath(base + ".sh")), std::ios::binary);
-    script << "{ " << command << "\n} >" << base << ".out 2>&1\necho $? >" << base << ".tmp\nmv " << base << ".tmp "
-           << base << ".done\n";
-  }
-  // Wine starts a Linux program without a process handle to wait on.
-  std::wstring line = fromUtf8("/bin/sh " + base + ".sh");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return -1;
-  }
-  if (process.hThread != nullptr) CloseHandle(process.hThread);
-  if (process.hProcess != nullptr) CloseHandle(process.hProcess);
-  const std::wstring done = test::hostPath(base + ".done");
-  if (!waitUntil([&] { return exists(done); }, 60000)) return -1;
-  // CMake wraps its messages: the checks compare text with single spaces.
-  std::string text;
-  for (char c : readWholeFile(base + ".out")) {
+  std::string raw;
+  const int status = test::runOnLinux(command, &raw, 60000);
+  output.clear();
+  for (char c : raw) {
     const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (space && (text.empty() || text.back() == ' ')) continue;
-    text += space ? ' ' : c;
+    if (space && (output.empty() || output.back() == ' ')) continue;
+    output += space ? ' ' : c;
   }
-  output = text;
-  const int status = std::atoi(readWholeFile(base + ".done").c_str());
-  for (const char* ending : {".sh", ".out", ".done"}) DeleteFileW(test::hostPath(base + ending).c_str());
   return status;
 }
 
-std::string shellQuoted(const std::string& text) { return "'" + text + "'"; }
-
 int releaseFolderCheck(const std::string& components, std::string& output, const std::string& programFolder = "") {
-  std::string command = shellQuoted(KESTRO_CMAKE_COMMAND) + " -DKESTRO_COMPONENTS_DIR=" + shellQuoted(components);
-  if (!programFolder.empty()) command += " -DPROGRAM_FOLDER=" + shellQuoted(programFolder);
-  return runOnLinux(command + " -P " + shellQuoted(KESTRO_SOURCE_DIR "/cmake/release_folder.cmake"), output);
+  std::string command =
+      test::shellQuoted(KESTRO_CMAKE_COMMAND) + " -DKESTRO_COMPONENTS_DIR=" + test::shellQuoted(components);
+  if (!programFolder.empty()) command += " -DPROGRAM_FOLDER=" + test::shellQuoted(programFolder);
+  return runOnLinux(command + " -P " + test::shellQuoted(KESTRO_SOURCE_DIR "/cmake/release_folder.cmake"), output);
 }
 
 class Installer : public ::testing::Test {
@@ -288,8 +199,8 @@ class Installer : public ::testing::Test {
     removeInstallation();
     CoUninitialize();
     if (exists(test::hostPath(components_)) || exists(test::hostPath(components_ + "-program"))) {
-      std::string ignored;
-      runOnLinux("rm -rf " + shellQuoted(components_) + " " + shellQuoted(components_ + "-program"), ignored);
+      test::runOnLinux("rm -rf " + test::shellQuoted(components_) + " " +
+                       test::shellQuoted(components_ + "-program"));
     }
   }
 
@@ -345,17 +256,17 @@ TEST_F(Installer, SilentInstallPutsTheFilesShortcutsAndUninstallEntryInPlace) {
   EXPECT_EQ(_wcsicmp(uninstallLink->target.c_str(), uninstaller().c_str()), 0);
 
   const HKEY machine = HKEY_LOCAL_MACHINE;
-  EXPECT_EQ(readText(machine, kUninstallKey, L"DisplayName"), std::wstring(kProduct) + L"（演示版）");
-  EXPECT_EQ(readText(machine, kUninstallKey, L"DisplayVersion"), fromUtf8(KESTRO_VERSION));
-  EXPECT_EQ(readText(machine, kUninstallKey, L"Publisher"), std::wstring(kProduct));
-  EXPECT_EQ(readText(machine, kUninstallKey, L"DisplayIcon"), program + L",0");
-  EXPECT_EQ(readText(machine, kUninstallKey, L"UninstallString"), L"\"" + uninstaller() + L"\"");
-  EXPECT_EQ(readText(machine, kUninstallKey, L"QuietUninstallString"), L"\"" + uninstaller() + L"\" /S");
-  EXPECT_EQ(readText(machine, kUninstallKey, L"InstallLocation"), programFolder());
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"DisplayName"), std::wstring(kProduct) + L"（演示版）");
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"DisplayVersion"), fromUtf8(KESTRO_VERSION));
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"Publisher"), std::wstring(kProduct));
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"DisplayIcon"), program + L",0");
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"UninstallString"), L"\"" + uninstaller() + L"\"");
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"QuietUninstallString"), L"\"" + uninstaller() + L"\" /S");
+  EXPECT_EQ(test::registryText(machine, kUninstallKey, L"InstallLocation"), programFolder());
   // In KB: about the size of the stripped program folder, at least Kestro.exe's.
   WIN32_FILE_ATTRIBUTE_DATA attributes{};
   ASSERT_TRUE(GetFileAttributesExW(program.c_str(), GetFileExInfoStandard, &attributes));
-  const auto size = readNumber(machine, kUninstallKey, L"EstimatedSize");
+  const auto size = test::registryDword(machine, kUninstallKey, L"EstimatedSize");
   ASSERT_TRUE(size.has_value());
   EXPECT_GE(*size, attributes.nFileSizeLow / 1024);
   EXPECT_LT(*size, 64u * 1024);
@@ -368,7 +279,7 @@ TEST_F(Installer, TheInstalledProgramStartsToTheLoginWindow) {
   ASSERT_TRUE(shortcut.has_value());
   test::ChildProcess program(L"\"" + shortcut->target + L"\"", shortcut->workingFolder);
   ASSERT_TRUE(program.started());
-  const HWND window = test::waitForWindow(L"KestroLoginWindow", 30000);
+  const HWND window = test::waitForWindow(kLoginWindowClass, 30000);
   ASSERT_NE(window, nullptr) << "the installed program showed no login window";
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.waitForExit(15000), 0u);
@@ -381,7 +292,7 @@ TEST_F(Installer, ASecondInstallWhileTheProgramRunsIsRefused) {
   ASSERT_TRUE(DeleteFileW(settingsFile.c_str()));
   test::ChildProcess program(L"\"" + programFolder() + L"\\Kestro.exe\"", L"");
   ASSERT_TRUE(program.started());
-  const HWND window = test::waitForWindow(L"KestroLoginWindow", 30000);
+  const HWND window = test::waitForWindow(kLoginWindowClass, 30000);
   ASSERT_NE(window, nullptr);
 
   EXPECT_EQ(run(L"\"" + installerFile() + L"\" /S"), 2u);
@@ -413,15 +324,15 @@ TEST_F(Installer, UninstallWhileTheProgramRunsIsRefused) {
 TEST_F(Installer, SilentUninstallLeavesNoFileShortcutOrEntryAndKeepsTheSettings) {
   installSilently();
   // What a user's program leaves: settings, a virtual adapter, routes in the journal.
-  writeText(HKEY_CURRENT_USER, kSettingsKey, L"UserName", L"kestro");
+  test::writeRegistryText(HKEY_CURRENT_USER, kSettingsKeyPath, L"UserName", L"kestro");
   // As the program runs the driver tool: in the program folder, on 64-bit Windows the x86_64 one.
   ASSERT_EQ(run(L"\"" + programFolder() + L"\\Driver\\x86_64\\Vnicctl.exe\" install Driver\\x86_64\\Kestro.inf kestro",
                 programFolder()),
             0u);
-  ASSERT_EQ(kestroAdapters(), 1);
-  writeText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"1", L"198.51.100.0 255.255.255.240 203.0.113.249 12");
-  writeText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"2", L"203.0.113.7 255.255.255.255 203.0.113.249 12");
-  writeText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"3", L"not a route row");
+  ASSERT_EQ(test::kestroAdapters().size(), 1u);
+  test::writeRegistryText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"1", L"198.51.100.0 255.255.255.240 203.0.113.249 12");
+  test::writeRegistryText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"2", L"203.0.113.7 255.255.255.255 203.0.113.249 12");
+  test::writeRegistryText(HKEY_LOCAL_MACHINE, kRouteJournalKey, L"3", L"not a route row");
 
   ASSERT_TRUE(uninstallSilently());
 
@@ -433,9 +344,9 @@ TEST_F(Installer, SilentUninstallLeavesNoFileShortcutOrEntryAndKeepsTheSettings)
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRouteJournalKey));
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramKey));
-  EXPECT_EQ(kestroAdapters(), 0);
+  EXPECT_EQ(test::kestroAdapters().size(), 0u);
   // A silent uninstall keeps the user's settings.
-  EXPECT_EQ(readText(HKEY_CURRENT_USER, kSettingsKey, L"UserName"), std::wstring(L"kestro"));
+  EXPECT_EQ(test::registryText(HKEY_CURRENT_USER, kSettingsKeyPath, L"UserName"), std::wstring(L"kestro"));
   RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
 }
 
@@ -478,7 +389,9 @@ TEST_F(Installer, ReleaseFolderCheckPassesWithACompleteFolderAndCopiesItIntoTheP
   const std::string program = components_ + "-program";
   EXPECT_EQ(releaseFolderCheck(components_, output, program), 0) << output;
   for (const std::string& file : kComponents) {
-    EXPECT_EQ(readWholeFile(program + "/" + file), readWholeFile(components_ + "/" + file)) << file;
+    EXPECT_EQ(test::readWholeFile(test::hostPath(program + "/" + file)),
+              test::readWholeFile(test::hostPath(components_ + "/" + file)))
+        << file;
   }
 }
 
@@ -487,11 +400,12 @@ TEST_F(Installer, TheReleasePresetBuildsTheProgramAndItsInstallerAlone) {
   // Configured only: what the tree would build is in its build.ninja.
   const std::string tree = components_ + "-program";
   std::string output;
-  ASSERT_EQ(runOnLinux(shellQuoted(KESTRO_CMAKE_COMMAND) + " --preset release -S " + shellQuoted(KESTRO_SOURCE_DIR) +
-                           " -B " + shellQuoted(tree) +
+  ASSERT_EQ(runOnLinux(test::shellQuoted(KESTRO_CMAKE_COMMAND) + " --preset release -S " +
+                           test::shellQuoted(KESTRO_SOURCE_DIR) + " -B " + test::shellQuoted(tree) +
                            " -DKESTRO_SERVICE_BASE_URL=http://127.0.0.1:1/ -DKESTRO_WEB_SITE=http://127.0.0.1:1"
-                           " -DKESTRO_COMPONENTS_DIR=" + shellQuoted(components_) + " && cd " + shellQuoted(tree) +
-                           " && " + shellQuoted(KESTRO_MAKE_PROGRAM) + " -t targets all",
+                           " -DKESTRO_COMPONENTS_DIR=" + test::shellQuoted(components_) + " && cd " +
+                           test::shellQuoted(tree) +
+                           " && " + test::shellQuoted(KESTRO_MAKE_PROGRAM) + " -t targets all",
                        output),
             0)
       << output;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <mutex>
 #include <new>
@@ -59,6 +60,18 @@ const std::vector<Case>& edgeCases() {
 
 std::string addressOf(size_t index) { return "127.0.1." + std::to_string(index + 1); }
 
+// `count` nodes at addressOf(0) on, each answering the echoes `echoesOf` gives for its index.
+std::vector<ProbeTarget> scriptedNodes(ScriptedIcmp& icmp, size_t count,
+                                       const std::function<std::vector<ScriptedEcho>(size_t)>& echoesOf) {
+  std::vector<ProbeTarget> targets;
+  for (size_t i = 0; i < count; ++i) {
+    icmp.script(addressOf(i).c_str(), echoesOf(i));
+    const std::string address = addressOf(i);
+    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
+  }
+  return targets;
+}
+
 TEST(ParallelRefresh, ResultsEqualTheOneNodeProbeForEveryEdgeCase) {
   std::vector<int32_t> sequential;
   {
@@ -71,12 +84,7 @@ TEST(ParallelRefresh, ResultsEqualTheOneNodeProbeForEveryEdgeCase) {
     }
   }
   ScriptedIcmp icmp;
-  std::vector<ProbeTarget> targets;
-  for (size_t i = 0; i < edgeCases().size(); ++i) {
-    icmp.script(addressOf(i).c_str(), edgeCases()[i].echoes);
-    const std::string address = addressOf(i);
-    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
-  }
+  const auto targets = scriptedNodes(icmp, edgeCases().size(), [](size_t i) { return edgeCases()[i].echoes; });
   Recorded recorded;
   const IcmpHandle handle;
   probeNodesInParallel(targets, handle.get(), recorded.events_());
@@ -90,12 +98,8 @@ TEST(ParallelRefresh, ResultsEqualTheOneNodeProbeForEveryEdgeCase) {
 
 TEST(ParallelRefresh, EachNodeStartsOnceAndFinishesAfterItsStart) {
   ScriptedIcmp icmp;
-  std::vector<ProbeTarget> targets;
-  for (size_t i = 0; i < 40; ++i) {
-    icmp.script(addressOf(i).c_str(), {ScriptedEcho::held(static_cast<ULONG>(i % 5) * 20)});
-    const std::string address = addressOf(i);
-    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
-  }
+  const auto targets =
+      scriptedNodes(icmp, 40, [](size_t i) { return std::vector{ScriptedEcho::held(static_cast<ULONG>(i % 5) * 20)}; });
   Recorded recorded;
   const IcmpHandle handle;
   probeNodesInParallel(targets, handle.get(), recorded.events_());
@@ -130,12 +134,7 @@ TEST(ParallelRefresh, TheNextEchoDoesNotWaitForTheReplyBeforeIt) {
 // The first echoes of many nodes leave spread over one spacing, not at once.
 TEST(ParallelRefresh, TheNodesStartSpreadOverOneSpacing) {
   ScriptedIcmp icmp;
-  std::vector<ProbeTarget> targets;
-  for (size_t i = 0; i < 40; ++i) {
-    icmp.script(addressOf(i).c_str(), {ScriptedEcho::reply(5)});
-    const std::string address = addressOf(i);
-    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
-  }
+  const auto targets = scriptedNodes(icmp, 40, [](size_t) { return std::vector{ScriptedEcho::reply(5)}; });
   Recorded recorded;
   const IcmpHandle handle;
   probeNodesInParallel(targets, handle.get(), recorded.events_());
@@ -149,12 +148,7 @@ TEST(ParallelRefresh, TheNodesStartSpreadOverOneSpacing) {
 
 TEST(ParallelRefresh, NoMoreEchoesUnderWayThanTheBound) {
   ScriptedIcmp icmp;
-  std::vector<ProbeTarget> targets;
-  for (size_t i = 0; i < 12; ++i) {
-    icmp.script(addressOf(i).c_str(), {ScriptedEcho::held(150)});
-    const std::string address = addressOf(i);
-    targets.push_back({static_cast<int32_t>(i + 1), std::wstring(address.begin(), address.end())});
-  }
+  const auto targets = scriptedNodes(icmp, 12, [](size_t) { return std::vector{ScriptedEcho::held(150)}; });
   Recorded recorded;
   const IcmpHandle handle;
   probeNodesInParallel(targets, handle.get(), recorded.events_(), 4);

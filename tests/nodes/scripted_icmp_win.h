@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "nodes/icmp_seam_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro::test {
 
@@ -48,17 +49,7 @@ struct EchoCall {
 
 class ScriptedIcmp {
  public:
-  ScriptedIcmp() : saved_(icmpFunctions()) {
-    current() = this;
-    icmpFunctions().createFile = &ScriptedIcmp::createFile;
-    icmpFunctions().sendEcho2 = &ScriptedIcmp::sendEcho2;
-    icmpFunctions().closeHandle = &ScriptedIcmp::closeHandle;
-    icmpFunctions().parseReplies = &ScriptedIcmp::parseReplies;
-  }
-  ~ScriptedIcmp() {
-    icmpFunctions() = saved_;
-    current() = nullptr;
-  }
+  ScriptedIcmp() = default;
   ScriptedIcmp(const ScriptedIcmp&) = delete;
   ScriptedIcmp& operator=(const ScriptedIcmp&) = delete;
 
@@ -97,7 +88,7 @@ class ScriptedIcmp {
     if (self.failOpen_) return INVALID_HANDLE_VALUE;
     ++self.opened_;
     // A real handle as well, so that RealEcho scripts can reach the real function.
-    self.real_ = self.saved_.createFile();
+    self.real_ = self.icmp_.original().createFile();
     return kHandle;
   }
 
@@ -105,7 +96,7 @@ class ScriptedIcmp {
     ScriptedIcmp& self = *current();
     if (handle != kHandle) return FALSE;
     ++self.closed_;
-    if (self.real_ != INVALID_HANDLE_VALUE) self.saved_.closeHandle(self.real_);
+    if (self.real_ != INVALID_HANDLE_VALUE) self.icmp_.original().closeHandle(self.real_);
     return TRUE;
   }
 
@@ -148,7 +139,7 @@ class ScriptedIcmp {
         break;
       }
       case ScriptedEcho::Kind::RealEcho:
-        return self.saved_.sendEcho2(self.real_, event, apc, apcContext, destination, request, requestSize, options,
+        return self.icmp_.original().sendEcho2(self.real_, event, apc, apcContext, destination, request, requestSize, options,
                                      reply, replySize, timeoutMs);
       case ScriptedEcho::Kind::TimeOut:
         SetLastError(IP_REQ_TIMED_OUT);
@@ -225,10 +216,9 @@ class ScriptedIcmp {
       std::lock_guard lock(self.mutex_);
       if (auto found = self.replies_.find(reply); found != self.replies_.end()) return found->second;
     }
-    return self.saved_.parseReplies(reply, size);
+    return self.icmp_.original().parseReplies(reply, size);
   }
 
-  IcmpFunctions saved_;
   std::map<LPVOID, DWORD> replies_;  // the replies this script wrote, and their count
   mutable std::mutex mutex_;
   std::map<IPAddr, Script> scripts_;
@@ -239,6 +229,9 @@ class ScriptedIcmp {
   std::atomic<int> inFlight_{0};
   std::atomic<int> mostInFlight_{0};
   HANDLE real_ = INVALID_HANDLE_VALUE;
+  // Last, so that the seam is back before anything of the script goes.
+  ScopedSeam<ScriptedIcmp*> current_{current(), this};
+  ScopedSeam<IcmpFunctions> icmp_{icmpFunctions(), IcmpFunctions{&createFile, &sendEcho2, &closeHandle, &parseReplies}};
 };
 
 // Why real echoes to 127.0.0.1 cannot be sent here, or empty when they can.

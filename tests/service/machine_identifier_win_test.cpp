@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "service/disk_query_seam_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro {
 namespace {
@@ -80,11 +81,10 @@ BOOL WINAPI fakeClose(HANDLE) {
 
 class MachineIdentifierQuery : public testing::Test {
  protected:
-  void SetUp() override {
-    disk = FakeDisk{};
-    diskQuerySeam() = DiskQuerySeam{&fakeVersion, &fakeCreateFile, &fakeControl, &fakeClose};
-  }
-  void TearDown() override { diskQuerySeam() = realDiskQuerySeam(); }
+  void SetUp() override { disk = FakeDisk{}; }
+
+  test::ScopedSeam<DiskQuerySeam> diskQuery_{diskQuerySeam(),
+                                             DiskQuerySeam{&fakeVersion, &fakeCreateFile, &fakeControl, &fakeClose}};
 };
 
 DWORD dwordAt(const std::vector<uint8_t>& bytes, size_t offset) {

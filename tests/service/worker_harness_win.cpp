@@ -1,29 +1,14 @@
 #include "tests/service/worker_harness_win.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <thread>
 
 #include "app/window_handles.h"
 #include "app/window_messages.h"
-#include "base/text_convert.h"
 #include "service/progress_post_win.h"
 #include "tests/support/message_recorder_win.h"
 
 namespace kestro::test {
-
-ServiceUrlOverride::ServiceUrlOverride(const std::wstring& baseUrl) {
-  if (const char* value = std::getenv("KESTRO_SERVICE_URL")) {
-    previous_ = value;
-    hadPrevious_ = true;
-  }
-  _putenv_s("KESTRO_SERVICE_URL", toUtf8(baseUrl).c_str());
-}
-
-ServiceUrlOverride::~ServiceUrlOverride() {
-  // An empty value removes the variable.
-  _putenv_s("KESTRO_SERVICE_URL", hadPrevious_ ? previous_.c_str() : "");
-}
 
 WorkerRun runWorker(void (*worker)(), ReportTo window, const std::vector<UINT>& finals, bool busyWindow) {
   MessageRecorder recorder([](UINT message, WPARAM, LPARAM lParam) -> std::wstring {

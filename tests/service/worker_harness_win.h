@@ -7,24 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/service_url_win.h"
+
 namespace kestro::test {
 
 struct WorkerRun {
   std::vector<UINT> messages;           // every message, in arrival order
   std::vector<std::wstring> progress;   // "<percent> <text>" of each progress message
-};
-
-// Points KESTRO_SERVICE_URL at `baseUrl` for the life of the object.
-class ServiceUrlOverride {
- public:
-  explicit ServiceUrlOverride(const std::wstring& baseUrl);
-  ~ServiceUrlOverride();
-  ServiceUrlOverride(const ServiceUrlOverride&) = delete;
-  ServiceUrlOverride& operator=(const ServiceUrlOverride&) = delete;
-
- private:
-  std::string previous_;
-  bool hadPrevious_ = false;
 };
 
 enum class ReportTo { LoginWindow, MainWindow };

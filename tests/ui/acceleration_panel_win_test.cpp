@@ -17,10 +17,11 @@
 #include "app/settings_store_win.h"
 #include "app/window_messages.h"
 #include "htmlayout/win32/window_host_win.h"
-#include "service/voice_catalogue.h"
 #include "tests/accel/accel_test_support_win.h"
-#include "tests/ui/ui_driver_win.h"
-#include "ui/login/login_window_win.h"
+#include "tests/support/demo_main_window_win.h"
+#include "tests/support/message_answer_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/scoped_seam.h"
 
 namespace kestro {
 namespace {
@@ -28,45 +29,15 @@ namespace {
 using namespace kestro::test;
 using htmlayout::dom::element;
 
-// One row of the progress table as the page shows it.
-struct ShownRow {
-  std::wstring title;   // cell 1's own text, the title
-  std::wstring status;  // "src" of cell 2's picture; empty for rows without one
-  std::wstring detailClass;
-  std::wstring detail;
-  bool retryButton = false;
-};
-
-class AccelerationPanel : public testing::Test {
+class AccelerationPanel : public DemoMainWindow {
  protected:
   void SetUp() override {
-    deleteSettingsKey();
-    ClientState& state = ClientState::instance();
-    state.accelerating = 0;
-    state.linkReportShown = 0;
+    DemoMainWindow::SetUp();
     // The link monitor started by the routes' arrival measures loopback only.
-    state.setTunnelGateway(L"127.0.0.1");
-    ASSERT_TRUE(buildVoiceCatalogue());
-    saved_ = accelerationStarter();
-    accelerationStarter() = [this](std::unique_ptr<AccStartArgument> argument) {
-      started_.push_back(*argument);
-      return true;
-    };
-  }
-  void TearDown() override {
-    accelerationStarter() = saved_;
-    ClientState::instance().accelerating = 0;
-    deleteSettingsKey();
-  }
-
-  void runWith(const std::function<void(HWND)>& steps) {
-    Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMainWindow", 20000);
-      ASSERT_NE(window, nullptr) << "the main window never showed";
-      steps(window);
-      PostMessageW(window, WM_CLOSE, 0, 0);
-    });
-    runMainWindow(GetModuleHandleW(nullptr));
+    ClientState::instance().setTunnelGateway(L"127.0.0.1");
+    // Node 3 and game 12 chosen, as a restart finds them.
+    saveNodeSelection(3, L"电信一区");
+    saveGameSelection(12, L"地下城与勇士");
   }
 
   element byId(HWND window, const wchar_t* id) const {
@@ -74,7 +45,7 @@ class AccelerationPanel : public testing::Test {
   }
 
   // A click on a page element, delivered through the page's own event routing.
-  void click(HWND window, const wchar_t* id) {
+  void press(HWND window, const wchar_t* id) {
     ui_.run([&] {
       const element target = byId(window, id);
       ASSERT_TRUE(target.is_valid()) << "no element " << id;
@@ -87,35 +58,10 @@ class AccelerationPanel : public testing::Test {
     SendMessageW(window, WM_ACC_STEP, attempt(), reinterpret_cast<LPARAM>(&record));
   }
 
-  std::vector<ShownRow> rows(HWND window) {
-    std::vector<ShownRow> shown;
-    ui_.run([&] {
-      const element table = byId(window, L"acctable");
-      if (!table.is_valid()) return;
-      for (unsigned index = 1; index < table.children_count(); ++index) {
-        const element row = table.child(index);
-        ShownRow item;
-        const element picture = row.child(2).child(0);
-        if (picture.is_valid()) item.status = picture.get_attribute("src");
-        const element cell = row.child(1);
-        item.retryButton = cell.find_first(L"#btnretryacc").is_valid();
-        const element detail = cell.find_first(L":root>p");
-        if (detail.is_valid()) {
-          item.detailClass = detail.get_attribute("class");
-          item.detail = detail.text();
-        }
-        item.title = cell.text().substr(0, cell.text().size() - item.detail.size());
-        shown.push_back(item);
-      }
-    });
-    return shown;
-  }
+  std::vector<StepRow> rows(HWND window) const { return stepRows(window, L"acctable"); }
 
   // The attempt the window's start command began last: its reports carry it.
   static uint32_t attempt() { return ClientState::instance().accelerationAttempt; }
-
-  std::wstring display(HWND window, const wchar_t* id) { return elementDisplay(ui_, window, id); }
-  std::wstring text(HWND window, const wchar_t* id) { return elementText(ui_, window, id); }
 
   void expectView(HWND window, const wchar_t* idle, const wchar_t* progress, const wchar_t* status) {
     EXPECT_EQ(display(window, L"startacccontainer"), idle);
@@ -123,51 +69,53 @@ class AccelerationPanel : public testing::Test {
     EXPECT_EQ(display(window, L"accstatuscontainer"), status);
   }
 
-  // Chooses node 3 and game 12 as a restart would find them.
-  static void rememberChoice() {
-    saveNodeSelection(3, L"电信一区");
-    saveGameSelection(12, L"地下城与勇士");
-  }
-
   // Starts with a recorded start and the first step running.
   void startRun(HWND window) {
-    click(window, L"btnstartacc");
+    press(window, L"btnstartacc");
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 1; }, 5000));
   }
 
-  UiThreadCall ui_;
+  // Up to the tunnel's step done: the acceleration runs, its routes still to come.
+  void connectTunnel(HWND window) {
+    startRun(window);
+    step(window, 0, L"正在与节点建立加速专用通道");
+    step(window, 1, {});
+    ClientState::instance().accelerating = 1;
+  }
+
+  // Up to the running view of the attempt just started.
+  void runToTheTrafficView(HWND window) {
+    connectTunnel(window);
+    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
+    expectView(window, L"none", L"none", L"block");
+  }
+
   std::vector<AccStartArgument> started_;
-  std::function<bool(std::unique_ptr<AccStartArgument>)> saved_;
+  ScopedSeam<std::function<bool(std::unique_ptr<AccStartArgument>)>> starter_{
+      accelerationStarter(), [this](std::unique_ptr<AccStartArgument> argument) {
+        started_.push_back(*argument);
+        return true;
+      }};
 };
 
 TEST_F(AccelerationPanel, StartAsksForANodeThenForAGameBeforeAnythingRuns) {
+  const auto startIsRefused = [&](const std::wstring& question) {
+    runWith([&](HWND window) {
+      press(window, L"btnstartacc");
+      answerMessage(ui_, window, question, kMessageOk);
+      EXPECT_TRUE(started_.empty());
+      expectView(window, L"block", L"none", L"none");
+    });
+  };
+  deleteSettingsKey();
   saveGameSelection(12, L"地下城与勇士");
-  runWith([&](HWND window) {
-    click(window, L"btnstartacc");
-    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 10000);
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), L"请先点击上方“选择节点”按钮选择需要使用的加速节点！");
-    PostMessageW(message, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(message); }, 5000));
-    EXPECT_TRUE(started_.empty());
-    expectView(window, L"block", L"none", L"none");
-  });
-
+  startIsRefused(L"请先点击上方“选择节点”按钮选择需要使用的加速节点！");
   deleteSettingsKey();
   saveNodeSelection(3, L"电信一区");
-  runWith([&](HWND window) {
-    click(window, L"btnstartacc");
-    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 10000);
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), L"请先点击上方“选择游戏”按钮选择需要加速的游戏！");
-    PostMessageW(message, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(message); }, 5000));
-    EXPECT_TRUE(started_.empty());
-  });
+  startIsRefused(L"请先点击上方“选择游戏”按钮选择需要加速的游戏！");
 }
 
 TEST_F(AccelerationPanel, StepsFillTheTableAndAFailureOffersARetry) {
-  rememberChoice();
   saveVoiceSelection(2, L"第一语音平台");
   runWith([&](HWND window) {
     startRun(window);
@@ -184,7 +132,7 @@ TEST_F(AccelerationPanel, StepsFillTheTableAndAFailureOffersARetry) {
     step(window, 0, L"正在从服务器获取需要加速的信息");
     step(window, 2, {}, L"节点维护中");
     step(window, 7, L"ignored");
-    const std::vector<ShownRow> shown = rows(window);
+    const std::vector<StepRow> shown = rows(window);
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].title, L"正在检查泓迈网游加速器虚拟网卡状态");
     EXPECT_EQ(shown[0].status, L"WARN.PNG");
@@ -196,30 +144,29 @@ TEST_F(AccelerationPanel, StepsFillTheTableAndAFailureOffersARetry) {
     EXPECT_EQ(shown[2].detailClass, L"error");
     EXPECT_EQ(shown[2].detail, L"节点维护中");
     EXPECT_EQ(shown[3].status, L"");
-    EXPECT_TRUE(shown[3].retryButton);
+    EXPECT_EQ(shown[3].button, L"btnretryacc");
     saveScreenshot("acceleration-failed-step");
 
     // The retry starts again with a new table.
-    click(window, L"btnretryacc");
+    press(window, L"btnretryacc");
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
     EXPECT_TRUE(rows(window).empty());
   });
 }
 
 TEST_F(AccelerationPanel, TunnelErrorsFailOnlyTheRunningTunnelStep) {
-  rememberChoice();
   runWith([&](HWND window) {
     startRun(window);
     step(window, 0, L"正在与节点建立加速专用通道");
     SendMessageW(window, WM_TUNNEL_ERROR, 0, 8);
-    std::vector<ShownRow> shown = rows(window);
+    std::vector<StepRow> shown = rows(window);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].status, L"NO.PNG");
     EXPECT_EQ(shown[0].detailClass, L"error");
     EXPECT_EQ(shown[0].detail, L"") << "an unknown code has no text";
-    EXPECT_TRUE(shown[1].retryButton);
+    EXPECT_EQ(shown[1].button, L"btnretryacc");
 
-    click(window, L"btnretryacc");
+    press(window, L"btnretryacc");
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
     step(window, 0, L"正在与节点建立加速专用通道");
     step(window, 1, {});
@@ -235,7 +182,6 @@ TEST_F(AccelerationPanel, TunnelErrorsFailOnlyTheRunningTunnelStep) {
 }
 
 TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFigures) {
-  rememberChoice();
   runWith([&](HWND window) {
     startRun(window);
     step(window, 0, L"正在检查泓迈网游加速器虚拟网卡状态");
@@ -265,14 +211,7 @@ TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFi
 
     // The rate chart: its scale's lowest label ends inside the chart, above
     // the window's edge, and the legend's texts cross no grid line.
-    const auto chartShown = [&] {
-      std::wstring name;
-      withPage(ui_, window, [&](const htmlayout::dom::element& root) {
-        name = root.find_first(L"#tabview>[name][selected]").get_attribute("name");
-      });
-      return name == L"panel-id6";
-    };
-    ASSERT_TRUE(clickElementUntil(ui_, window, L".strip>[panel=panel-id6]", chartShown));
+    openTab(window, L"panel-id6");
     saveScreenshot("acceleration-rate-chart");
     const RECT chart = elementBox(ui_, window, L"#ratechart");
     const WindowPixels pixels = windowPixels(ui_, window);
@@ -293,21 +232,12 @@ TEST_F(AccelerationPanel, RoutesInPlaceShowTheTrafficViewWithTheLastWarningAndFi
 }
 
 TEST_F(AccelerationPanel, StopSignalsTheTunnelAndItsEndReturnsToIdle) {
-  rememberChoice();
   runWith([&](HWND window) {
-    startRun(window);
-    step(window, 0, L"正在与节点建立加速专用通道");
-    step(window, 1, {});
-    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE watch = nullptr;
-    DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    ClientState::instance().setStopEvent(stop);
-    ClientState::instance().accelerating = 1;
-    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
+    runToTheTrafficView(window);
+    const UniqueHandle stop = markAccelerating();
 
-    click(window, L"linkstopacc");
-    ASSERT_TRUE(waitUntil([&] { return WaitForSingleObject(watch, 0) == WAIT_OBJECT_0; }, 5000));
-    CloseHandle(watch);
+    press(window, L"linkstopacc");
+    ASSERT_TRUE(waitUntil([&] { return WaitForSingleObject(stop.get(), 0) == WAIT_OBJECT_0; }, 5000));
     EXPECT_EQ(ClientState::instance().accelerating, 0);
     EXPECT_EQ(ClientState::instance().stopEvent(), nullptr);
     EXPECT_EQ(text(window, L"actiontip"), L"请稍候，正在停止加速……");
@@ -322,16 +252,15 @@ TEST_F(AccelerationPanel, StopSignalsTheTunnelAndItsEndReturnsToIdle) {
 }
 
 TEST_F(AccelerationPanel, ATunnelThatEndsBeforeConnectingShowsTheUnexpectedError) {
-  rememberChoice();
   runWith([&](HWND window) {
     startRun(window);
     step(window, 0, L"正在与节点建立加速专用通道");
     SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
-    const std::vector<ShownRow> shown = rows(window);
+    const std::vector<StepRow> shown = rows(window);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].status, L"NO.PNG");
     EXPECT_EQ(shown[0].detail, kTunnelEndedUnexpectedly);
-    EXPECT_TRUE(shown[1].retryButton);
+    EXPECT_EQ(shown[1].button, L"btnretryacc");
     expectView(window, L"none", L"block", L"none");
   });
 }
@@ -349,30 +278,19 @@ class AccelerationLifecycle : public AccelerationPanel {
     ClientState::instance().startWorkerRunning = 0;
     AccelerationPanel::TearDown();
   }
-
-  // Up to the running view of the attempt just started.
-  void runToTheTrafficView(HWND window) {
-    startRun(window);
-    step(window, 0, L"正在与节点建立加速专用通道");
-    step(window, 1, {});
-    ClientState::instance().accelerating = 1;
-    SendMessageW(window, WM_ROUTES_READY, attempt(), 0);
-    expectView(window, L"none", L"none", L"block");
-  }
 };
 
 TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsChangeNothing) {
-  rememberChoice();
   runWith([&](HWND window) {
     startRun(window);
     const uint32_t first = attempt();
     step(window, 0, L"正在与节点建立加速专用通道");
     SendMessageW(window, WM_TUNNEL_ERROR, 0, 7);
-    ASSERT_TRUE(rows(window).back().retryButton);
+    ASSERT_EQ(rows(window).back().button, L"btnretryacc");
 
     // The first worker is still inside the tunnel library.
     ClientState::instance().startWorkerRunning = 1;
-    click(window, L"btnretryacc");
+    press(window, L"btnretryacc");
     ASSERT_TRUE(waitUntil([&] { return rows(window).size() == 1; }, 5000));
     EXPECT_EQ(rows(window)[0].title, L"请稍候，正在结束上一次加速……");
     EXPECT_EQ(started_.size(), 1u) << "no second worker while the first runs";
@@ -381,7 +299,7 @@ TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsCh
     SendMessageW(window, WM_TUNNEL_CLOSED, first, 0);
     ASSERT_EQ(rows(window).size(), 1u);
     EXPECT_EQ(rows(window)[0].status, L"LOADING.GIF") << "the waiting row is not marked failed";
-    EXPECT_FALSE(rows(window)[0].retryButton);
+    EXPECT_EQ(rows(window)[0].detail, L"");
     // Then it ends, and the retry starts.
     ClientState::instance().startWorkerRunning = 0;
     SendMessageW(window, WM_ACC_WORKER_ENDED, first, 0);
@@ -394,20 +312,16 @@ TEST_F(AccelerationLifecycle, ARetryWaitsForThePreviousWorkerAndItsLateReportsCh
     AccStepRecord stale{5, L"正在与节点建立加速专用通道", kStepError, L"旧的失败", first};
     SendMessageW(window, WM_ACC_STEP, first, reinterpret_cast<LPARAM>(&stale));
     SendMessageW(window, WM_TUNNEL_CLOSED, first, 0);
-    const std::vector<ShownRow> shown = rows(window);
+    const std::vector<StepRow> shown = rows(window);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].status, L"LOADING.GIF") << "the new attempt's row is untouched";
   });
 }
 
 TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedAddNothingAndThePageStaysIdle) {
-  rememberChoice();
   test::ScriptedRouteTable table;
   runWith([&](HWND window) {
-    startRun(window);
-    step(window, 0, L"正在与节点建立加速专用通道");
-    step(window, 1, {});
-    ClientState::instance().accelerating = 1;
+    connectTunnel(window);
     SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
     expectView(window, L"block", L"none", L"none");
     // The route thread is refused the row it adds meanwhile, and reports now.
@@ -422,7 +336,6 @@ TEST_F(AccelerationLifecycle, RoutesReadyAfterTheTunnelEndedAddNothingAndThePage
 // The tunnel library reports its connection twice: one route run, one row 6,
 // one set of rows.
 TEST_F(AccelerationLifecycle, ASecondConnectedReportStartsNoSecondRouteRun) {
-  rememberChoice();
   test::ScriptedRouteTable table;
   table.adapters = {{12, "203.0.113.250", "255.255.255.248"}};
   ClientState& state = ClientState::instance();
@@ -442,7 +355,7 @@ TEST_F(AccelerationLifecycle, ASecondConnectedReportStartsNoSecondRouteRun) {
     ASSERT_TRUE(waitUntil([&] { return display(window, L"accstatuscontainer") == L"block"; }, 10000));
     Sleep(1000);
     int routeRows = 0;
-    for (const ShownRow& row : rows(window)) routeRows += row.title == L"正在设置到加速游戏和语音服务器的网络路由" ? 1 : 0;
+    for (const StepRow& row : rows(window)) routeRows += row.title == L"正在设置到加速游戏和语音服务器的网络路由" ? 1 : 0;
     EXPECT_EQ(routeRows, 1);
     EXPECT_EQ(ClientState::instance().installedRoutes().size(), 2u);
     EXPECT_EQ(table.created.size(), 2u);
@@ -450,7 +363,6 @@ TEST_F(AccelerationLifecycle, ASecondConnectedReportStartsNoSecondRouteRun) {
 }
 
 TEST_F(AccelerationLifecycle, ALinkReportAfterTheStopIsDropped) {
-  rememberChoice();
   runWith([&](HWND window) {
     runToTheTrafficView(window);
     ClientState::instance().accelerating = 0;  // stopped while the hundred echoes ran
@@ -461,7 +373,6 @@ TEST_F(AccelerationLifecycle, ALinkReportAfterTheStopIsDropped) {
 }
 
 TEST_F(AccelerationLifecycle, TheTunnelsOwnEndIsToldInTheIdleView) {
-  rememberChoice();
   runWith([&](HWND window) {
     runToTheTrafficView(window);
     SendMessageW(window, WM_TUNNEL_CLOSED, attempt(), 0);
@@ -470,18 +381,17 @@ TEST_F(AccelerationLifecycle, TheTunnelsOwnEndIsToldInTheIdleView) {
     EXPECT_EQ(text(window, L"acclostnote"), L"与加速节点的连接已中断，加速已停止，请检查网络后重新开始加速");
     saveScreenshot("acceleration-tunnel-lost");
     // The next start clears the notice.
-    click(window, L"btnstartacc");
+    press(window, L"btnstartacc");
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
     EXPECT_EQ(display(window, L"acclostnote"), L"none");
   });
 }
 
 TEST_F(AccelerationLifecycle, AStopThatNeverCompletesReturnsToIdleAfterItsBound) {
-  rememberChoice();
   runWith([&](HWND window) {
     runToTheTrafficView(window);
     ClientState::instance().setStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    click(window, L"linkstopacc");
+    press(window, L"linkstopacc");
     ASSERT_TRUE(waitUntil([&] { return text(window, L"actiontip") == L"请稍候，正在停止加速……"; }, 5000));
     // The tunnel library never returns: ten seconds later the page is idle.
     ASSERT_TRUE(waitUntil([&] { return display(window, L"startacccontainer") == L"block"; }, 15000));
@@ -497,18 +407,17 @@ TEST_F(AccelerationLifecycle, AStopThatNeverCompletesReturnsToIdleAfterItsBound)
 // changes no figure, and the next acceleration starts from zero: its first
 // report is its own first second, not the old counters' difference.
 TEST_F(AccelerationLifecycle, TrafficAfterAnOverdueStopIsIgnoredAndTheNextStartBeginsAtZero) {
-  rememberChoice();
   runWith([&](HWND window) {
     runToTheTrafficView(window);
     SendMessageW(window, WM_TUNNEL_TRAFFIC, 3000000000u, 2000000000);
-    click(window, L"linkstopacc");
+    press(window, L"linkstopacc");
     ASSERT_TRUE(waitUntil([&] { return display(window, L"startacccontainer") == L"block"; }, 20000));
     const std::wstring shownDown = text(window, L"accdata_flowdown");
     SendMessageW(window, WM_TUNNEL_TRAFFIC, 3100000000u, 2100000000);
     EXPECT_EQ(text(window, L"accdata_flowdown"), shownDown) << "an overdue library's report changed the figures";
 
     ClientState::instance().startWorkerRunning = 0;
-    click(window, L"btnstartacc");
+    press(window, L"btnstartacc");
     ASSERT_TRUE(waitUntil([&] { return started_.size() == 2; }, 5000));
     EXPECT_EQ(text(window, L"accdata_flowdown"), L"0字节(Bytes)");
     step(window, 0, L"正在与节点建立加速专用通道");

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -14,13 +13,17 @@
 #include "app/settings_store_win.h"
 #include "base/text_convert.h"
 #include "htmlayout/win32/window_host_win.h"
-#include "service/service_exchange.h"
+#include "tests/support/message_answer_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/scoped_seam.h"
 #include "tests/support/scripted_server_win.h"
+#include "tests/support/service_url_win.h"
+#include "tests/support/test_folders_win.h"
+#include "tests/support/ui_driver_win.h"
+#include "tests/support/window_checks_win.h"
 #include "tests/support/wine_host_win.h"
-#include "tests/ui/ui_driver_win.h"
-#include "tests/ui/window_checks_win.h"
+#include "ui/host/message_window_win.h"
 #include "ui/host/shell_open_win.h"
-#include "ui/main/main_window_win.h"
 
 namespace kestro {
 namespace {
@@ -32,57 +35,17 @@ constexpr POINT kUserNameBox{190, 154}, kPasswordBox{190, 185}, kSaveUserName{12
     kLoginButton{305, 251}, kHomePageButton{51, 251}, kCloseButton{337, 9}, kMinimiseButton{303, 9},
     kRegisterLink{290, 154}, kForgotPasswordLink{290, 185};
 
-constexpr wchar_t kLoginClass[] = L"KestroLoginWindow";
-
-// Points KESTRO_SERVICE_URL elsewhere for the life of the object.
-class ServiceUrl {
- public:
-  explicit ServiceUrl(const std::wstring& url) : previous_(serviceBaseUrl()) {
-    _putenv_s("KESTRO_SERVICE_URL", toUtf8(url).c_str());
-  }
-  ~ServiceUrl() { _putenv_s("KESTRO_SERVICE_URL", toUtf8(previous_).c_str()); }
-
- private:
-  std::wstring previous_;
-};
-
-// A loopback port where nothing listens: the service is stopped.
-std::wstring stoppedServiceUrl() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  int length = sizeof(address);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  closesocket(probe);
-  return L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/";
-}
-
 class LoginWindow : public testing::Test {
  protected:
   void SetUp() override {
     deleteSettingsKey();
     ClientState::instance().loggedIn = 0;
-    ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
-        << "no reference service at " << toUtf8(serviceBaseUrl())
-        << "; scripts/test starts one (start_services in scripts/lib/common.sh) and sets KESTRO_SERVICE_URL";
+    ASSERT_TRUE(referenceServiceAnswers());
   }
   void TearDown() override { deleteSettingsKey(); }
 
   // Runs the login window on this thread while `steps` drive it.
-  void runWith(const std::function<void(HWND)>& steps) {
-    Driver driver([&] {
-      HWND window = waitForVisibleWindow(kLoginClass, 20000);
-      ASSERT_NE(window, nullptr) << "the login window never showed";
-      // Windows of tests running beside this one must not come between the clicks and the form.
-      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      steps(window);
-    });
-    runLoginWindow(GetModuleHandleW(nullptr));
-  }
+  static void runWith(const std::function<void(HWND)>& steps) { runWindowWith(kLoginWindowClass, runLoginWindow, steps); }
 
   // Types into a box after clicking it.
   void typeInto(HWND window, POINT box, const std::string& text) {
@@ -101,7 +64,7 @@ class LoginWindow : public testing::Test {
   // Clicks "用户登录" until the login starts, asks something or ends.
   void pressLogin(HWND login) {
     ASSERT_TRUE(clickUntil(login, kLoginButton.x, kLoginButton.y, [&] {
-      return !IsWindow(login) || FindWindowW(L"KestroMessageWindow", nullptr) != nullptr ||
+      return !IsWindow(login) || FindWindowW(kMessageWindowClass, nullptr) != nullptr ||
              elementDisplay(ui_, login, L"btnlogin") == L"none";
     }));
   }
@@ -109,29 +72,16 @@ class LoginWindow : public testing::Test {
   // Presses Enter in the focused box until the login starts, asks something or ends.
   void enterLogin(HWND login) {
     ASSERT_TRUE(pressKeyUntil(login, "Return", [&] {
-      return !IsWindow(login) || FindWindowW(L"KestroMessageWindow", nullptr) != nullptr ||
+      return !IsWindow(login) || FindWindowW(kMessageWindowClass, nullptr) != nullptr ||
              elementDisplay(ui_, login, L"btnlogin") == L"none";
     })) << "Enter in the box did not log in";
   }
 
   static bool closes(HWND window) { return waitUntil([&] { return !IsWindow(window); }, 20000); }
 
-  // Waits for the message window, checks its text, presses its OK and waits
-  // until the login window is back in use.
-  void answerMessage(HWND login, const std::wstring& text, const std::string& screenshot, const char* key = nullptr) {
-    HWND message = waitForVisibleWindow(L"KestroMessageWindow", 20000);
-    ASSERT_NE(message, nullptr) << "no message window; the login shows \"" << toUtf8(elementText(ui_, login, L"txtpgs"))
-                                << "\"; the visible windows:\n"
-                                << visibleWindowsText();
-    EXPECT_EQ(elementText(ui_, message, L"txtmessage"), text);
-    EXPECT_FALSE(IsWindowEnabled(login));
-    if (!screenshot.empty()) saveScreenshot(screenshot);
-    if (key != nullptr) {
-      ASSERT_TRUE(pressKeyUntil(message, key, [&] { return !IsWindow(message); }))
-          << "the message did not close on " << key;
-    } else {
-      ASSERT_TRUE(clickUntil(message, 332, 182, [&] { return !IsWindow(message); }));
-    }
+  // Answers the message with its OK and waits until the login window is back in use.
+  void answerMessage(HWND login, const std::wstring& text, const std::string& screenshot = {}) {
+    test::answerMessage(ui_, login, text, kMessageOk, screenshot);
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(login) != FALSE; }, 5000));
   }
 
@@ -238,7 +188,9 @@ TEST_F(LoginWindow, WrongPasswordIsReportedAndTheKeyboardReturnsToThePassword) {
     typeInto(login, kUserNameBox, "kestro");
     typeInto(login, kPasswordBox, "wrong");
     enterLogin(login);
-    answerMessage(login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！", "message-bad-credentials", "Return");
+    answerMessageWithKey(ui_, login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！", "Return",
+                         "message-bad-credentials");
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(login) != FALSE; }, 5000));
     expectFormShown(login);
     expectKeyboardIn(login, kPasswordBox);
     saveScreenshot("login-after-bad-credentials");
@@ -307,7 +259,7 @@ TEST_F(LoginWindow, FailedLoginChangesNoSetting) {
     toggle(login, kSaveUserName, L"chksaveusername");  // ticked now
     toggle(login, kSavePassword, L"chksavepassword");
     pressLogin(login);
-    answerMessage(login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！", "");
+    answerMessage(login, L"用户名不存在或密码错误，请检查您的账户资料是否正确！");
     EXPECT_TRUE(clickUntil(login, kCloseButton.x, kCloseButton.y, [&] { return !IsWindow(login); }));
   });
   EXPECT_EQ(ClientState::instance().loggedIn, 0);
@@ -330,7 +282,7 @@ TEST_F(LoginWindow, ClosingTheWindowUnderItsMessageEndsBoth) {
   HWND message = nullptr;
   runWith([&](HWND login) {
     pressLogin(login);
-    message = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+    message = waitForVisibleWindow(kMessageWindowClass, 20000);
     ASSERT_NE(message, nullptr);
     PostMessageW(login, WM_CLOSE, 0, 0);
     EXPECT_TRUE(closes(login));
@@ -344,7 +296,7 @@ TEST_F(LoginWindow, EmptyPasswordIsAskedForAfterTheName) {
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, " ");
     pressLogin(login);
-    answerMessage(login, L"请输入登录密码！", "");
+    answerMessage(login, L"请输入登录密码！");
     expectKeyboardIn(login, kPasswordBox);
     PostMessageW(login, WM_CLOSE, 0, 0);
   });
@@ -353,7 +305,7 @@ TEST_F(LoginWindow, EmptyPasswordIsAskedForAfterTheName) {
 }
 
 TEST_F(LoginWindow, StoppedServiceIsReportedAsAConnectionFailure) {
-  ServiceUrl stopped(stoppedServiceUrl());
+  ServiceUrlOverride stopped(stoppedServiceUrl());
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, "kestro");
     typeInto(login, kPasswordBox, "kestro123");
@@ -367,22 +319,17 @@ TEST_F(LoginWindow, StoppedServiceIsReportedAsAConnectionFailure) {
 
 TEST_F(LoginWindow, NewerVersionStartsThePatcherAndCloses) {
   // A folder of its own with the patcher in it is the program's folder.
-  const std::string folder = "/tmp/kestro-ui-patcher-" + std::to_string(GetCurrentProcessId());
-  const std::wstring hostFolder = hostPath(folder);
-  CreateDirectoryW(hostFolder.c_str(), nullptr);
+  const ScratchFolder folder(L"kestro-ui-patcher");
   ASSERT_TRUE(CopyFileW(hostPath(KESTRO_BINARY_DIR "/tests/ui/ui_test_patcher.exe").c_str(),
-                        (hostFolder + L"\\Patcher.exe").c_str(), FALSE));
-  const std::wstring note = hostFolder + L"\\patcher-started.txt";
-  DeleteFileW(note.c_str());
-  wchar_t previous[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(hostFolder.c_str()));
+                        (folder.path() + L"\\Patcher.exe").c_str(), FALSE));
+  const std::wstring note = folder.path() + L"\\patcher-started.txt";
+  const CurrentFolder current(folder.path());
 
   // The service takes its time, so the progress can be seen in place of the buttons.
   ServerScript slowReply = answer(200, R"({"newversion":true,"authed":false})");
   slowReply.insert(slowReply.begin() + 1, pause(4000));
   test::ScriptedServer service({slowReply});
-  ServiceUrl newer(service.url(L"/"));
+  ServiceUrlOverride newer(service.url(L"/"));
   runWith([&](HWND login) {
     typeInto(login, kUserNameBox, "kestro");
     typeInto(login, kPasswordBox, "kestro123");
@@ -395,13 +342,9 @@ TEST_F(LoginWindow, NewerVersionStartsThePatcherAndCloses) {
     saveScreenshot("login-in-progress");
     EXPECT_TRUE(closes(login)) << "the window stayed open on a newer version";
   });
-  SetCurrentDirectoryW(previous);
   EXPECT_EQ(ClientState::instance().loggedIn, 0);
   EXPECT_TRUE(waitUntil([&] { return GetFileAttributesW(note.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000))
       << "Patcher.exe was not started";
-  DeleteFileW(note.c_str());
-  DeleteFileW((hostFolder + L"\\Patcher.exe").c_str());
-  RemoveDirectoryW(hostFolder.c_str());
 }
 
 struct Opened {
@@ -418,8 +361,7 @@ HINSTANCE recordOpen(HWND, const wchar_t* verb, const wchar_t* file, int show) {
 
 TEST_F(LoginWindow, WebLinksOpenTheSitePagesAndMinimiseMinimises) {
   opened.clear();
-  const ShellSeam real = shellSeam();
-  shellSeam().open = &recordOpen;
+  ScopedSeam shell(shellSeam(), ShellSeam{&recordOpen});
   bool minimised = false;
   runWith([&](HWND login) {
     size_t count = 0;
@@ -436,7 +378,6 @@ TEST_F(LoginWindow, WebLinksOpenTheSitePagesAndMinimiseMinimises) {
     minimised = waitUntil([&] { return IsIconic(login) != FALSE; }, 5000);
     PostMessageW(login, WM_CLOSE, 0, 0);
   });
-  shellSeam() = real;
   EXPECT_TRUE(minimised);
   const std::wstring site = webSiteAddress();
   ASSERT_EQ(opened.size(), 3u);

@@ -6,10 +6,8 @@ namespace kestro {
 namespace {
 
 TEST(AccountBox, LeaveDaysBelowOneShowZero) {
-  EXPECT_EQ(leaveDaysText(12), L"12天");
-  EXPECT_EQ(leaveDaysText(1), L"1天");
-  EXPECT_EQ(leaveDaysText(0), L"0天");
-  EXPECT_EQ(leaveDaysText(-3), L"0天");
+  const std::pair<int32_t, std::wstring> days[] = {{12, L"12天"}, {1, L"1天"}, {0, L"0天"}, {-3, L"0天"}};
+  for (const auto& [count, text] : days) EXPECT_EQ(leaveDaysText(count), text) << count;
 }
 
 TEST(AccountBox, TypeAndStatusTexts) {

@@ -1,9 +1,6 @@
 // The main window as a logged-in user meets it: real clicks on the test
 // display, against the reference service and the nodes' loopback addresses
 // that scripts/test starts.
-// Winsock before windows.h: the stopped-service port is found with a socket.
-#include <winsock2.h>
-
 #include "ui/main/main_window_win.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +18,14 @@
 #include "htmlayout/win32/window_host_win.h"
 #include "nodes/latency_report.h"
 #include "nodes/node_ranking.h"
-#include "service/service_exchange.h"
-#include "service/voice_catalogue.h"
-#include "tests/support/wine_host_win.h"
-#include "tests/ui/ui_driver_win.h"
-#include "tests/ui/window_checks_win.h"
+#include "tests/support/demo_main_window_win.h"
+#include "tests/support/message_answer_win.h"
+#include "tests/support/registry_values_win.h"
+#include "tests/support/scoped_seam.h"
+#include "tests/support/service_url_win.h"
+#include "tests/support/window_checks_win.h"
 #include "ui/host/open_file_dialog_win.h"
 #include "ui/host/shell_open_win.h"
-#include "ui/login/login_window_win.h"
 #include "ui/main/game_filter.h"
 #include "ui/main/main_window_texts.h"
 #include "ui/main/tray_icon_win.h"
@@ -37,35 +34,6 @@ namespace kestro {
 namespace {
 
 using namespace kestro::test;
-
-constexpr wchar_t kMainClass[] = L"KestroMainWindow";
-constexpr wchar_t kMessageClass[] = L"KestroMessageWindow";
-// Client positions on the MESSAGE page: "是", and "否" or "确定" in one place, and its close button.
-constexpr POINT kMessageYes{40, 182}, kMessageNoOrOk{332, 182}, kMessageClose{352, 9};
-
-// Points KESTRO_SERVICE_URL at a loopback port where nothing listens until
-// restore() (or the end of the object).
-class StoppedService {
- public:
-  StoppedService() : previous_(serviceBaseUrl()) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    int length = sizeof(address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    _putenv_s("KESTRO_SERVICE_URL", ("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/").c_str());
-  }
-  ~StoppedService() { restore(); }
-  void restore() { _putenv_s("KESTRO_SERVICE_URL", toUtf8(previous_).c_str()); }
-
- private:
-  std::wstring previous_;
-};
 
 struct Opened {
   std::wstring verb;
@@ -97,41 +65,13 @@ BOOL WINAPI answerWithGamePath(OPENFILENAMEW* request) {
   return TRUE;
 }
 
-class MainWindow : public testing::Test {
+class MainWindow : public DemoMainWindow {
  protected:
   void SetUp() override {
-    deleteSettingsKey();
-    ASSERT_TRUE(exchangeWithService(L"%sannounce.php", HttpMethod::Get, {}, ReplyShape::Array).ok())
-        << "no reference service at " << toUtf8(serviceBaseUrl())
-        << "; scripts/test starts one (start_services in scripts/lib/common.sh) and sets KESTRO_SERVICE_URL";
-    fillDemoAccount();
-    ASSERT_TRUE(buildVoiceCatalogue());
+    DemoMainWindow::SetUp();
+    ASSERT_TRUE(referenceServiceAnswers());
     opened.clear();
     dialogTitles.clear();
-  }
-  void TearDown() override { deleteSettingsKey(); }
-
-  // Runs the main window on this thread while `steps` drive it.
-  void runWith(const std::function<void(HWND)>& steps) {
-    Driver driver([&] {
-      HWND window = waitForVisibleWindow(kMainClass, 20000);
-      ASSERT_NE(window, nullptr) << "the main window never showed";
-      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      steps(window);
-    });
-    runMainWindow(GetModuleHandleW(nullptr));
-  }
-
-  std::wstring text(HWND window, const wchar_t* id) { return elementText(ui_, window, id); }
-  std::wstring display(HWND window, const wchar_t* id) { return elementDisplay(ui_, window, id); }
-
-  // The name of the panel the tab view shows.
-  std::wstring shownPanel(HWND window) {
-    std::wstring name;
-    withPage(ui_, window, [&](const htmlayout::dom::element& root) {
-      name = root.find_first(L"#tabview>[name][selected]").get_attribute("name");
-    });
-    return name;
   }
 
   size_t childCount(HWND window, const wchar_t* selector) {
@@ -143,35 +83,28 @@ class MainWindow : public testing::Test {
     return count;
   }
 
-  void click(HWND window, const wchar_t* selector, const std::function<bool()>& done) {
-    ASSERT_TRUE(clickElementUntil(ui_, window, selector, done)) << "clicking " << toUtf8(selector) << " did nothing";
-  }
-
-  void openTab(HWND window, const wchar_t* tab, const wchar_t* panel) {
-    click(window, tab, [&] { return shownPanel(window) == panel; });
-  }
-
-  // Waits for the message window, checks its text and leaves it with `button`.
-  void answerMessage(HWND owner, const std::wstring& expected, POINT button, const std::string& screenshot = {}) {
-    HWND message = waitForVisibleWindow(kMessageClass, 20000);
-    ASSERT_NE(message, nullptr) << "no message window";
-    EXPECT_EQ(text(message, L"txtmessage"), expected);
-    EXPECT_FALSE(IsWindowEnabled(owner));
-    if (!screenshot.empty()) saveScreenshot(screenshot);
-    ASSERT_TRUE(clickUntil(message, button.x, button.y, [&] { return !IsWindow(message); }));
-  }
-
   // Clicks the node tab and waits until the table is built and every node measured.
   void loadNodes(HWND window) {
-    openTab(window, L"#nodepanel", L"panel-id2");
+    openTab(window, L"panel-id2");
     ASSERT_TRUE(waitUntil([&] { return display(window, L"btnautonode") == L"block"; }, 150000))
         << "the node list and its latencies never finished";
   }
 
   void loadGames(HWND window) {
-    openTab(window, L"#gamepanel", L"panel-id3");
+    openTab(window, L"panel-id3");
     ASSERT_TRUE(waitUntil([&] { return display(window, L"txtgamefilter") == L"block"; }, 60000))
         << "the game list never arrived";
+  }
+
+  // A list is not fetched again within 30 minutes: its refresh link (hidden
+  // meanwhile, shown here by force) answers with `refusal`.
+  void expectRefreshRefused(HWND window, const wchar_t* link, const std::wstring& refusal,
+                            const std::string& screenshot = {}) {
+    ui_.run([&] {
+      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window)).find_by_id(link).set_style_attribute("display", L"block");
+    });
+    clickForMessage(window, (L"#" + std::wstring(link)).c_str());
+    answerMessage(ui_, window, refusal, kMessageOk, screenshot);
   }
 
   std::vector<std::wstring> gameEntryIds(HWND window) {
@@ -187,14 +120,10 @@ class MainWindow : public testing::Test {
     for (const GameRecord& game : games) ids.push_back(L"game" + std::to_wstring(game.id));
     return ids;
   }
-
-  UiThreadCall ui_;
 };
 
 TEST_F(MainWindow, OpensWithTheAccountBoxesAndTheAnnouncements) {
-  opened.clear();
-  const ShellSeam real = shellSeam();
-  shellSeam().open = &recordOpen;
+  ScopedSeam shell(shellSeam(), ShellSeam{&recordOpen});
   runWith([&](HWND window) {
     expectCentredAndRounded(window, 750, 489);
     expectDragStrip(window, {300, 10}, {300, 200});
@@ -234,16 +163,14 @@ TEST_F(MainWindow, OpensWithTheAccountBoxesAndTheAnnouncements) {
       ui_.run([&] { count = desktopStarts.size(); });
       return count == 1;
     });
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
-  shellSeam() = real;
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].verb, L"open");
   EXPECT_EQ(opened[0].file, webSiteAddress() + L"/Service/viewannounce/id/61.html");
 }
 
 TEST_F(MainWindow, AnnouncementFailureOffersARetryThatLoadsThem) {
-  StoppedService stopped;
+  ServiceUrlOverride stopped(stoppedServiceUrl());
   runWith([&](HWND window) {
     ASSERT_TRUE(waitUntil([&] { return text(window, L"linkretryannounce") == L"获取服务公告失败，点击重试"; }, 20000));
     EXPECT_EQ(childCount(window, L"#listserviceannounce"), 0u);
@@ -251,7 +178,6 @@ TEST_F(MainWindow, AnnouncementFailureOffersARetryThatLoadsThem) {
     stopped.restore();
     click(window, L"#linkretryannounce", [&] { return childCount(window, L"#listserviceannounce") == 6; });
     EXPECT_EQ(display(window, L"loadingannounce"), L"none");
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
@@ -298,7 +224,9 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
         const RECT ink = inkBox(pixels, box);
         SCOPED_TRACE(toUtf8(cell));
         ASSERT_LT(ink.left, ink.right) << "nothing drawn in the cell";
-        if (column != 6) EXPECT_NEAR((ink.left + ink.right) / 2.0, (box.left + box.right) / 2.0, 2.5);
+        if (column != 6) {
+          EXPECT_NEAR((ink.left + ink.right) / 2.0, (box.left + box.right) / 2.0, 2.5);
+        }
         EXPECT_NEAR((ink.top + ink.bottom) / 2.0, (box.top + box.bottom) / 2.0, 2.5);
       }
     }
@@ -317,8 +245,8 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
     EXPECT_EQ(ClientState::instance().nodes().at(101).latency, -5);
 
     // Nothing highlighted yet.
-    click(window, L"#btnchecknode", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"尚未选则任何节点，请从节点列表中选择一个节点作为当前加速节点！", kMessageNoOrOk);
+    clickForMessage(window, L"#btnchecknode");
+    answerMessage(ui_, window, L"尚未选则任何节点，请从节点列表中选择一个节点作为当前加速节点！", kMessageOk);
 
     // A row, then "使用选中节点".
     click(window, L"tr[value=\"104\"]", [&] {
@@ -334,7 +262,7 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
     EXPECT_EQ(settingsText(L"NodeName"), L"浙江电信1区");
 
     // A double click on a row chooses it at once.
-    openTab(window, L"#nodepanel", L"panel-id2");
+    openTab(window, L"panel-id2");
     const POINT row = elementCentre(ui_, window, L"tr[value=\"102\"]");
     ASSERT_GE(row.x, 0);
     POINT screen = row;
@@ -349,24 +277,18 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
 
     // "自动选择节点": the best score, ties to the lower id.
     const int32_t best = chooseBestNode(ClientState::instance().nodes());
-    openTab(window, L"#nodepanel", L"panel-id2");
+    openTab(window, L"panel-id2");
     if (best != 0) {
       click(window, L"#btnautonode", [&] { return shownPanel(window) == L"panel-id1"; });
       EXPECT_EQ(text(window, L"txtcurrentnode"), ClientState::instance().nodes().at(best).name);
       EXPECT_EQ(settingsDword(L"NodeId"), static_cast<DWORD>(best));
-      openTab(window, L"#nodepanel", L"panel-id2");
+      openTab(window, L"panel-id2");
     }
 
     // The second visit of the tab starts no fetch; a new list is refused for 30 minutes.
     EXPECT_EQ(display(window, L"pgsnode"), L"none");
-    ui_.run([&] {
-      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window))
-          .find_by_id(L"linkrefreshnode")
-          .set_style_attribute("display", L"block");
-    });
-    click(window, L"#linkrefreshnode", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"不能频繁进行刷新节点列表操作，还需要30分钟才能进行本操作！", kMessageNoOrOk,
-                  "message-node-refresh-limit");
+    expectRefreshRefused(window, L"linkrefreshnode", L"不能频繁进行刷新节点列表操作，还需要30分钟才能进行本操作！",
+                         "message-node-refresh-limit");
     EXPECT_EQ(display(window, L"pgsnode"), L"none");
 
     // Latency can be measured again at once. On loopback the run may be over
@@ -376,15 +298,14 @@ TEST_F(MainWindow, NodeTabLoadsTheTableAndChoosesNodes) {
     });
     click(window, L"#linkrefreshlatency", [&] { return text(window, L"latency101") != L"?"; });
     EXPECT_TRUE(waitUntil([&] { return display(window, L"btnautonode") == L"block"; }, 150000));
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
 TEST_F(MainWindow, NodeFetchFailureOffersTheRefreshLink) {
-  StoppedService stopped;
+  ServiceUrlOverride stopped(stoppedServiceUrl());
   runWith([&](HWND window) {
-    openTab(window, L"#nodepanel", L"panel-id2");
-    answerMessage(window, L"网络连接失败，请确认您的网络连接正常后点击“刷新节点列表”重试！", kMessageNoOrOk,
+    openTab(window, L"panel-id2");
+    answerMessage(ui_, window, L"网络连接失败，请确认您的网络连接正常后点击“刷新节点列表”重试！", kMessageOk,
                   "message-node-fetch-failed");
     EXPECT_EQ(display(window, L"linkrefreshnode"), L"block");
     EXPECT_EQ(display(window, L"btnautonode"), L"none");
@@ -393,7 +314,6 @@ TEST_F(MainWindow, NodeFetchFailureOffersTheRefreshLink) {
     stopped.restore();
     click(window, L"#linkrefreshnode", [&] { return display(window, L"linkrefreshnode") == L"none"; });
     EXPECT_TRUE(waitUntil([&] { return childCount(window, L"#nodelist>table") == 61; }, 30000));
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
@@ -439,16 +359,9 @@ TEST_F(MainWindow, GameListFiltersAndChoice) {
     EXPECT_EQ(settingsText(L"GameName"), L"穿越火线");
 
     // Within 30 minutes the list is not fetched again.
-    openTab(window, L"#gamepanel", L"panel-id3");
-    ui_.run([&] {
-      htmlayout::dom::element(htmlayout::HTMLayoutGetRootElement(window))
-          .find_by_id(L"linkrefreshgame")
-          .set_style_attribute("display", L"block");
-    });
-    click(window, L"#linkrefreshgame", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"不能频繁进行刷新游戏列表操作，还需要30分钟才能进行本操作！", kMessageNoOrOk);
+    openTab(window, L"panel-id3");
+    expectRefreshRefused(window, L"linkrefreshgame", L"不能频繁进行刷新游戏列表操作，还需要30分钟才能进行本操作！");
     EXPECT_EQ(gameEntryIds(window).size(), 600u);
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
@@ -462,7 +375,6 @@ TEST_F(MainWindow, DomesticAccountGetsNoTypeFilters) {
     EXPECT_EQ(display(window, L"linkfiltergame4"), L"none");
     EXPECT_EQ(display(window, L"linkfiltergame8"), L"none");
     EXPECT_EQ(text(window, L"txtaccounttype"), L"国内网游加速服务");
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
@@ -475,12 +387,11 @@ TEST_F(MainWindow, VoiceChoiceAndNoVoice) {
     EXPECT_EQ(settingsDword(L"VoiceId"), 3u);
     EXPECT_EQ(settingsText(L"VoiceName"), L"IS语音");
 
-    openTab(window, L"#voicepanel", L"panel-id4");
+    openTab(window, L"panel-id4");
     click(window, L"#btnnovoice", [&] { return shownPanel(window) == L"panel-id1"; });
     EXPECT_EQ(text(window, L"txtcurrentvoice"), L"不使用语音加速");
     EXPECT_EQ(settingsDword(L"VoiceId"), std::nullopt);
     EXPECT_EQ(settingsText(L"VoiceName"), std::nullopt);
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
@@ -500,17 +411,14 @@ TEST_F(MainWindow, TheLastChoiceComesBackFromTheSettings) {
       EXPECT_EQ(main->selectedGameId, 1001);
       EXPECT_EQ(main->selectedVoiceId, 8);
     });
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
 TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
   saveGameSelection(1001, L"地下城与勇士");
-  const ShellSeam realShell = shellSeam();
-  shellSeam().open = &recordOpen;
-  shellSeam().startAsDesktopUser = &recordDesktopStart;
-  const OpenFileSeam realDialog = openFileSeam();
-  openFileSeam().open = &answerWithGamePath;
+  ScopedSeam shell(shellSeam(), ShellSeam{&recordOpen, &recordDesktopStart});
+  ScopedSeam dialog(openFileSeam());
+  dialog->open = &answerWithGamePath;
   wchar_t before[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, before);
   runWith([&](HWND window) {
@@ -527,10 +435,7 @@ TEST_F(MainWindow, RunGameAsksForTheExecutableFirstAndStartsItNextTime) {
       ui_.run([&] { count = desktopStarts.size(); });
       return count == 1;
     });
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
-  shellSeam() = realShell;
-  openFileSeam() = realDialog;
   EXPECT_EQ(dialogTitles, std::vector<std::wstring>{L"请选择地下城与勇士运行文件"});
   wchar_t after[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, after);
@@ -564,36 +469,31 @@ TEST(GameStart, TheGameRunsAsTheDesktopsUserOrElseThroughTheShell) {
 }
 
 TEST_F(MainWindow, ExitQuestionNoKeepsTheWindowAndYesStopsTheAccelerationAndCloses) {
+  const UniqueHandle stop = markAccelerating();
   ClientState& state = ClientState::instance();
-  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE watched = nullptr;
-  DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &watched, 0, FALSE, DUPLICATE_SAME_ACCESS);
-  state.setStopEvent(stop);
-  state.accelerating = 1;
   state.linkReportShown = 1;
   runWith([&](HWND window) {
-    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageNoOrOk, "message-exit-question");
+    clickForMessage(window, L"#btnclose");
+    answerMessage(ui_, window, L"是否退出泓迈网游加速器？", kMessageNo, "message-exit-question");
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window) != FALSE; }, 5000));
     EXPECT_EQ(state.accelerating, 1);
-    EXPECT_EQ(WaitForSingleObject(watched, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(WaitForSingleObject(stop.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
-    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageYes);
+    clickForMessage(window, L"#btnclose");
+    answerMessage(ui_, window, L"是否退出泓迈网游加速器？", kMessageYes);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
   });
   EXPECT_EQ(state.accelerating, 0);
   EXPECT_EQ(state.linkReportShown, 0);
   EXPECT_EQ(state.stopEvent(), nullptr);
-  EXPECT_EQ(WaitForSingleObject(watched, 0), static_cast<DWORD>(WAIT_OBJECT_0));
-  CloseHandle(watched);
+  EXPECT_EQ(WaitForSingleObject(stop.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 TEST_F(MainWindow, ExitQuestionClosedByItsOwnButtonExits) {
   runWith([&](HWND window) {
-    click(window, L"#btnclose", [] { return FindWindowW(kMessageClass, nullptr) != nullptr; });
-    answerMessage(window, L"是否退出泓迈网游加速器？", kMessageClose);
+    clickForMessage(window, L"#btnclose");
+    answerMessage(ui_, window, L"是否退出泓迈网游加速器？", kMessageClose);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(window); }, 10000));
   });
   EXPECT_EQ(WindowHandles::instance().mainWindow.load(), nullptr);
@@ -624,8 +524,7 @@ std::vector<TrayShell::Call> TrayShell::calls;
 bool TrayShell::refuseAdd = false;
 
 TEST_F(MainWindow, TheTrayIconExistsExactlyWhileTheWindowIsHidden) {
-  const NotifyIconCall real = notifyIconCall();
-  notifyIconCall() = &TrayShell::notify;
+  ScopedSeam shell(notifyIconCall(), &TrayShell::notify);
   runWith([&](HWND window) {
     click(window, L"#btntray", [&] { return !IsWindowVisible(window); });
     auto calls = TrayShell::taken();
@@ -677,9 +576,7 @@ TEST_F(MainWindow, TheTrayIconExistsExactlyWhileTheWindowIsHidden) {
     Sleep(300);
     EXPECT_TRUE(IsWindowVisible(window));
     TrayShell::refuseAdd = false;
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
-  notifyIconCall() = real;
   // Closed while shown: nothing is left to remove.
   EXPECT_EQ(TrayShell::taken().size(), 6u);
 }
@@ -699,7 +596,6 @@ TEST_F(MainWindow, HidesToTheTrayComesBackOnAButtonPressAndMinimises) {
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
 
     click(window, L"#btnmin", [&] { return IsIconic(window) != FALSE; });
-    PostMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "htmlayout/win32/window_host_win.h"
-#include "tests/ui/ui_driver_win.h"
-#include "tests/ui/window_checks_win.h"
+#include "tests/support/message_answer_win.h"
+#include "tests/support/ui_driver_win.h"
+#include "tests/support/window_checks_win.h"
 
 namespace kestro {
 namespace {
@@ -33,16 +34,13 @@ class OwnerWindow {
 struct Press {
   const char* name;
   MessageButtons buttons;
-  POINT where;  // client position of the button pressed
+  const wchar_t* button;  // clicked, unless a key is pressed
   int32_t answer;
-  const char* key = nullptr;  // pressed instead of the button when set
+  const char* key = nullptr;
   QuestionWeight weight = QuestionWeight::Ordinary;
 };
 
 void PrintTo(const Press& press, std::ostream* out) { *out << press.name; }
-
-// btnok and btnno share a place; btnclose sits in the drag strip.
-constexpr POINT kOk{332, 182}, kYes{40, 182}, kNo{332, 182}, kClose{352, 9};
 
 class MessageWindowPress : public testing::TestWithParam<Press> {};
 
@@ -55,7 +53,7 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
   bool ownerDisabled = false;
   {
     Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
       ASSERT_NE(window, nullptr);
       ownerDisabled = !IsWindowEnabled(owner.window());
       EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
@@ -74,7 +72,7 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
         EXPECT_TRUE(pressKeyUntil(window, press.key, [&] { return !IsWindow(window); }))
             << "the message window did not close on " << press.key;
       } else {
-        EXPECT_TRUE(clickUntil(window, press.where.x, press.where.y, [&] { return !IsWindow(window); }))
+        EXPECT_TRUE(clickElementUntil(ui, window, press.button, [&] { return !IsWindow(window); }))
             << "the message window did not close";
       }
     });
@@ -88,20 +86,22 @@ TEST_P(MessageWindowPress, AnswersForTheButtonPressed) {
 
 INSTANTIATE_TEST_SUITE_P(
     BothModes, MessageWindowPress,
-    testing::Values(Press{"ok", MessageButtons::Ok, kOk, kAnswerOk}, Press{"ok_close", MessageButtons::Ok, kClose, kAnswerOk},
-                    Press{"yes", MessageButtons::YesNo, kYes, kAnswerYes}, Press{"no", MessageButtons::YesNo, kNo, kAnswerNo},
-                    Press{"yesno_close", MessageButtons::YesNo, kClose, kAnswerYes},
+    testing::Values(Press{"ok", MessageButtons::Ok, kMessageOk, kAnswerOk},
+                    Press{"ok_close", MessageButtons::Ok, kMessageClose, kAnswerOk},
+                    Press{"yes", MessageButtons::YesNo, kMessageYes, kAnswerYes},
+                    Press{"no", MessageButtons::YesNo, kMessageNo, kAnswerNo},
+                    Press{"yesno_close", MessageButtons::YesNo, kMessageClose, kAnswerYes},
                     // A destructive question is not answered Yes by its close button.
-                    Press{"destructive_close", MessageButtons::YesNo, kClose, kAnswerNo, nullptr,
+                    Press{"destructive_close", MessageButtons::YesNo, kMessageClose, kAnswerNo, nullptr,
                           QuestionWeight::Destructive},
-                    Press{"destructive_yes", MessageButtons::YesNo, kYes, kAnswerYes, nullptr,
+                    Press{"destructive_yes", MessageButtons::YesNo, kMessageYes, kAnswerYes, nullptr,
                           QuestionWeight::Destructive},
                     // Enter answers as the default button; Esc cancels: OK, or No.
-                    Press{"ok_enter", MessageButtons::Ok, {}, kAnswerOk, "Return"},
-                    Press{"ok_escape", MessageButtons::Ok, {}, kAnswerOk, "Escape"},
-                    Press{"yesno_enter", MessageButtons::YesNo, {}, kAnswerYes, "Return"},
-                    Press{"yesno_escape", MessageButtons::YesNo, {}, kAnswerNo, "Escape"},
-                    Press{"destructive_escape", MessageButtons::YesNo, {}, kAnswerNo, "Escape",
+                    Press{"ok_enter", MessageButtons::Ok, nullptr, kAnswerOk, "Return"},
+                    Press{"ok_escape", MessageButtons::Ok, nullptr, kAnswerOk, "Escape"},
+                    Press{"yesno_enter", MessageButtons::YesNo, nullptr, kAnswerYes, "Return"},
+                    Press{"yesno_escape", MessageButtons::YesNo, nullptr, kAnswerNo, "Escape"},
+                    Press{"destructive_escape", MessageButtons::YesNo, nullptr, kAnswerNo, "Escape",
                           QuestionWeight::Destructive}),
     [](const testing::TestParamInfo<Press>& info) { return std::string(info.param.name); });
 
@@ -129,19 +129,20 @@ TEST_P(NestedMessages, EachClosesWithItsOwnAnswerInEitherOrder) {
                                 GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(opener, nullptr);
   OwnerWindow owner;
+  UiThreadCall ui;
   int32_t second = -1;
   int32_t first = -1;
   bool otherStayed = false;
   {
     Driver driver([&] {
-      HWND outer = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      HWND outer = waitForVisibleWindow(kMessageWindowClass, 20000);
       ASSERT_NE(outer, nullptr);
       PostMessageW(opener, WM_APP, 0, reinterpret_cast<LPARAM>(&second));
       HWND inner = nullptr;
       ASSERT_TRUE(waitUntil(
           [&] {
-            inner = FindWindowExW(nullptr, nullptr, L"KestroMessageWindow", nullptr);
-            while (inner == outer) inner = FindWindowExW(nullptr, inner, L"KestroMessageWindow", nullptr);
+            inner = FindWindowExW(nullptr, nullptr, kMessageWindowClass, nullptr);
+            while (inner == outer) inner = FindWindowExW(nullptr, inner, kMessageWindowClass, nullptr);
             return inner != nullptr && IsWindowVisible(inner);
           },
           20000));
@@ -151,9 +152,9 @@ TEST_P(NestedMessages, EachClosesWithItsOwnAnswerInEitherOrder) {
       const HWND closedFirst = firstClosesFirst ? outer : inner;
       const HWND closedLast = firstClosesFirst ? inner : outer;
       // "否" on the one, then "是" on the other.
-      EXPECT_TRUE(clickUntil(closedFirst, kNo.x, kNo.y, [&] { return !IsWindow(closedFirst); }));
+      EXPECT_TRUE(clickElementUntil(ui, closedFirst, kMessageNo, [&] { return !IsWindow(closedFirst); }));
       otherStayed = waitUntil([&] { return !IsWindowVisible(closedLast); }, 1000) == false;
-      EXPECT_TRUE(clickUntil(closedLast, kYes.x, kYes.y, [&] { return !IsWindow(closedLast); }));
+      EXPECT_TRUE(clickElementUntil(ui, closedLast, kMessageYes, [&] { return !IsWindow(closedLast); }));
     });
     first = CMessageWindow(L"是否退出泓迈网游加速器？", MessageIcon::Question, MessageButtons::YesNo).run(owner.window());
   }
@@ -177,7 +178,7 @@ TEST(MessageWindow, EachIconShowsItsPictureAndOtherValuesShowNone) {
   for (const auto& [icon, picture] : icons) {
     std::wstring shown;
     Driver driver([&] {
-      HWND window = waitForVisibleWindow(L"KestroMessageWindow", 20000);
+      HWND window = waitForVisibleWindow(kMessageWindowClass, 20000);
       ASSERT_NE(window, nullptr);
       ui.run([&] {
         const htmlayout::dom::element root(htmlayout::HTMLayoutGetRootElement(window));

@@ -1,18 +1,17 @@
 // The three real pages at their windows' sizes, laid out with the
-// fixed-metrics canvas and the pages' own pictures: the boxes that matter are
-// checked by value, and the whole box dump (text runs with their baselines)
-// is kept in tests/ui/golden/<page>.expected. A mismatch writes
-// <page>-FAILED.txt beside it; KESTRO_UPDATE_GOLDEN=1 rewrites the dumps.
+// fixed-metrics canvas and the pages' own pictures: the whole box dump (text
+// runs with their baselines) is kept in tests/ui/golden/<page>.expected
+// (tests/support/golden_file.h), and the boxes that matter are checked by value.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 #include <vector>
 
 #include "htmlayout/box_dump.h"
 #include "tests/htmlayout/test_page.h"
+#include "tests/support/golden_file.h"
+#include "tests/support/whole_file.h"
 
 namespace kestro {
 namespace {
@@ -20,20 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 using htmlayout::dom::element;
 using htmlayout::rect;
+using test::readWholeFile;
 
 const fs::path kPages = fs::path(KESTRO_SOURCE_DIR) / "ui/res";
 const fs::path kGolden = fs::path(KESTRO_SOURCE_DIR) / "tests/ui/golden";
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class RealPage {
  public:
-  RealPage(const char* file, int width, int height) : page_(readFile(kPages / file), width, height) { feedPictures(); }
+  RealPage(const std::string& file, int width, int height) : page_(readWholeFile(kPages / file), width, height) {
+    feedPictures();
+  }
 
   element byId(const wchar_t* id) const { return page_.by_id(id); }
   rect box(const wchar_t* id) {
@@ -59,24 +54,6 @@ class RealPage {
   }
   htmlayout::document& doc() { return page_.doc; }
 
-  // The dump against the kept one.
-  void expectGolden(const std::string& name) {
-    const std::string actual = htmlayout::dump_boxes(page_.doc);
-    const fs::path expected = kGolden / (name + ".expected");
-    if (std::getenv("KESTRO_UPDATE_GOLDEN") != nullptr) {
-      fs::create_directories(kGolden);
-      std::ofstream(expected, std::ios::binary) << actual;
-      return;
-    }
-    const fs::path failed = kGolden / (name + "-FAILED.txt");
-    if (actual == readFile(expected)) {
-      fs::remove(failed);
-      return;
-    }
-    std::ofstream(failed, std::ios::binary) << actual;
-    ADD_FAILURE() << name << ": the box dump differs from " << expected << " (actual dump in " << failed << ")";
-  }
-
  private:
   // Every picture the page asks for, from the program's resource folder.
   void feedPictures() {
@@ -85,7 +62,7 @@ class RealPage {
                                             page_.host.requested.end());
       done = page_.host.requested.size();
       for (const std::wstring& url : asked) {
-        const std::string bytes = readFile(kPages / fs::path(url));
+        const std::string bytes = readWholeFile(kPages / fs::path(url));
         page_.doc.data_ready(url, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
       }
       page_.doc.update();
@@ -101,18 +78,38 @@ testing::AssertionResult boxIs(const rect& r, int left, int top, int width, int 
                                      << r.height() << ", not " << left << "," << top << " " << width << "x" << height;
 }
 
-TEST(PageGolden, LoginPageAtItsWindowSize) {
+// A page and its window's size.
+struct PageCase {
+  std::string name;
+  int width;
+  int height;
+};
+
+void PrintTo(const PageCase& page, std::ostream* out) { *out << page.name; }
+
+class PageGolden : public testing::TestWithParam<PageCase> {};
+
+TEST_P(PageGolden, LaysOutAsItsDump) {
+  const PageCase& page = GetParam();
+  RealPage real(page.name + ".html", page.width, page.height);
+  EXPECT_TRUE(test::matchesGoldenFile(kGolden, page.name, htmlayout::dump_boxes(real.doc())));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PageGolden,
+                         testing::Values(PageCase{"login", 357, 270}, PageCase{"main", 750, 489},
+                                         PageCase{"message", 372, 201}),
+                         [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
+
+TEST(PageBoxes, LoginPageShowsItsProgressInPlaceOfTheButtons) {
   RealPage login("login.html", 357, 270);
-  login.expectGolden("login");
   login.show(L"pgslogin");
   login.show(L"txtpgs");
   EXPECT_TRUE(boxIs(login.box(L"pgslogin"), 10, 242, 337, 19));
   EXPECT_TRUE(boxIs(login.box(L"txtpgs"), 10, 242, 347, 19));
 }
 
-TEST(PageGolden, MainPageAtItsWindowSize) {
+TEST(PageBoxes, MainPageProgressBarsAndGameFilter) {
   RealPage main("main.html", 750, 489);
-  main.expectGolden("main");
   for (const wchar_t* panel : {L"panel-id1", L"panel-id2", L"panel-id3"}) {
     element(main.doc().root()).find_first(L"[name=" + std::wstring(panel) + L"]").set_attribute("selected", L"");
   }
@@ -127,9 +124,8 @@ TEST(PageGolden, MainPageAtItsWindowSize) {
 }
 
 // The message text is centred in its 280 x 48 cell however many lines it takes.
-TEST(PageGolden, MessagePageCentresItsText) {
+TEST(PageBoxes, MessagePageCentresItsText) {
   RealPage message("message.html", 372, 201);
-  message.expectGolden("message");
   EXPECT_TRUE(boxIs(message.box(L"txtmessage"), 78, 112, 280, 48));
   message.byId(L"txtmessage").set_text(L"确定要退出吗？");
   const rect one = message.run(L"txtmessage");

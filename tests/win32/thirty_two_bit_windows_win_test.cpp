@@ -6,6 +6,7 @@
 #include "app/entry/startup_win.h"
 #include "tests/accel/accel_test_support_win.h"
 #include "tests/support/wine_host_win.h"
+#include "ui/login/login_window_win.h"
 
 namespace kestro {
 namespace {
@@ -17,7 +18,7 @@ TEST(ThirtyTwoBitWindows, StartUpFindsNoWow64AndTheProgramShowsItsLoginWindow) {
 
   test::ChildProcess program(L"\"" + test::distFolder() + L"\\Kestro.exe\"", L"");
   ASSERT_TRUE(program.started());
-  const HWND window = test::waitForWindow(L"KestroLoginWindow", 30000);
+  const HWND window = test::waitForWindow(kLoginWindowClass, 30000);
   ASSERT_NE(window, nullptr);
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.waitForExit(15000), 0u);

@@ -7,18 +7,15 @@
 #include <windows.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "htmlayout/dom.h"
+#include "tests/support/bitmap_surface_win.h"
+#include "tests/support/wine_host_win.h"
 
 namespace kestro::test {
-
-// Runs a shell command line on the Linux side and waits for it; returns its
-// exit status (-1 when it did not finish within `ms`). Its output lands in `output`.
-int runOnLinux(const std::string& command, std::string* output = nullptr, DWORD ms = 30000);
 
 // Window-relative positions are client coordinates of these borderless windows.
 bool clickAt(HWND window, int x, int y);
@@ -36,8 +33,8 @@ bool pressKeyUntil(HWND window, const std::string& keys, const std::function<boo
 bool saveScreenshot(const std::string& name);
 std::string artifactsFolder();
 
-// Polls `done` every 50 ms for at most `ms`.
-bool waitUntil(const std::function<bool()>& done, DWORD ms);
+// A visible top-level window of `className` within `ms`, once its first paint
+// had time to reach the display; null when none showed.
 HWND waitForVisibleWindow(const wchar_t* className, DWORD ms);
 // The visible top-level windows, one a line: class, title, process id. What a
 // failing case prints, since a run on another machine leaves no screenshot.
@@ -69,13 +66,7 @@ POINT elementCentre(const UiThreadCall& ui, HWND window, const wchar_t* selector
 // (left -1 when there is none).
 RECT elementBox(const UiThreadCall& ui, HWND window, const wchar_t* selector);
 
-// The client area of a window of this program as it was last drawn: rows
-// from the top, each pixel 0x00RRGGBB.
-struct WindowPixels {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> rgb;
-};
+// The client area of a window of this program as it is drawn now.
 WindowPixels windowPixels(const UiThreadCall& ui, HWND window);
 // Saves those pixels as <artifacts>/<name>.png: a window's own picture, even
 // where it reaches past the edge of the test display.
@@ -111,14 +102,10 @@ class Driver {
   std::thread thread_;
 };
 
-// What a login of the reference service's demo account leaves in the client
-// state, for the cases that open the main window without logging in.
-void fillDemoAccount();
-
-// Removes HKCU\Software\Kestro\Settings with everything in it.
-void deleteSettingsKey();
-// A value of that key; nothing when the key or the value is missing or of another type.
-std::optional<DWORD> settingsDword(const wchar_t* name);
-std::optional<std::wstring> settingsText(const wchar_t* name);
+// Runs a window of the program on this thread (`run`: runLoginWindow,
+// runMainWindow) while `steps` drive it from a Driver, once it shows. The
+// window is kept on top, so that windows of tests beside this one never come
+// between the clicks and it.
+void runWindowWith(const wchar_t* className, void (*run)(HINSTANCE), const std::function<void(HWND)>& steps);
 
 }  // namespace kestro::test

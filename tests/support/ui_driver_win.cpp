@@ -1,68 +1,29 @@
-#include "tests/ui/ui_driver_win.h"
+#include "tests/support/ui_driver_win.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <vector>
 
-#include "app/client_state.h"
-#include "app/settings_store_win.h"
 #include "base/text_convert.h"
 #include "htmlayout/display_scale.h"
 #include "htmlayout/dom.h"
 #include "htmlayout/win32/window_host_win.h"
-#include "tests/support/wine_host_win.h"
+#include "ui/host/message_window_win.h"
+#include "ui/login/login_window_win.h"
+#include "ui/main/main_window_win.h"
 
 namespace kestro::test {
 
 namespace {
 
-// The folder of the Linux commands' scripts and results, removed (empty) when
-// the test program ends; each command's files go as soon as it has been read.
-class ScratchFolder {
- public:
-  // Process ids come round again: the start time keeps a folder left by an
-  // ended program (with its result files) from being taken for this one's.
-  ScratchFolder()
-      : path_("/tmp/kestro-ui-tests-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64())) {
-    CreateDirectoryW(hostPath(path_).c_str(), nullptr);
-  }
-  ~ScratchFolder() { RemoveDirectoryW(hostPath(path_).c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string scratchFolder() {
-  static const ScratchFolder folder;
-  return folder.path();
-}
-
-std::string readWholeFile(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // Closes whatever of the program's windows is left on the UI thread.
 void closeLeftoverWindows() {
-  for (const wchar_t* className :
-       {L"KestroMessageWindow", L"KestroLoginWindow", L"KestroMainWindow", L"KestroMessageWindow"}) {
+  for (const wchar_t* className : {kMessageWindowClass, kLoginWindowClass, kMainWindowClass, kMessageWindowClass}) {
     if (HWND window = FindWindowW(className, nullptr)) {
       PostMessageW(window, WM_CLOSE, 0, 0);
       waitUntil([&] { return !IsWindow(window); }, 5000);
@@ -106,34 +67,6 @@ bool focusIsAt(const UiThreadCall& ui, HWND window, int x, int y) {
 }
 
 }  // namespace
-
-int runOnLinux(const std::string& command, std::string* output, DWORD ms) {
-  static std::atomic<int> counter{0};
-  const std::string base = scratchFolder() + "/run" + std::to_string(counter++);
-  {
-    for (const char* ending : {".out", ".done"}) DeleteFileW(hostPath(base + ending).c_str());
-    std::ofstream script(std::filesystem::path(hostPath(base + ".sh")), std::ios::binary);
-    script << "{ " << command << "\n} >" << base << ".out 2>&1\necho $? >" << base << ".tmp\nmv " << base << ".tmp "
-           << base << ".done\n";
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  std::wstring line = L"/bin/sh " + std::wstring(base.begin(), base.end()) + L".sh";
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return -1;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  // Wine gives no exit code of a Linux process: the script leaves its status in a file.
-  const std::wstring done = hostPath(base + ".done");
-  if (!waitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms)) return -1;
-  if (output != nullptr) *output = readWholeFile(hostPath(base + ".out"));
-  const int status = std::atoi(readWholeFile(done).c_str());
-  for (const char* ending : {".sh", ".out", ".done"}) DeleteFileW(hostPath(base + ending).c_str());
-  return status;
-}
 
 bool clickAt(HWND window, int x, int y) {
   // First over a bare part of the window, so that the tooltip of the element
@@ -220,15 +153,6 @@ bool saveWindowPicture(const WindowPixels& pixels, const std::string& name) {
   }
   return runOnLinux("convert " + shellQuoted(base + ".ppm") + " " + shellQuoted(base + ".png") + " && rm " +
                     shellQuoted(base + ".ppm")) == 0;
-}
-
-bool waitUntil(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
 }
 
 HWND waitForVisibleWindow(const wchar_t* className, DWORD ms) {
@@ -334,31 +258,11 @@ WindowPixels windowPixels(const UiThreadCall& ui, HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     RECT client{};
     GetClientRect(window, &client);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    const BitmapSurface copy(client.right, client.bottom);
     HDC source = GetDC(window);
-    HDC copy = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr) {
-      HGDIOBJ before = SelectObject(copy, bitmap);
-      BitBlt(copy, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-      GdiFlush();
-      const auto* row = static_cast<const uint32_t*>(bits);
-      pixels.width = client.right;
-      pixels.height = client.bottom;
-      pixels.rgb.assign(row, row + static_cast<size_t>(client.right) * client.bottom);
-      for (uint32_t& pixel : pixels.rgb) pixel &= 0xFFFFFF;
-      SelectObject(copy, before);
-      DeleteObject(bitmap);
-    }
-    DeleteDC(copy);
+    BitBlt(copy.dc(), 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);
+    pixels = copy.pixels();
   });
   return pixels;
 }
@@ -429,6 +333,17 @@ Driver::~Driver() {
   EXPECT_TRUE(processHeapsAreSound()) << "a heap of the test program is damaged (see Wine's heap: lines)";
 }
 
+void runWindowWith(const wchar_t* className, void (*run)(HINSTANCE), const std::function<void(HWND)>& steps) {
+  Driver driver([&] {
+    HWND window = waitForVisibleWindow(className, 20000);
+    ASSERT_NE(window, nullptr) << "no window of class " << toUtf8(className) << " showed; the visible windows:\n"
+                               << visibleWindowsText();
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    steps(window);
+  });
+  run(GetModuleHandleW(nullptr));
+}
+
 bool processHeapsAreSound() {
   std::vector<HANDLE> heaps(64);
   DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
@@ -440,35 +355,6 @@ bool processHeapsAreSound() {
     if (!HeapValidate(heaps[i], 0, nullptr)) return false;
   }
   return true;
-}
-
-void fillDemoAccount() {
-  ClientState& state = ClientState::instance();
-  state.setUserName(L"kestro");
-  state.setPassword(L"kestro123");
-  state.setAccountType(8);
-  state.setAccountStatus(3);
-  state.setExpireDate(L"2027-06-30");
-  state.setLeaveDays(204);
-  state.setIpAddress(L"127.0.0.1");
-  state.setIpName(L"本机回环地址（演示账户）");
-  state.loggedIn = 1;
-}
-
-void deleteSettingsKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }
-
-std::optional<DWORD> settingsDword(const wchar_t* name) {
-  RegistryKey key;
-  DWORD value = 0;
-  if (openSettingsKey(key) != ERROR_SUCCESS || !key.readDword(name, value)) return std::nullopt;
-  return value;
-}
-
-std::optional<std::wstring> settingsText(const wchar_t* name) {
-  RegistryKey key;
-  std::wstring value;
-  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(name, value) != ERROR_SUCCESS) return std::nullopt;
-  return value;
 }
 
 }  // namespace kestro::test
