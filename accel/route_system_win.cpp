@@ -1,5 +1,10 @@
 #include "accel/route_system_win.h"
 
+#include "app/deployment_constants.h"
+#if !KESTRO_RELEASE
+#include "accel/route_mirror_win.h"
+#endif
+
 namespace kestro {
 namespace {
 
@@ -19,6 +24,25 @@ bool majorVersion(DWORD& major) {
   if (!GetVersionExW(&info)) return false;
   major = info.dwMajorVersion;
   return true;
+}
+
+// In a development build the test world's relay also applies the row to the
+// client namespace's table (Wine's own call changes nothing), and its answer is
+// the call's.
+DWORD createRow(MIB_IPFORWARDROW* row) {
+  const DWORD result = CreateIpForwardEntry(row);
+#if !KESTRO_RELEASE
+  if (result == NO_ERROR) return mirrorRouteRow(true, *row);
+#endif
+  return result;
+}
+
+DWORD deleteRow(MIB_IPFORWARDROW* row) {
+  const DWORD result = DeleteIpForwardEntry(row);
+#if !KESTRO_RELEASE
+  if (result == NO_ERROR) return mirrorRouteRow(false, *row);
+#endif
+  return result;
 }
 
 }  // namespace
@@ -46,8 +70,8 @@ RouteSystem RouteSystem::real() {
   RouteSystem system;
   system.getAdaptersInfo = [](IP_ADAPTER_INFO* buffer, ULONG* size) { return GetAdaptersInfo(buffer, size); };
   if (const GetIpInterfaceEntryFn entry = interfaceEntryExport()) system.getIpInterfaceEntry = entry;
-  system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return CreateIpForwardEntry(row); };
-  system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return DeleteIpForwardEntry(row); };
+  system.createIpForwardEntry = createRow;
+  system.deleteIpForwardEntry = deleteRow;
   system.windowsMajorVersion = majorVersion;
   return system;
 }
