@@ -29,18 +29,9 @@ bool majorVersion(DWORD& major) {
 // In a development build the test world's relay also applies the row to the
 // client namespace's table (Wine's own call changes nothing), and its answer is
 // the call's.
-DWORD createRow(MIB_IPFORWARDROW* row) {
-  const DWORD result = CreateIpForwardEntry(row);
+DWORD mirrored([[maybe_unused]] bool add, [[maybe_unused]] const MIB_IPFORWARDROW& row, DWORD result) {
 #if !KESTRO_RELEASE
-  if (result == NO_ERROR) return mirrorRouteRow(true, *row);
-#endif
-  return result;
-}
-
-DWORD deleteRow(MIB_IPFORWARDROW* row) {
-  const DWORD result = DeleteIpForwardEntry(row);
-#if !KESTRO_RELEASE
-  if (result == NO_ERROR) return mirrorRouteRow(false, *row);
+  if (result == NO_ERROR) return mirrorRouteRow(add, row);
 #endif
   return result;
 }
@@ -70,8 +61,8 @@ RouteSystem RouteSystem::real() {
   RouteSystem system;
   system.getAdaptersInfo = [](IP_ADAPTER_INFO* buffer, ULONG* size) { return GetAdaptersInfo(buffer, size); };
   if (const GetIpInterfaceEntryFn entry = interfaceEntryExport()) system.getIpInterfaceEntry = entry;
-  system.createIpForwardEntry = createRow;
-  system.deleteIpForwardEntry = deleteRow;
+  system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return mirrored(true, *row, CreateIpForwardEntry(row)); };
+  system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return mirrored(false, *row, DeleteIpForwardEntry(row)); };
   system.windowsMajorVersion = majorVersion;
   return system;
 }

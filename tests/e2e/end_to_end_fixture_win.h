@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -113,14 +114,6 @@ class EndToEnd : public testing::Test {
     ASSERT_TRUE(waitUntil([&] { return runningView(main); }, 60000)) << "the acceleration never ran";
   }
 
-  // The world's node of that id; null when the data has none.
-  const WorldNode* node(int id) const {
-    for (const WorldNode& known : nodes_) {
-      if (known.id == id) return &known;
-    }
-    return nullptr;
-  }
-
   // The node's row, then the choice button.
   void chooseNode(HWND main, const WorldNode& node) {
     const std::string row = "tr[value=\"" + std::to_string(node.id) + "\"]";
@@ -129,6 +122,18 @@ class EndToEnd : public testing::Test {
       return item && (item->state & htmlayout::STATE_CURRENT) != 0;
     }));
     ASSERT_TRUE(clickElement(main, "#btnchecknode", [&] { return pageText(main, "#txtcurrentnode") == node.name; }));
+  }
+
+  // Logs in, takes the node of that id, the game and the voice application,
+  // and starts; `main` is the main window, showing the traffic view.
+  void accelerateThrough(int nodeId, HWND& main) {
+    main = mainWindowWithLatencies();
+    ASSERT_NE(main, nullptr) << "no main window with every node's latency";
+    const auto node = std::find_if(nodes_.begin(), nodes_.end(), [&](const WorldNode& n) { return n.id == nodeId; });
+    ASSERT_NE(node, nodes_.end()) << "no node " << nodeId << " in " << world_->dataFile;
+    ASSERT_NO_FATAL_FAILURE(chooseNode(main, *node));
+    ASSERT_NO_FATAL_FAILURE(chooseGameAndVoice(main));
+    ASSERT_NO_FATAL_FAILURE(startAndWaitForRunning(main));
   }
 
   void cut(const std::string& address) {

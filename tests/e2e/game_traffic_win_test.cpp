@@ -220,12 +220,8 @@ TEST_F(EndToEnd, TheGamesTrafficTakesTheTunnel) {
   EXPECT_GE(directAfter->directSent - directBefore->directSent, before->sent() - before->sent() / 10)
       << "the relay carried the game's bytes directly (a few were lost)";
 
-  const HWND main = mainWindowWithLatencies();
-  ASSERT_NE(main, nullptr) << "no main window with every node's latency";
-  ASSERT_NE(node(kNodeId), nullptr);
-  ASSERT_NO_FATAL_FAILURE(chooseNode(main, *node(kNodeId)));
-  ASSERT_NO_FATAL_FAILURE(chooseGameAndVoice(main));
-  ASSERT_NO_FATAL_FAILURE(startAndWaitForRunning(main));
+  HWND main = nullptr;
+  ASSERT_NO_FATAL_FAILURE(accelerateThrough(kNodeId, main));
   EXPECT_TRUE(waitUntil([&] { return routedIntoTheAdapter(*server); }, 10000))
       << "Wine's forward table does not send " << server->address << " into the virtual adapter";
   const ShownBytes upBefore = shownBytes(pageText(main, "#accdata_flowup"));
@@ -279,12 +275,8 @@ TEST_F(EndToEnd, AKilledProgramsRoutesStrandTheGameUntilTheNextStart) {
   {
     WorldProgram program(*world_);
     ASSERT_TRUE(program.started());
-    const HWND main = mainWindowWithLatencies();
-    ASSERT_NE(main, nullptr) << "no main window with every node's latency";
-    ASSERT_NE(node(kNodeId), nullptr);
-    ASSERT_NO_FATAL_FAILURE(chooseNode(main, *node(kNodeId)));
-    ASSERT_NO_FATAL_FAILURE(chooseGameAndVoice(main));
-    ASSERT_NO_FATAL_FAILURE(startAndWaitForRunning(main));
+    HWND main = nullptr;
+    ASSERT_NO_FATAL_FAILURE(accelerateThrough(kNodeId, main));
     ASSERT_TRUE(waitUntil([&] { return routedIntoTheAdapter(*server); }, 10000));
     const auto through = playGame(*server, 5);
     ASSERT_TRUE(through);
