@@ -79,8 +79,11 @@ world_start() {
     sleep 0.1
   done
 
+  # Emptied first: the background job opens it later, and the ready line of an
+  # earlier run must not be taken for this one's.
+  : >"$logfile"
   "$relay" --world "$KESTRO_WORLD_DATA" --client-ns "$KESTRO_WORLD_CLIENT_PID" \
-    --internet-ns "$KESTRO_WORLD_INTERNET_PID" --watch $$ >"$logfile" 2>&1 &
+    --internet-ns "$KESTRO_WORLD_INTERNET_PID" --watch $$ >>"$logfile" 2>&1 &
   KESTRO_WORLD_RELAY_PID=$!
   export KESTRO_WORLD_RELAY_PID
   local control=""
@@ -136,10 +139,13 @@ world_services() {
   service_address=$(world_member service)
   # nsenter itself, not a function in a subshell, so that the pid kept is the server's.
   local enter="--net=/proc/$KESTRO_WORLD_INTERNET_PID/ns/net"
+  # Emptied first, as the relay's log (world_start).
+  : >"$logfile"
+  : >"$nodelog"
   nsenter "$enter" -- "$tree/reference_service/kestro-reference-service" 80 \
-    "$KESTRO_WORLD_DATA" "$service_address" >"$logfile" 2>&1 &
+    "$KESTRO_WORLD_DATA" "$service_address" >>"$logfile" 2>&1 &
   KESTRO_SERVICE_PIDS+=($!)
-  nsenter "$enter" -- "$tree/reference_node/reference_node" --data "$KESTRO_WORLD_DATA" >"$nodelog" 2>&1 &
+  nsenter "$enter" -- "$tree/reference_node/reference_node" --data "$KESTRO_WORLD_DATA" >>"$nodelog" 2>&1 &
   KESTRO_SERVICE_PIDS+=($!)
   for _ in $(seq 100); do
     grep -q "^listening on $service_address:80$" "$logfile" && grep -q 'listening on' "$nodelog" && break
