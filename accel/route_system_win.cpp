@@ -1,6 +1,10 @@
 #include "accel/route_system_win.h"
 
 #include "accel/route_journal_win.h"
+#include "app/deployment_constants.h"
+#if !KESTRO_RELEASE
+#include "accel/route_mirror_win.h"
+#endif
 
 namespace kestro {
 namespace {
@@ -21,6 +25,16 @@ bool majorVersion(DWORD& major) {
   if (!GetVersionExW(&info)) return false;
   major = info.dwMajorVersion;
   return true;
+}
+
+// In a development build the test world's relay also applies the row to the
+// client namespace's table (Wine's own call changes nothing), and its answer is
+// the call's.
+DWORD mirrored([[maybe_unused]] bool add, [[maybe_unused]] const MIB_IPFORWARDROW& row, DWORD result) {
+#if !KESTRO_RELEASE
+  if (result == NO_ERROR) return mirrorRouteRow(add, row);
+#endif
+  return result;
 }
 
 }  // namespace
@@ -48,8 +62,8 @@ RouteSystem RouteSystem::real() {
   RouteSystem system;
   system.getAdaptersInfo = [](IP_ADAPTER_INFO* buffer, ULONG* size) { return GetAdaptersInfo(buffer, size); };
   if (const GetIpInterfaceEntryFn entry = interfaceEntryExport()) system.getIpInterfaceEntry = entry;
-  system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return CreateIpForwardEntry(row); };
-  system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return DeleteIpForwardEntry(row); };
+  system.createIpForwardEntry = [](MIB_IPFORWARDROW* row) { return mirrored(true, *row, CreateIpForwardEntry(row)); };
+  system.deleteIpForwardEntry = [](MIB_IPFORWARDROW* row) { return mirrored(false, *row, DeleteIpForwardEntry(row)); };
   system.windowsMajorVersion = majorVersion;
   system.journalRow = journalRoute;
   return system;

@@ -3,8 +3,9 @@
 // production values. In a development build the environment variables
 // KESTRO_SERVICE_URL and KESTRO_WEB_SITE may move the reference service (tests
 // run it on a free port or in the test world), KESTRO_PROBE_HOST_1 and _2 the
-// diagnosis probe hosts, and KESTRO_LINK_MONITOR_MS shortens the link
-// monitor's period; a release build ignores them.
+// diagnosis probe hosts, KESTRO_LINK_MONITOR_MS shortens the link monitor's
+// period, and KESTRO_WORLD_RELAY names the test world's relay, to which the
+// route mirror hands every route row; a release build ignores them.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,9 @@ std::wstring probeHostBaidu();
 // The link monitor's period: `builtIn` unless a development build is given a
 // positive whole number of milliseconds.
 uint32_t linkMonitorPeriodMs(uint32_t builtIn);
+// The test world relay's control channel ("127.0.0.1:<port>"); empty outside
+// the test world and always in a release build.
+std::wstring worldRelayControl();
 // The client version sent at login.
 int clientVersion();
 

@@ -119,7 +119,10 @@ KESTRO_SERVICE_PIDS=()
 start_services() {
   local program="$KESTRO_ROOT/build/${KESTRO_NATIVE_TREE:-native}/standins/reference_service/kestro-reference-service"
   local logfile="$KESTRO_ROOT/build/reference-service.log"
-  "$program" "${KESTRO_SERVICE_PORT:-0}" >"$logfile" 2>&1 &
+  # Emptied first: the background job opens it later, and the port of an
+  # earlier run must not be taken for this one's.
+  : >"$logfile"
+  "$program" "${KESTRO_SERVICE_PORT:-0}" >>"$logfile" 2>&1 &
   local pid=$!
   KESTRO_SERVICE_PIDS+=("$pid")
   local port=""

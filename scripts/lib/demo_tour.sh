@@ -2,7 +2,9 @@
 # in through the login window by itself, refreshes the node latencies, takes
 # the best node, a game and a voice application, accelerates (the traffic
 # view with its rates and chart), stops, and runs a diagnosis, with a
-# screenshot of each step. Elements are found by selector through the
+# screenshot of each step. In the test world the stand-in game plays against
+# its server before, during and after the acceleration; its reports land
+# beside the screenshots. Elements are found by selector through the
 # program's page query (kestro-page-query, development builds).
 # shellcheck shell=bash
 
@@ -61,6 +63,20 @@ shot() {
 }
 
 PAGE_QUERY="$KESTRO_ROOT/build/$(windows_test_tree)/tests/e2e/kestro-page-query.exe"
+GAME="$KESTRO_ROOT/build/$(windows_test_tree)/standins/game/kestro-stand-in-game.exe"
+
+# play_game SHOTS NAME ROUNDS: the stand-in game against the world's game
+# server, then the relay's count of that server's bytes (direct and through
+# the tunnel); both land in SHOTS/NAME.txt. Only in the test world.
+play_game() {
+  [ -n "${KESTRO_IN_WORLD:-}" ] || return 0
+  local server port
+  read -r server port < <(world_game_server)
+  {
+    "$KESTRO_ROOT/scripts/wine-run" "$GAME" "$server" "$port" --rounds "$3" 2>&1 | tr -d '\r'
+    echo "relay, traffic $server: $(relay_command "traffic $server")"
+  } | tee "$1/$2.txt"
+}
 
 # page_query CLASS SELECTOR: "text TAB left TAB top TAB right TAB bottom TAB
 # visible" of each match in the first visible window of CLASS.
@@ -170,16 +186,21 @@ demo_tour() {
   click_element KestroMainWindow "#voice1"
   sleep 0.5
   shot "$shots" 11-ready-to-start
+  # The game's own path to its server: slow and lossy.
+  play_game "$shots" 11-stand-in-game-direct 20
 
   # Start: each step of the progress table turns to done, then the traffic view.
   click_element KestroMainWindow "#btnstartacc"
   sleep 1
   shot "$shots" 12-starting
   if wait_until 60 page_visible KestroMainWindow "#accstatuscontainer"; then
-    sleep 3
+    # The game plays through the tunnel: its bytes are the traffic view's.
+    sleep 2
+    play_game "$shots" 13-stand-in-game-accelerated 60
+    sleep 2
     shot "$shots" 13-traffic-running
     # The rate chart after a quarter of a minute of traffic: both curves.
-    sleep 14
+    sleep 3
     click_element KestroMainWindow ".strip>[panel=panel-id6]"
     sleep 1.5
     shot "$shots" 14-traffic-chart
@@ -189,6 +210,7 @@ demo_tour() {
     wait_until 20 page_visible KestroMainWindow "#startacccontainer" || echo "the stop did not finish" >&2
     sleep 0.5
     shot "$shots" 15-stopped
+    play_game "$shots" 15-stand-in-game-after-stop 20
   else
     echo "the acceleration did not reach the traffic view" >&2
     shot "$shots" 13-acceleration-failed

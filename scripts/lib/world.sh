@@ -1,10 +1,12 @@
 # The test world: a "client" and an "internet" network namespace joined only by
 # the TUN devices that our relay serves (standins/relay). The program, Wine and
 # the display run in the client namespace, whose virtual adapter carries the
-# tunnel's address; the reference service, nodes and diagnosis probe hosts
-# listen on documentation addresses in the internet namespace. Nothing links
-# either namespace to the machine's own network, and the relay drops whatever
-# its table does not name. Needs root (unshare -n).
+# tunnel's address; the reference service, nodes, game servers and diagnosis
+# probe hosts listen on documentation addresses in the internet namespace.
+# Nothing links either namespace to the machine's own network, and the relay
+# drops whatever its table does not name. The program's route rows reach the
+# client namespace's table through the relay (KESTRO_WORLD_RELAY, development
+# builds). Needs root (unshare -n).
 # shellcheck shell=bash
 
 KESTRO_WORLD_DATA="$KESTRO_ROOT/standins/reference_service/world.json"
@@ -20,6 +22,25 @@ world_addresses() {
 d = json.load(open(sys.argv[1]))
 for h in d["world"]["hosts"]: print(h["ip"])
 for n in d["nodes"]: print(n["nodeip"])' "$KESTRO_WORLD_DATA" | sort -u
+}
+
+# world_game_server: "ip port" of the world's first game server (a host with
+# an echo port, which the reference node serves).
+world_game_server() {
+  python3 -c 'import json,sys
+for h in json.load(open(sys.argv[1]))["world"]["hosts"]:
+    if "echoport" in h:
+        print(h["ip"], h["echoport"]); break' "$KESTRO_WORLD_DATA"
+}
+
+# relay_command LINE: one command to the relay's control channel, from inside
+# the client namespace; prints its answer line.
+relay_command() {
+  (
+    exec 3<>"/dev/tcp/${KESTRO_RELAY_CONTROL%:*}/${KESTRO_RELAY_CONTROL##*:}"
+    printf '%s\n' "$1" >&3
+    head -n 1 <&3
+  )
 }
 
 # in_namespace PID COMMAND...: runs a command in the network namespace of PID.
@@ -58,8 +79,11 @@ world_start() {
     sleep 0.1
   done
 
+  # Emptied first: the background job opens it later, and the ready line of an
+  # earlier run must not be taken for this one's.
+  : >"$logfile"
   "$relay" --world "$KESTRO_WORLD_DATA" --client-ns "$KESTRO_WORLD_CLIENT_PID" \
-    --internet-ns "$KESTRO_WORLD_INTERNET_PID" --watch $$ >"$logfile" 2>&1 &
+    --internet-ns "$KESTRO_WORLD_INTERNET_PID" --watch $$ >>"$logfile" 2>&1 &
   KESTRO_WORLD_RELAY_PID=$!
   export KESTRO_WORLD_RELAY_PID
   local control=""
@@ -115,10 +139,13 @@ world_services() {
   service_address=$(world_member service)
   # nsenter itself, not a function in a subshell, so that the pid kept is the server's.
   local enter="--net=/proc/$KESTRO_WORLD_INTERNET_PID/ns/net"
+  # Emptied first, as the relay's log (world_start).
+  : >"$logfile"
+  : >"$nodelog"
   nsenter "$enter" -- "$tree/reference_service/kestro-reference-service" 80 \
-    "$KESTRO_WORLD_DATA" "$service_address" >"$logfile" 2>&1 &
+    "$KESTRO_WORLD_DATA" "$service_address" >>"$logfile" 2>&1 &
   KESTRO_SERVICE_PIDS+=($!)
-  nsenter "$enter" -- "$tree/reference_node/reference_node" --data "$KESTRO_WORLD_DATA" >"$nodelog" 2>&1 &
+  nsenter "$enter" -- "$tree/reference_node/reference_node" --data "$KESTRO_WORLD_DATA" >>"$nodelog" 2>&1 &
   KESTRO_SERVICE_PIDS+=($!)
   for _ in $(seq 100); do
     grep -q "^listening on $service_address:80$" "$logfile" && grep -q 'listening on' "$nodelog" && break

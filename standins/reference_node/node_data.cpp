@@ -23,6 +23,36 @@ bool isOwnAddress(const std::string& address) {
   return false;
 }
 
+bool readPort(const json& object, const char* name, uint16_t& port, std::string& error) {
+  const auto found = object.find(name);
+  if (found == object.end() || !found->is_number_integer()) return true;
+  const int64_t value = found->get<int64_t>();
+  if (value <= 0 || value > 65535) {
+    error = std::string(name) + " out of range: " + std::to_string(value);
+    return false;
+  }
+  port = static_cast<uint16_t>(value);
+  return true;
+}
+
+bool readGameServers(const json& document, NodeData& out, std::string& error) {
+  const auto world = document.find("world");
+  if (world == document.end() || !world->is_object()) return true;
+  const auto hosts = world->find("hosts");
+  if (hosts == world->end() || !hosts->is_array()) return true;
+  for (const json& host : *hosts) {
+    if (!host.is_object() || !host.contains("echoport")) continue;
+    NodeEndpoint server{textMember(host, {"ip"}), 0};
+    if (!readPort(host, "echoport", server.port, error)) return false;
+    if (server.port == 0 || !isOwnAddress(server.address)) {
+      error = "a game server needs a test-world address and a whole \"echoport\": \"" + server.address + "\"";
+      return false;
+    }
+    out.gameServers.push_back(server);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool parseNodeData(std::string_view text, NodeData& out, std::string& error) {
@@ -49,14 +79,7 @@ bool parseNodeData(std::string_view text, NodeData& out, std::string& error) {
     if (!node.is_object()) continue;
     NodeEndpoint endpoint;
     endpoint.address = textMember(node, {"nodeip", "ip"});
-    if (const auto port = node.find("nodeport"); port != node.end() && port->is_number_integer()) {
-      const int64_t value = port->get<int64_t>();
-      if (value <= 0 || value > 65535) {
-        error = "node port out of range: " + std::to_string(value);
-        return false;
-      }
-      endpoint.port = static_cast<uint16_t>(value);
-    }
+    if (!readPort(node, "nodeport", endpoint.port, error)) return false;
     if (!isOwnAddress(endpoint.address)) {
       error = "node address is neither loopback nor a test-world address: \"" + endpoint.address + "\"";
       return false;
@@ -67,7 +90,7 @@ bool parseNodeData(std::string_view text, NodeData& out, std::string& error) {
     }
     if (!known) out.endpoints.push_back(endpoint);
   }
-  return true;
+  return readGameServers(document, out, error);
 }
 
 }  // namespace kestro::refnode

@@ -20,12 +20,15 @@ struct NodeEndpoint {
 struct NodeData {
   std::map<std::string, std::string> passwords;  // user name -> password (UTF-8)
   std::vector<NodeEndpoint> endpoints;           // distinct address and port pairs
+  std::vector<NodeEndpoint> gameServers;         // echo services, TCP and UDP on one port
 };
 
 // Reads "accounts" (an array of objects, or an object keyed by user name) with
-// "username" and "password", and "nodes" with "nodeip" and "nodeport" (7000 when
-// absent). Other members are ignored. False with `error` set when the text is
-// not such a document or a node lies outside 127.0.0.0/8.
+// "username" and "password", "nodes" with "nodeip" and "nodeport" (7000 when
+// absent), and the game servers of the test world: the hosts of "world" that
+// give an "echoport". Other members are ignored. False with `error` set when
+// the text is not such a document or an address lies outside 127.0.0.0/8 and
+// the test world's documentation networks.
 bool parseNodeData(std::string_view text, NodeData& out, std::string& error);
 
 }  // namespace kestro::refnode

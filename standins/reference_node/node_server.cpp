@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "standins/posix/file_descriptor.h"
+#include "standins/reference_node/echo_server.h"
 #include "standins/reference_node/node_protocol.h"
 
 namespace kestro::refnode {
@@ -107,6 +108,15 @@ void acceptLoop(int listener, const NodeData& data, size_t bytesPerSecond, std::
 }  // namespace
 
 int runNodeServer(const NodeData& data, size_t bytesPerSecond) {
+  for (const NodeEndpoint& server : data.gameServers) {
+    std::string error;
+    if (!startEchoServer(server, error)) {
+      std::fprintf(stderr, "reference node: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("reference node: game server echoing on %s:%u\n", server.address.c_str(),
+                static_cast<unsigned>(server.port));
+  }
   std::vector<std::thread> listeners;
   for (const NodeEndpoint& endpoint : data.endpoints) {
     const int fd = openListener(endpoint);

@@ -75,6 +75,53 @@ std::optional<Address> addressArgument(const std::vector<std::string_view>& args
   return address;
 }
 
+// The prefix length of a contiguous mask; nothing for any other.
+std::optional<int> prefixLengthOf(Address mask) {
+  int length = 0;
+  while (length < 32 && (mask & (0x80000000u >> length)) != 0) ++length;
+  const Address contiguous = length == 0 ? 0 : ~Address(0) << (32 - length);
+  if (mask != contiguous) return std::nullopt;
+  return length;
+}
+
+std::optional<uint32_t> parseWhole(std::string_view text) {
+  uint32_t value = 0;
+  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (failure != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// "route add|delete <destination> mask <mask> via <gateway> if <index> metric <n>".
+std::optional<std::string> parseRoute(const std::vector<std::string_view>& args, RouteChange& route) {
+  constexpr char kUsage[] = "usage: route add|delete <destination> mask <mask> via <gateway> if <index> metric <n>";
+  if (args.size() != 11 || (args[1] != "add" && args[1] != "delete") || args[3] != "mask" || args[5] != "via" ||
+      args[7] != "if" || args[9] != "metric") {
+    return kUsage;
+  }
+  route.add = args[1] == "add";
+  const auto destination = parseAddress(args[2]);
+  const auto mask = parseAddress(args[4]);
+  const auto gateway = parseAddress(args[6]);
+  const auto index = parseWhole(args[8]);
+  const auto metric = parseWhole(args[10]);
+  if (!destination) return "bad destination " + std::string(args[2]);
+  if (!mask) return "bad mask " + std::string(args[4]);
+  if (!gateway) return "bad gateway " + std::string(args[6]);
+  if (!index || *index == 0) return "bad interface index " + std::string(args[8]);
+  if (!metric) return "bad metric " + std::string(args[10]);
+  const auto length = prefixLengthOf(*mask);
+  if (!length) return "bad mask " + std::string(args[4]) + ": its one bits do not come first";
+  if ((*destination & ~*mask) != 0) {
+    return "destination " + std::string(args[2]) + " has bits outside its mask " + std::string(args[4]);
+  }
+  route.destination = *destination;
+  route.prefixLength = *length;
+  route.gateway = *gateway;
+  route.interfaceIndex = *index;
+  route.metric = *metric;
+  return std::nullopt;
+}
+
 }  // namespace
 
 Figures FigureChanges::appliedTo(Figures figures) const {
@@ -93,12 +140,18 @@ std::variant<Command, std::string> parseCommand(std::string_view line) {
   if (verb == "count" || verb == "cut") {
     command.kind = verb == "count" ? Command::Kind::Count : Command::Kind::Cut;
     if (args.size() != 1) return "usage: " + std::string(verb);
+  } else if (verb == "traffic" && args.size() == 1) {
+    command.kind = Command::Kind::TunnelTraffic;
+  } else if (verb == "route") {
+    command.kind = Command::Kind::Route;
+    if (auto bad = parseRoute(args, command.route)) return *bad;
   } else if (verb == "show" && args.size() == 2 && args[1] == "tunnel") {
     command.kind = Command::Kind::ShowTunnel;
-  } else if (verb == "kill" || verb == "revive" || verb == "show") {
+  } else if (verb == "kill" || verb == "revive" || verb == "show" || verb == "traffic") {
     command.kind = verb == "kill"     ? Command::Kind::Kill
                    : verb == "revive" ? Command::Kind::Revive
-                                      : Command::Kind::Show;
+                   : verb == "show"   ? Command::Kind::Show
+                                      : Command::Kind::AddressTraffic;
     const auto address = addressArgument(args, error);
     if (!address) return error;
     if (args.size() != 2) return "usage: " + std::string(verb) + " <ip>";
@@ -124,6 +177,12 @@ std::string formatFraction(double value) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
   return std::string(text, result.ptr);
+}
+
+std::string describeRoute(const RouteChange& route) {
+  return formatAddress(route.destination) + "/" + std::to_string(route.prefixLength) + " via " +
+         formatAddress(route.gateway) + " if " + std::to_string(route.interfaceIndex) + " metric " +
+         std::to_string(route.metric);
 }
 
 }  // namespace kestro::relay

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <linux/if.h>
 #include <linux/if_tun.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -90,8 +92,21 @@ int openControlListener(uint16_t& port, std::string& error) {
   return fd;
 }
 
+// A netlink socket belongs to the namespace it was made in: opened in the
+// client's, it changes that namespace's routes alone.
+int openRouteSocket(std::string& error) {
+  const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+  const timeval patience{2, 0};
+  if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience) != 0) {
+    error = std::string("cannot open the client namespace's routing table: ") + std::strerror(errno);
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 void closeDevices(Devices& devices) {
-  for (int* fd : {&devices.clientWan, &devices.internetWan, &devices.adapter, &devices.control}) {
+  for (int* fd : {&devices.clientWan, &devices.internetWan, &devices.adapter, &devices.control, &devices.routes}) {
     if (*fd >= 0) close(*fd);
     *fd = -1;
   }
@@ -113,7 +128,8 @@ bool openDevices(pid_t clientProcess, pid_t internetProcess, Devices& out, std::
           [&](std::string& failure) {
             return (out.clientWan = openTun("wan0", clientProcess, failure)) >= 0 &&
                    (out.adapter = openTun("vadapter", clientProcess, failure)) >= 0 &&
-                   (out.control = openControlListener(out.controlPort, failure)) >= 0;
+                   (out.control = openControlListener(out.controlPort, failure)) >= 0 &&
+                   (out.routes = openRouteSocket(failure)) >= 0;
           },
           error) &&
       inNamespaceOf(

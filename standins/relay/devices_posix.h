@@ -1,5 +1,5 @@
 // The relay's file descriptors, each made in the network namespace it belongs
-// to: the three TUN devices and the control listener.
+// to: the three TUN devices, the control listener and the routing table.
 #pragma once
 
 #include <sys/types.h>
@@ -14,6 +14,7 @@ struct Devices {
   int internetWan = -1;  // "wan0" in the internet's namespace
   int adapter = -1;      // "vadapter" in the client's namespace
   int control = -1;      // TCP listener on 127.0.0.1 in the client's namespace
+  int routes = -1;       // netlink socket to the client namespace's routing table
   uint16_t controlPort = 0;
 };
 

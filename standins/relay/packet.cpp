@@ -7,8 +7,6 @@ namespace {
 
 constexpr uint8_t kEchoRequest = 8;
 constexpr uint8_t kEchoReply = 0;
-constexpr uint8_t kTcpSyn = 0x02;
-constexpr uint8_t kTcpAck = 0x10;
 constexpr size_t kIpv4MinimumHeader = 20;
 constexpr size_t kIcmpEchoHeader = 8;
 
@@ -47,14 +45,13 @@ std::optional<Ipv4Header> parseIpv4(std::span<const uint8_t> packet) {
   return header;
 }
 
-std::optional<uint16_t> tcpSynPort(std::span<const uint8_t> packet, const Ipv4Header& header) {
+std::optional<TcpSegment> tcpSegment(std::span<const uint8_t> packet, const Ipv4Header& header) {
   const bool firstFragment = (read16(packet, 6) & 0x1fff) == 0;
   if (header.protocol != kProtocolTcp || !firstFragment || header.totalLength < header.headerLength + 14) {
     return std::nullopt;
   }
-  const uint8_t flags = packet[header.headerLength + 13];
-  if ((flags & (kTcpSyn | kTcpAck)) != kTcpSyn) return std::nullopt;
-  return read16(packet, header.headerLength + 2);
+  return TcpSegment{read16(packet, header.headerLength), read16(packet, header.headerLength + 2),
+                    packet[header.headerLength + 13]};
 }
 
 uint16_t internetChecksum(std::span<const uint8_t> bytes) {

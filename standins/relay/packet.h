@@ -27,8 +27,23 @@ struct Ipv4Header {
 // Nothing unless the bytes start with a well-formed IPv4 header.
 std::optional<Ipv4Header> parseIpv4(std::span<const uint8_t> packet);
 
-// The destination port of a TCP SYN without ACK; nothing for any other packet.
-std::optional<uint16_t> tcpSynPort(std::span<const uint8_t> packet, const Ipv4Header& header);
+inline constexpr uint8_t kTcpFin = 0x01;
+inline constexpr uint8_t kTcpSyn = 0x02;
+inline constexpr uint8_t kTcpRst = 0x04;
+inline constexpr uint8_t kTcpAck = 0x10;
+
+struct TcpSegment {
+  uint16_t sourcePort = 0;
+  uint16_t destinationPort = 0;
+  uint8_t flags = 0;
+  // A connection's first packet: SYN without ACK.
+  bool opens() const { return (flags & (kTcpSyn | kTcpAck)) == kTcpSyn; }
+  // FIN or RST: the connection is ending.
+  bool closes() const { return (flags & (kTcpFin | kTcpRst)) != 0; }
+};
+
+// The ports and flags of a TCP segment (the first fragment); nothing for any other packet.
+std::optional<TcpSegment> tcpSegment(std::span<const uint8_t> packet, const Ipv4Header& header);
 
 // The one's-complement sum of RFC 1071 over the bytes.
 uint16_t internetChecksum(std::span<const uint8_t> bytes);

@@ -14,6 +14,7 @@
 #include "standins/relay/devices_posix.h"
 #include "standins/relay/relay.h"
 #include "standins/relay/relay_loop_posix.h"
+#include "standins/relay/route_table_posix.h"
 #include "standins/relay/world.h"
 
 namespace {
@@ -73,7 +74,14 @@ int main(int argc, char** argv) {
 
   kestro::relay::Devices devices;
   if (!kestro::relay::openDevices(*clientProcess, *internetProcess, devices, error)) return fail(error);
-  kestro::relay::Relay relay(std::move(world), seed);
+  // Each row the program creates or deletes, and its outcome, goes to the log.
+  const auto routes = [fd = devices.routes](const kestro::relay::RouteChange& route) {
+    const auto refused = kestro::relay::applyRoute(fd, route);
+    std::fprintf(stderr, "relay: route %s %s: %s\n", route.add ? "add" : "delete",
+                 kestro::relay::describeRoute(route).c_str(), refused ? refused->c_str() : "ok");
+    return refused;
+  };
+  kestro::relay::Relay relay(std::move(world), seed, routes);
   std::printf("relay ready control 127.0.0.1:%u\n", static_cast<unsigned>(devices.controlPort));
   std::fflush(stdout);
   return kestro::relay::runRelay(relay, devices, watched);

@@ -17,7 +17,7 @@ std::optional<Time> Wire::decide(const Figures& figures, Address address, Direct
   const bool lost = uniform() < figures.lossRate;
   Time delay = oneWay(figures);
   if (direction == Direction::RoundTrip) delay += oneWay(figures);
-  if (lost && direction != Direction::ToClient) return std::nullopt;
+  if (lost && direction != Direction::ToClient && direction != Direction::TunnelToClient) return std::nullopt;
   Time& last = lastDue_[{address, direction}];
   last = std::max(now + delay, last);
   return last;

@@ -16,9 +16,11 @@ namespace kestro::relay {
 using Time = std::chrono::microseconds;  // since any fixed start
 
 enum class Direction {
-  ToInternet,  // one way, may be lost
-  ToClient,    // one way, never lost
-  RoundTrip,   // both ways at once (the gateway's echo), may be lost
+  ToInternet,        // one way, may be lost
+  ToClient,          // one way, never lost
+  RoundTrip,         // both ways at once (the gateway's echo), may be lost
+  TunnelToInternet,  // one way through the tunnel's node, may be lost
+  TunnelToClient,    // one way back through the node, never lost
 };
 
 inline constexpr uint64_t kDefaultSeed = 20260101;

@@ -21,9 +21,9 @@ bool readMilliseconds(const json& object, const char* name, int& value, std::str
   return true;
 }
 
-bool readEntry(const json& object, Entry& entry, std::string& error) {
-  if (!readMilliseconds(object, "latencyms", entry.figures.latencyMs, error) ||
-      !readMilliseconds(object, "jitterms", entry.figures.jitterMs, error)) {
+bool readFigures(const json& object, Figures& figures, std::string& error) {
+  if (!readMilliseconds(object, "latencyms", figures.latencyMs, error) ||
+      !readMilliseconds(object, "jitterms", figures.jitterMs, error)) {
     return false;
   }
   if (const auto loss = object.find("lossrate"); loss != object.end()) {
@@ -31,7 +31,23 @@ bool readEntry(const json& object, Entry& entry, std::string& error) {
       error = "\"lossrate\" must be a number from 0 to 1";
       return false;
     }
-    entry.figures.lossRate = loss->get<double>();
+    figures.lossRate = loss->get<double>();
+  }
+  return true;
+}
+
+bool readEntry(const json& object, Entry& entry, std::string& error) {
+  if (!readFigures(object, entry.figures, error)) return false;
+  if (const auto fromNode = object.find("fromnode"); fromNode != object.end()) {
+    entry.fromNode.emplace();
+    if (!fromNode->is_object()) {
+      error = "\"fromnode\" must be an object of figures";
+      return false;
+    }
+    if (!readFigures(*fromNode, *entry.fromNode, error)) {
+      error = "fromnode: " + error;
+      return false;
+    }
   }
   if (const auto dead = object.find("dead"); dead != object.end()) {
     if (!dead->is_boolean()) {
@@ -75,7 +91,8 @@ bool readList(const json& list, const char* what, const char* addressMember, Wor
     if (!nodes) entry.tunnelPorts.clear();
     auto [known, added] = out.entries.try_emplace(*address, entry);
     if (added) continue;
-    if (known->second.figures != entry.figures || known->second.dead != entry.dead) {
+    if (known->second.figures != entry.figures || known->second.fromNode != entry.fromNode ||
+        known->second.dead != entry.dead) {
       error = formatAddress(*address) + " is listed twice with different figures";
       return false;
     }
@@ -112,6 +129,12 @@ std::string formatAddress(Address address) {
          std::to_string((address >> 8) & 0xff) + "." + std::to_string(address & 0xff);
 }
 
+Figures throughNode(const Figures& node, const Entry& host) {
+  const Figures& far = host.fromNode.value_or(host.figures);
+  return Figures{node.latencyMs + far.latencyMs, node.jitterMs + far.jitterMs,
+                 1 - (1 - node.lossRate) * (1 - far.lossRate)};
+}
+
 bool parseWorld(std::string_view text, World& out, std::string& error) {
   out = {};
   const json document = json::parse(text, nullptr, false);
@@ -124,10 +147,12 @@ bool parseWorld(std::string_view text, World& out, std::string& error) {
       error = "\"world\" is not an object";
       return false;
     }
-    if (const auto gateway = world->find("gateway"); gateway != world->end()) {
-      out.gateway = gateway->is_string() ? parseAddress(gateway->get<std::string>()) : std::nullopt;
-      if (!out.gateway) {
-        error = "\"gateway\" is not an IPv4 address";
+    for (const auto& [name, address] : {std::pair{"gateway", &out.gateway}, std::pair{"adapter", &out.adapter}}) {
+      const auto member = world->find(name);
+      if (member == world->end()) continue;
+      *address = member->is_string() ? parseAddress(member->get<std::string>()) : std::nullopt;
+      if (!*address) {
+        error = std::string("\"") + name + "\" is not an IPv4 address";
         return false;
       }
     }

@@ -29,19 +29,28 @@ struct Figures {
 
 struct Entry {
   Figures figures;
+  // The path from the nodes to a host, taken by what the tunnel carries to it;
+  // nothing when the nodes are as far from it as the client is.
+  std::optional<Figures> fromNode;
   bool dead = false;
   std::vector<uint16_t> tunnelPorts;  // a node's ports; empty for a plain host
 };
 
 struct World {
   std::optional<Address> gateway;  // the tunnel's far end, answered on the adapter
+  std::optional<Address> adapter;  // the virtual adapter's address: replies to it go back through the tunnel
   std::map<Address, Entry> entries;
 };
 
-// Reads "world" ("gateway", "hosts" with "ip") and "nodes" (with "nodeip" and
-// "nodeport"); each host and node may give "latencyms", "jitterms", "lossrate"
-// and "dead". Other members are ignored. False with `error` set when the text is
-// not such a document.
+// The figures of a path through a node to a host: the node's and the host's
+// from the node, one after the other.
+Figures throughNode(const Figures& node, const Entry& host);
+
+// Reads "world" ("gateway", "adapter", "hosts" with "ip") and "nodes" (with
+// "nodeip" and "nodeport"); each host and node may give "latencyms", "jitterms",
+// "lossrate" and "dead", a host also "fromnode" (an object of the first three).
+// Other members are ignored. False with `error` set when the text is not such a
+// document.
 bool parseWorld(std::string_view text, World& out, std::string& error);
 
 }  // namespace kestro::relay

@@ -4,9 +4,12 @@
 #include <ws2tcpip.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "accel/tunnel_interface.h"
+#include "accel/world_relay_win.h"
 #include "app/window_messages.h"
 
 namespace viadex {
@@ -119,14 +122,35 @@ void postInfo(HWND window, int kind, const std::string& text) {
   }
 }
 
-// Counts what the node streams, sends a keep-alive and reports the totals once
-// a second, until the stop event fires, the node closes the connection or the
-// node has sent nothing for the silence time-out (the path to it is gone).
+struct TunnelCounts {
+  uint32_t received = 0;
+  uint32_t sent = 0;
+};
+
+// The bytes the test world's relay carried through this tunnel ("traffic":
+// "ok up sent <n> received <n>"); nothing when it could not be asked.
+std::optional<TunnelCounts> relayCounts() {
+  const auto answer = kestro::askWorldRelay("traffic");
+  char state[8] = {};
+  unsigned long long sent = 0, received = 0;
+  if (!answer || std::sscanf(answer->c_str(), "ok %7s sent %llu received %llu", state, &sent, &received) != 3) {
+    return std::nullopt;
+  }
+  return TunnelCounts{static_cast<uint32_t>(received), static_cast<uint32_t>(sent)};
+}
+
+// Reads what the node streams (its silence means the path to it is gone),
+// sends a keep-alive and reports the counters once a second, until the stop
+// event fires, the node closes the connection or the node has sent nothing for
+// the silence time-out. In the test world the counters are the bytes that
+// crossed the tunnel, as its relay counted them; elsewhere no packet crosses
+// it, and they are the bytes of the connection to the node.
 void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t received) {
   WSAEVENT network = WSACreateEvent();
   WSAEventSelect(connection, network, FD_READ | FD_CLOSE);
   const HANDLE waits[2] = {settings.stopEvent, network};
   uint32_t sent = 0;
+  TunnelCounts carried;
   char buffer[16384];
   char keepAlive[kKeepAliveBytes];
   std::memset(keepAlive, 'k', sizeof(keepAlive));
@@ -156,7 +180,9 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
     if (GetTickCount64() >= nextReport) {
       const int out = send(connection, keepAlive, sizeof(keepAlive), 0);
       if (out > 0) sent += static_cast<uint32_t>(out);
-      PostMessageA(settings.window, kestro::WM_TUNNEL_TRAFFIC, received, static_cast<LPARAM>(sent));
+      if (settings.countsFromRelay) carried = relayCounts().value_or(carried);
+      const TunnelCounts reported = settings.countsFromRelay ? carried : TunnelCounts{received, sent};
+      PostMessageA(settings.window, kestro::WM_TUNNEL_TRAFFIC, reported.received, static_cast<LPARAM>(reported.sent));
       nextReport += 1000;
       if (GetTickCount64() - lastHeard > settings.silenceTimeoutMs) open = false;
     }

@@ -23,6 +23,8 @@ struct TunnelSettings {
   std::string adapterMask;
   DWORD connectTimeoutMs = 20000;
   DWORD silenceTimeoutMs = 8000;
+  // In the test world: the counters are the bytes its relay carried through the tunnel.
+  bool countsFromRelay = false;
 };
 
 // Returns when the tunnel has ended; failures were posted as WM_TUNNEL_ERROR.

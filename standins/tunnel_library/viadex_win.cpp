@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "accel/tunnel_interface.h"
+#include "app/deployment.h"
 #include "app/window_messages.h"
 #include "standins/tunnel_library/tunnel_session_win.h"
 
@@ -85,6 +86,7 @@ extern "C" __declspec(dllexport) int __cdecl starttunnel(void* window, const cha
   settings.adapterMask = iniText(ini, "Mask", "255.255.255.248");
   settings.connectTimeoutMs = GetPrivateProfileIntA("tunnel", "ConnectTimeoutMs", 20000, ini.c_str());
   settings.silenceTimeoutMs = GetPrivateProfileIntA("tunnel", "SilenceTimeoutMs", 8000, ini.c_str());
+  settings.countsFromRelay = !kestro::worldRelayControl().empty();
   viadex::runTunnel(settings);
   CloseHandle(stopEvent);
   return 0;

@@ -4,19 +4,14 @@
 // it, and the virtual adapter carrying the tunnel's address.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <set>
 
 #include "accel/acceleration_texts.h"
 #include "accel/tunnel_errors.h"
 #include "app/settings_store_win.h"
 #include "base/text_convert.h"
 #include "tests/accel/accel_test_support_win.h"
-#include "tests/e2e/world_program_win.h"
+#include "tests/e2e/end_to_end_fixture_win.h"
 #include "tests/support/registry_values_win.h"
 #include "tests/support/ui_driver_win.h"
 
@@ -25,111 +20,8 @@ namespace {
 
 using namespace kestro::test;
 
-struct WorldNode {
-  int id = 0;
-  std::wstring name;
-  std::string address;
-  int latencyMs = 0;
-  bool dead = false;
-  bool lossy = false;  // a lost echo weighs 999 ms in its latency
-};
-
-std::vector<WorldNode> worldNodes(const TestWorld& world) {
-  std::ifstream in(std::filesystem::path(hostPath(world.dataFile)));
-  const nlohmann::json data = nlohmann::json::parse(in, nullptr, false);
-  std::vector<WorldNode> nodes;
-  if (data.is_discarded()) return nodes;
-  for (const auto& node : data["nodes"]) {
-    nodes.push_back({node.value("nid", 0), fromUtf8(node.value("nodename", "")), node.value("nodeip", ""),
-                     node.value("latencyms", 0), node.value("dead", false), node.value("lossrate", 0.0) > 0.0});
-  }
-  return nodes;
-}
-
 // The bytes of a traffic figure such as "12.5千字节(KB)", as a number.
 double figure(const std::wstring& text) { return std::wcstod(text.c_str(), nullptr); }
-
-class EndToEnd : public testing::Test {
- protected:
-  void SetUp() override {
-    world_ = testWorld();
-    if (!world_) GTEST_SKIP() << "no test world in this run (see scripts/test's summary for the reason)";
-    nodes_ = worldNodes(*world_);
-    ASSERT_FALSE(nodes_.empty()) << "cannot read " << world_->dataFile;
-    deleteSettingsKey();
-  }
-  void TearDown() override {
-    // The relay outlives the case: what a case changed goes back.
-    for (const std::string& address : killed_) relayCommand("revive " + address);
-    if (world_) relayCommand("gateway follow");
-    deleteSettingsKey();
-  }
-
-  // Logs in, opens the node tab and waits until every node has its latency.
-  HWND mainWindowWithLatencies() {
-    const HWND main = logInAsDemoUser();
-    if (main == nullptr) return nullptr;
-    const auto measured = [&] {
-      for (const WorldNode& node : nodes_) {
-        if (pageText(main, "#latency" + std::to_string(node.id)).empty()) return false;
-      }
-      return true;
-    };
-    if (!clickElement(main, "#nodepanel", [&] { return pageItem(main, "#latency" + std::to_string(nodes_[0].id)).has_value(); })) {
-      return nullptr;
-    }
-    if (!waitUntil(measured, 90000)) return nullptr;
-    return main;
-  }
-
-  // The automatic node choice, then the game and the voice application.
-  // The automatic choice (104 on a quiet machine; the measured latencies
-  // decide), kept in chosen_; then the game and the voice application.
-  void chooseBestNodeGameAndVoice(HWND main) {
-    ASSERT_TRUE(clickElement(main, "#btnautonode", [&] { return pageText(main, "#txtcurrentnode") != L"未选择"; }));
-    const std::wstring name = pageText(main, "#txtcurrentnode");
-    chosen_ = nullptr;
-    for (const WorldNode& node : nodes_) {
-      if (node.name == name) chosen_ = &node;
-    }
-    ASSERT_NE(chosen_, nullptr) << toUtf8(name);
-    ASSERT_NO_FATAL_FAILURE(chooseGameAndVoice(main));
-  }
-
-  void chooseGameAndVoice(HWND main) {
-    ASSERT_TRUE(clickElement(main, "#gamepanel", [&] { return pageItem(main, "#game1001").has_value(); }));
-    ASSERT_TRUE(clickElement(main, "#game1001", [&] { return pageText(main, "#txtcurrentgame") != L"未选择"; }));
-    ASSERT_TRUE(clickElement(main, "#voicepanel", [&] { return pageVisible(main, "#voice1"); }));
-    ASSERT_TRUE(clickElement(main, "#voice1", [&] { return pageText(main, "#txtcurrentvoice") == L"多玩YY"; }));
-  }
-
-  // The status pictures of the progress table's step rows, in order.
-  std::vector<std::wstring> stepPictures(HWND main) {
-    std::vector<std::wstring> pictures;
-    for (const PageItem& image : queryPage(main, "#acctable img")) {
-      if (image.src != L"ARROW.PNG") pictures.push_back(image.src);
-    }
-    return pictures;
-  }
-
-  bool runningView(HWND main) { return pageVisible(main, "#accstatuscontainer"); }
-  bool idleView(HWND main) { return pageVisible(main, "#startacccontainer") && !runningView(main); }
-
-  void startAndWaitForRunning(HWND main) {
-    ASSERT_TRUE(clickElement(main, "#btnstartacc", [&] { return pageVisible(main, "#accingcontainer") || runningView(main); }));
-    ASSERT_TRUE(waitUntil([&] { return runningView(main); }, 60000)) << "the acceleration never ran";
-  }
-
-  void cut(const std::string& address) {
-    killed_.push_back(address);
-    EXPECT_EQ(relayCommand("kill " + address), "ok");
-  }
-
-  std::optional<TestWorld> world_;
-  std::vector<WorldNode> nodes_;
-  std::vector<std::string> killed_;
-  const WorldNode* chosen_ = nullptr;
-};
 
 TEST_F(EndToEnd, AWholeAcceleration) {
   WorldProgram program(*world_);
@@ -219,12 +111,7 @@ TEST_F(EndToEnd, ADeadNodeEndsInTheNoConnectionRow) {
     if (node.dead && dead == nullptr) dead = &node;
   }
   ASSERT_NE(dead, nullptr);
-  const std::string row = "tr[value=\"" + std::to_string(dead->id) + "\"]";
-  ASSERT_TRUE(clickElement(main, row, [&] {
-    const auto item = pageItem(main, row);
-    return item && (item->state & htmlayout::STATE_CURRENT) != 0;
-  }));
-  ASSERT_TRUE(clickElement(main, "#btnchecknode", [&] { return pageText(main, "#txtcurrentnode") == dead->name; }));
+  ASSERT_NO_FATAL_FAILURE(chooseNode(main, *dead));
   ASSERT_NO_FATAL_FAILURE(chooseGameAndVoice(main));
 
   ASSERT_TRUE(clickElement(main, "#btnstartacc", [&] { return pageVisible(main, "#accingcontainer"); }));

@@ -95,6 +95,7 @@ WorldProgram::WorldProgram(const TestWorld& world, const std::map<std::string, s
                                                   {"KESTRO_WEB_SITE", world.webSite},
                                                   {"KESTRO_PROBE_HOST_1", world.probeHost1},
                                                   {"KESTRO_PROBE_HOST_2", world.probeHost2},
+                                                  {"KESTRO_WORLD_RELAY", world.relayControl},
                                                   {"KESTRO_LINK_MONITOR_MS", ""}};
   for (const auto& [name, value] : environment) variables[name] = value;
   for (const auto& [name, value] : variables) {

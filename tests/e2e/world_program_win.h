@@ -37,7 +37,8 @@ bool clickElement(HWND window, const std::string& selector, const std::function<
 bool fillBox(HWND window, const std::string& selector, const std::string& text);
 
 // Kestro.exe started from a fresh copy of the program folder, with the
-// world's addresses in its environment; ended (by its handle) when it goes.
+// world's addresses in its environment (its relay too, for the route mirror
+// and the tunnel library's counters); ended (by its handle) when it goes.
 class WorldProgram {
  public:
   // `ini` replaces values of the stand-in tunnel library's Viadex.ini;

@@ -14,9 +14,10 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr char kWorld[] = R"({
-  "world": {"gateway": "203.0.113.249",
+  "world": {"gateway": "203.0.113.249", "adapter": "203.0.113.250",
             "hosts": [{"ip": "192.0.2.53", "latencyms": 32}, {"ip": "192.0.2.54", "latencyms": 10, "jitterms": 20},
-                      {"ip": "192.0.2.55", "lossrate": 0.25}, {"ip": "192.0.2.56", "dead": true}]},
+                      {"ip": "192.0.2.55", "lossrate": 0.25}, {"ip": "192.0.2.56", "dead": true},
+                      {"ip": "192.0.2.57", "latencyms": 160, "lossrate": 0.5, "fromnode": {"latencyms": 20}}]},
   "nodes": [{"nodeip": "198.51.100.11", "nodeport": 18501, "latencyms": 23},
             {"nodeip": "198.51.100.12", "latencyms": 45, "lossrate": 0.5}]
 })";
@@ -48,15 +49,19 @@ Bytes between(Port from, const char* remote, Bytes payload = {}) {
   return from == Port::ClientWan ? ipv4(kClient, remote, 17, payload) : ipv4(remote, kClient, 17, payload);
 }
 
-Bytes tcp(const char* source, const char* destination, uint16_t port, uint8_t flags) {
+Bytes tcp(const char* source, uint16_t sourcePort, const char* destination, uint16_t destinationPort, uint8_t flags) {
   Bytes segment(20);
-  segment[0] = 0xc3;  // source port 50000
-  segment[1] = 0x50;
-  segment[2] = static_cast<uint8_t>(port >> 8);
-  segment[3] = static_cast<uint8_t>(port);
+  segment[0] = static_cast<uint8_t>(sourcePort >> 8);
+  segment[1] = static_cast<uint8_t>(sourcePort);
+  segment[2] = static_cast<uint8_t>(destinationPort >> 8);
+  segment[3] = static_cast<uint8_t>(destinationPort);
   segment[12] = 0x50;
   segment[13] = flags;
   return ipv4(source, destination, kProtocolTcp, segment);
+}
+
+Bytes tcp(const char* source, const char* destination, uint16_t port, uint8_t flags) {
+  return tcp(source, 50000, destination, port, flags);
 }
 
 Bytes echoRequest(const char* destination, Bytes payload = {'a', 'b', 'c'}) {
@@ -92,7 +97,7 @@ class RelayTest : public testing::Test {
     return out;
   }
   void openTunnel(const char* node, uint16_t port) {
-    relay_.receive(Port::ClientWan, tcp(kClient, node, port, 0x02), Time(0));
+    relay_.receive(Port::ClientWan, tcp(kClient, node, port, kTcpSyn), Time(0));
     drain();
   }
   // One echo request to the gateway, a second after the last one.
@@ -128,7 +133,7 @@ TEST_F(RelayTest, PacketCrossesAfterHalfTheRoundTrip) {
     EXPECT_EQ(out[0].due, milliseconds(116));
     EXPECT_EQ(out[0].packet, c.packet);
   }
-  EXPECT_EQ(relay_.answer("count"), "ok forwarded 2 dropped 0 echoes 0");
+  EXPECT_EQ(relay_.answer("count"), "ok forwarded 2 dropped 0 echoes 0 carried 0");
 }
 
 TEST_F(RelayTest, JitterStaysWithinHalfEitherWay) {
@@ -200,7 +205,7 @@ TEST_F(RelayTest, UnknownDeadAndNonIpv4AreDroppedBothWays) {
   };
   for (const auto& c : dropped) relay_.receive(c.from, c.packet, Time(0));
   EXPECT_TRUE(drain().empty());
-  EXPECT_EQ(relay_.answer("count"), "ok forwarded 0 dropped 8 echoes 0");
+  EXPECT_EQ(relay_.answer("count"), "ok forwarded 0 dropped 8 echoes 0 carried 0");
 
   EXPECT_EQ(relay_.answer("kill 192.0.2.53"), "ok");
   relay_.receive(Port::InternetWan, ipv4("192.0.2.53", kClient, 17, {}), Time(0));
@@ -208,7 +213,7 @@ TEST_F(RelayTest, UnknownDeadAndNonIpv4AreDroppedBothWays) {
   EXPECT_EQ(relay_.answer("revive 192.0.2.56"), "ok");
   relay_.receive(Port::ClientWan, ipv4(kClient, "192.0.2.56", 17, {}), Time(0));
   EXPECT_EQ(drain().size(), 1u);
-  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 9 echoes 0");
+  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 9 echoes 0 carried 0");
 }
 
 TEST_F(RelayTest, OnlyASynToTheNodesPortOpensTheTunnel) {
@@ -244,7 +249,7 @@ TEST_F(RelayTest, GatewayEchoReplyBytes) {
                           0x17, 0xcb, 0x00, 0x71, 0xf9, 0xcb, 0x00, 0x71, 0xfa, 0x00, 0x00,
                           0x29, 0x62, 0x12, 0x34, 0x00, 0x07, 0x61, 0x62, 0x63};
   EXPECT_EQ(out[0].packet, expected);
-  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 0 echoes 1");
+  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 0 echoes 1 carried 0");
 
   const Bytes longer = *echoReplyFrom(echoRequest(kGateway, Bytes(1400, 0xa5)), at(kGateway));
   EXPECT_EQ(internetChecksum(std::span(longer).first(20)), 0);
@@ -280,7 +285,125 @@ TEST_F(RelayTest, GatewayAnswersOnlyForALiveTunnelWithItsFigures) {
   EXPECT_EQ(echoDelay(), std::nullopt);
   EXPECT_EQ(relay_.answer("revive 198.51.100.11"), "ok");
   EXPECT_EQ(echoDelay(), milliseconds(40));
-  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 4 echoes 5");
+  EXPECT_EQ(relay_.answer("count"), "ok forwarded 1 dropped 4 echoes 5 carried 0");
+}
+
+// 192.0.2.57 is 160 ms away directly and 20 ms from the nodes; node
+// 198.51.100.11 is 23 ms away: through the tunnel 43 ms, 21.5 each way.
+TEST_F(RelayTest, TheTunnelCarriesTheAdaptersPacketsThroughItsNodeWhileItsConnectionIsOpen) {
+  const Bytes out = ipv4(kAdapter, "192.0.2.57", 17, {1, 2, 3});
+  const Bytes back = ipv4("192.0.2.57", kAdapter, 17, {4, 5, 6, 7});
+  relay_.receive(Port::Adapter, out, Time(0));
+  relay_.receive(Port::InternetWan, back, Time(0));
+  EXPECT_TRUE(drain().empty()) << "no tunnel yet";
+
+  openTunnel("198.51.100.11", 18501);
+  EXPECT_EQ(relay_.answer("traffic"), "ok up sent 0 received 0");
+  relay_.receive(Port::Adapter, out, milliseconds(1000));
+  relay_.receive(Port::InternetWan, back, milliseconds(1000));
+  relay_.receive(Port::InternetWan, ipv4("192.0.2.57", kClient, 17, {9}), milliseconds(1000));
+  std::vector<Delivery> carried = drain();
+  ASSERT_EQ(carried.size(), 3u);
+  std::sort(carried.begin(), carried.end(), [](const auto& a, const auto& b) { return a.due < b.due; });
+  EXPECT_EQ(carried[0].to, Port::InternetWan);
+  EXPECT_EQ(carried[0].packet, out);
+  EXPECT_EQ(carried[0].due, milliseconds(1021) + std::chrono::microseconds(500));
+  EXPECT_EQ(carried[1].to, Port::Adapter);
+  EXPECT_EQ(carried[1].packet, back);
+  EXPECT_EQ(carried[1].due, carried[0].due);
+  EXPECT_EQ(carried[2].to, Port::ClientWan);
+  EXPECT_EQ(carried[2].due, milliseconds(1080));
+  EXPECT_EQ(relay_.answer("traffic"), "ok up sent 23 received 24");
+  EXPECT_EQ(relay_.answer("traffic 192.0.2.57"), "ok direct sent 0 received 21 tunnel sent 23 received 24");
+
+  // The gateway's echo crosses the tunnel both ways.
+  relay_.receive(Port::Adapter, echoRequest(kGateway), milliseconds(2000));
+  drain();
+  EXPECT_EQ(relay_.answer("traffic"), "ok up sent 54 received 55");
+
+  // The node ends the connection: the tunnel carries nothing more.
+  relay_.receive(Port::InternetWan, tcp("198.51.100.11", 18501, kClient, 50000, kTcpFin | kTcpAck), milliseconds(3000));
+  drain();
+  EXPECT_EQ(relay_.answer("traffic"), "ok down sent 54 received 55");
+  relay_.receive(Port::Adapter, out, milliseconds(4000));
+  relay_.receive(Port::InternetWan, back, milliseconds(4000));
+  EXPECT_TRUE(drain().empty());
+
+  // A new connection opens it again, its counts from zero; the client's reset ends it.
+  relay_.receive(Port::ClientWan, tcp(kClient, 50001, "198.51.100.11", 18501, kTcpSyn), milliseconds(5000));
+  drain();
+  EXPECT_EQ(relay_.answer("traffic"), "ok up sent 0 received 0");
+  relay_.receive(Port::ClientWan, tcp(kClient, 50000, "198.51.100.11", 18501, kTcpRst), milliseconds(5000));
+  drain();
+  EXPECT_EQ(relay_.answer("traffic"), "ok up sent 0 received 0") << "a reset of another connection";
+  relay_.receive(Port::ClientWan, tcp(kClient, 50001, "198.51.100.11", 18501, kTcpRst), milliseconds(5000));
+  drain();
+  EXPECT_EQ(relay_.answer("traffic"), "ok down sent 0 received 0");
+}
+
+TEST_F(RelayTest, TheTunnelLosesWhatItsNodeOrTheHostFromTheNodeLoses) {
+  // Node 198.51.100.12 loses half; from it, 192.0.2.53 loses nothing: half
+  // of what goes out is lost, nothing that comes back.
+  openTunnel("198.51.100.12", kDefaultNodePort);
+  for (int i = 0; i < 2000; ++i) {
+    relay_.receive(Port::Adapter, ipv4(kAdapter, "192.0.2.53", 17, {}), Time(i));
+    relay_.receive(Port::InternetWan, ipv4("192.0.2.53", kAdapter, 17, {}), Time(i));
+  }
+  size_t out = 0, back = 0;
+  for (const Delivery& delivery : drain()) (delivery.to == Port::InternetWan ? out : back) += 1;
+  EXPECT_NEAR(static_cast<double>(out), 1000, 100);
+  EXPECT_EQ(back, 2000u);
+
+  EXPECT_EQ(relay_.answer("kill 198.51.100.12"), "ok");
+  relay_.receive(Port::Adapter, ipv4(kAdapter, "192.0.2.53", 17, {}), Time(0));
+  EXPECT_TRUE(drain().empty()) << "a dead node carries nothing";
+  EXPECT_EQ(relay_.answer("revive 198.51.100.12"), "ok");
+  for (const char* unreachable : {"192.0.2.56", "192.0.2.99"}) {
+    relay_.receive(Port::Adapter, ipv4(kAdapter, unreachable, 17, {}), Time(0));
+  }
+  EXPECT_TRUE(drain().empty()) << "a dead or unknown host is not reached through the tunnel either";
+}
+
+TEST(RelayRoutes, RowsGoToTheRoutingTableAndItsAnswerComesBack) {
+  World world;
+  std::string error;
+  ASSERT_TRUE(parseWorld("{}", world, error));
+  std::vector<RouteChange> applied;
+  std::optional<std::string> refusal;
+  Relay relay(world, 1, [&](const RouteChange& route) {
+    applied.push_back(route);
+    return refusal;
+  });
+  EXPECT_EQ(relay.answer("route add 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 5 metric 1"), "ok");
+  EXPECT_EQ(relay.answer("route delete 198.51.100.16 mask 255.255.255.240 via 203.0.113.249 if 7 metric 20"), "ok");
+  ASSERT_EQ(applied.size(), 2u);
+  EXPECT_TRUE(applied[0].add);
+  EXPECT_EQ(describeRoute(applied[0]), "192.0.2.10/32 via 203.0.113.249 if 5 metric 1");
+  EXPECT_FALSE(applied[1].add);
+  EXPECT_EQ(describeRoute(applied[1]), "198.51.100.16/28 via 203.0.113.249 if 7 metric 20");
+  refusal = "exists";
+  EXPECT_EQ(relay.answer("route add 0.0.0.0 mask 0.0.0.0 via 203.0.113.249 if 5 metric 1"), "error exists");
+  EXPECT_EQ(describeRoute(applied.back()), "0.0.0.0/0 via 203.0.113.249 if 5 metric 1");
+
+  const struct {
+    const char* line;
+    const char* answer;
+  } refused[] = {
+      {"route add 198.51.100.30 mask 255.255.255.240 via 203.0.113.249 if 5 metric 1",
+       "error destination 198.51.100.30 has bits outside its mask 255.255.255.240"},
+      {"route add 192.0.2.0 mask 255.0.255.0 via 203.0.113.249 if 5 metric 1",
+       "error bad mask 255.0.255.0: its one bits do not come first"},
+      {"route add 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 0 metric 1", "error bad interface index 0"},
+      {"route add 192.0.2.10 mask 255.255.255.255 via 203.0.113 if 5 metric 1", "error bad gateway 203.0.113"},
+      {"route add 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 5 metric -1", "error bad metric -1"},
+      {"route add 192.0.2.1x mask 255.255.255.255 via 203.0.113.249 if 5 metric 1", "error bad destination 192.0.2.1x"},
+      {"route change 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 5 metric 1",
+       "error usage: route add|delete <destination> mask <mask> via <gateway> if <index> metric <n>"},
+      {"route add 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 5",
+       "error usage: route add|delete <destination> mask <mask> via <gateway> if <index> metric <n>"},
+  };
+  for (const auto& c : refused) EXPECT_EQ(relay.answer(c.line), c.answer) << c.line;
+  EXPECT_EQ(applied.size(), 3u) << "a malformed row never reaches the table";
 }
 
 TEST_F(RelayTest, ControlAnswers) {
@@ -298,7 +421,12 @@ TEST_F(RelayTest, ControlAnswers) {
       {"revive 192.0.2.54", "ok"},
       {"show 192.0.2.54", "ok latency 8 jitter 0 loss 0.125 dead 0"},
       {"show tunnel", "ok none"},
-      {"count", "ok forwarded 0 dropped 0 echoes 0"},
+      {"count", "ok forwarded 0 dropped 0 echoes 0 carried 0"},
+      {"traffic", "ok down sent 0 received 0"},
+      {"traffic 192.0.2.54", "ok direct sent 0 received 0 tunnel sent 0 received 0"},
+      {"traffic 192.0.2.99", "error unknown address 192.0.2.99"},
+      {"traffic 192.0.2.54 now", "error usage: traffic <ip>"},
+      {"route add 192.0.2.10 mask 255.255.255.255 via 203.0.113.249 if 5 metric 1", "error no routing table"},
       {"gateway latency 12 jitter 2 loss 0.5", "ok"},
       {"gateway follow", "ok"},
       {"set 192.0.2.99 latency 5", "error unknown address 192.0.2.99"},

@@ -1,0 +1,193 @@
+// kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <bytes>] [--pause <ms>]
+// A game's traffic to one of its servers, for the test world: UDP datagrams
+// and a TCP connection to the server's echo service, each round timed. Prints
+// one report line per protocol (standins/game/round_trips.h) and the times of
+// every answered round. Built with the Windows tree; never shipped.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "standins/game/round_trips.h"
+
+namespace {
+
+using kestro::game::RoundTrips;
+
+constexpr DWORD kUdpPatienceMs = 1000;  // a datagram not back by then is lost
+constexpr DWORD kTcpPatienceMs = 5000;  // TCP resends what is lost: a round may take a while
+
+struct Options {
+  std::string server;
+  u_short port = 0;
+  int rounds = 20;
+  size_t size = 512;
+  DWORD pauseMs = 50;
+};
+
+class Socket {
+ public:
+  explicit Socket(SOCKET socket) : socket_(socket) {}
+  ~Socket() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  SOCKET get() const { return socket_; }
+
+ private:
+  SOCKET socket_;
+};
+
+double nowMs() {
+  static const double ticksPerMs = [] {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(frequency.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
+
+bool readable(SOCKET socket, double deadlineMs) {
+  const double left = deadlineMs - nowMs();
+  if (left <= 0) return false;
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(socket, &set);
+  const long us = static_cast<long>(left * 1000);
+  timeval timeout{us / 1000000, us % 1000000};
+  return select(0, &set, nullptr, nullptr, &timeout) == 1;
+}
+
+// Each round's datagram starts with its number; a late answer to an earlier
+// round is read and left out.
+RoundTrips udpRounds(const Options& options, const sockaddr_in& server) {
+  RoundTrips trips{"udp", options.server + ":" + std::to_string(options.port), options.rounds, {}, 0, 0};
+  Socket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  if (connect(socket.get(), reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) return trips;
+  std::vector<char> payload(std::max<size_t>(options.size, sizeof(uint32_t)), 'g');
+  std::vector<char> answer(payload.size() + 1);
+  for (uint32_t round = 0; round < static_cast<uint32_t>(options.rounds); ++round) {
+    std::memcpy(payload.data(), &round, sizeof round);
+    const double start = nowMs();
+    if (send(socket.get(), payload.data(), static_cast<int>(payload.size()), 0) == static_cast<int>(payload.size())) {
+      trips.sentBytes += payload.size();
+    }
+    const double deadline = start + kUdpPatienceMs;
+    while (readable(socket.get(), deadline)) {
+      const int got = recv(socket.get(), answer.data(), static_cast<int>(answer.size()), 0);
+      if (got < static_cast<int>(sizeof round)) continue;
+      trips.receivedBytes += static_cast<uint64_t>(got);
+      uint32_t number = 0;
+      std::memcpy(&number, answer.data(), sizeof number);
+      if (number == round) {
+        trips.answeredMs.push_back(nowMs() - start);
+        break;
+      }
+    }
+    Sleep(options.pauseMs);
+  }
+  return trips;
+}
+
+bool connectWithin(SOCKET socket, const sockaddr_in& server, DWORD ms) {
+  u_long nonBlocking = 1;
+  ioctlsocket(socket, FIONBIO, &nonBlocking);
+  if (connect(socket, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0 &&
+      WSAGetLastError() != WSAEWOULDBLOCK) {
+    return false;
+  }
+  fd_set writable, failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(socket, &writable);
+  FD_SET(socket, &failed);
+  timeval timeout{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
+  const bool connected = select(0, nullptr, &writable, &failed, &timeout) == 1 && FD_ISSET(socket, &writable);
+  u_long blocking = 0;
+  ioctlsocket(socket, FIONBIO, &blocking);
+  return connected;
+}
+
+// One connection; each round sends the payload and waits for all of it back.
+// A round that does not complete ends the exchange: the rest are unanswered.
+RoundTrips tcpRounds(const Options& options, const sockaddr_in& server) {
+  RoundTrips trips{"tcp", options.server + ":" + std::to_string(options.port), options.rounds, {}, 0, 0};
+  Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (!connectWithin(socket.get(), server, kTcpPatienceMs)) return trips;
+  const std::vector<char> payload(options.size, 't');
+  std::vector<char> answer(options.size);
+  for (int round = 0; round < options.rounds; ++round) {
+    const double start = nowMs();
+    if (send(socket.get(), payload.data(), static_cast<int>(payload.size()), 0) != static_cast<int>(payload.size())) {
+      break;
+    }
+    trips.sentBytes += payload.size();
+    size_t back = 0;
+    while (back < payload.size() && readable(socket.get(), start + kTcpPatienceMs)) {
+      const int got = recv(socket.get(), answer.data(), static_cast<int>(answer.size() - back), 0);
+      if (got <= 0) break;
+      back += static_cast<size_t>(got);
+    }
+    trips.receivedBytes += back;
+    if (back < payload.size()) break;
+    trips.answeredMs.push_back(nowMs() - start);
+    Sleep(options.pauseMs);
+  }
+  return trips;
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+  if (argc < 3) return false;
+  options.server = argv[1];
+  options.port = static_cast<u_short>(std::strtoul(argv[2], nullptr, 10));
+  for (int i = 3; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    const unsigned long value = std::strtoul(argv[i + 1], nullptr, 10);
+    if (name == "--rounds" && value > 0) {
+      options.rounds = static_cast<int>(value);
+    } else if (name == "--size" && value >= sizeof(uint32_t) && value <= 60000) {
+      options.size = value;
+    } else if (name == "--pause") {
+      options.pauseMs = value;
+    } else {
+      return false;
+    }
+  }
+  return options.port != 0 && argc % 2 == 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  if (!parseOptions(argc, argv, options) || InetPtonA(AF_INET, options.server.c_str(), &server.sin_addr) != 1) {
+    std::fprintf(stderr,
+                 "usage: kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <4 to 60000 bytes>] "
+                 "[--pause <ms>]\n");
+    return 2;
+  }
+  server.sin_port = htons(options.port);
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+    std::fprintf(stderr, "kestro-stand-in-game: Winsock did not start\n");
+    return 1;
+  }
+  for (const RoundTrips& trips : {udpRounds(options, server), tcpRounds(options, server)}) {
+    std::printf("%s\n%s\n", kestro::game::reportLine(trips).c_str(), kestro::game::timesLine(trips).c_str());
+    std::fflush(stdout);
+  }
+  WSACleanup();
+  return 0;
+}
