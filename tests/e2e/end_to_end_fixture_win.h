@@ -18,6 +18,7 @@
 #include "base/text_convert.h"
 #include "htmlayout/dom.h"
 #include "tests/e2e/world_program_win.h"
+#include "tests/support/registry_values_win.h"
 #include "tests/support/ui_driver_win.h"
 
 namespace kestro::test {
