@@ -53,14 +53,19 @@ class Routes : public ::testing::Test {
     return out;
   }
 
+  // A route run of attempt 0 on this thread, to its end.
+  void installRoutesNow() {
+    claimRoutes(0);
+    installRoutes(0);
+    ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  }
+
   test::ScriptedRouteTable table;
   test::MainWindowRecorder window;
 };
 
 TEST_F(Routes, EveryFieldOfEveryRow) {
-  claimRoutes(0);
-  installRoutes(0);
-  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_NO_FATAL_FAILURE(installRoutesNow());
   EXPECT_EQ(reports(), (std::vector<std::pair<int32_t, std::wstring>>{{kStepRunning, L""}, {kStepOk, L""}}));
   EXPECT_EQ(window.count(WM_ACC_STOP), 0);
 
@@ -108,9 +113,7 @@ TEST_F(Routes, WindowsXpKeepsMetricOne) {
 TEST_F(Routes, AnIpHelperWithoutTheInterfaceCallKeepsMetricOne) {
   // Wine's IP Helper has no GetIpInterfaceEntry: the routes still go in.
   routeSystem().getIpInterfaceEntry = nullptr;
-  claimRoutes(0);
-  installRoutes(0);
-  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_NO_FATAL_FAILURE(installRoutesNow());
   ASSERT_EQ(table.created.size(), 4u);
   for (const auto& row : table.created) EXPECT_EQ(row.dwForwardMetric1, 1u);
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
@@ -118,17 +121,13 @@ TEST_F(Routes, AnIpHelperWithoutTheInterfaceCallKeepsMetricOne) {
 
 TEST_F(Routes, ARouteAlreadyPresentCountsAsAdded) {
   table.createResults[address("198.51.100.0")] = ERROR_OBJECT_ALREADY_EXISTS;
-  claimRoutes(0);
-  installRoutes(0);
-  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_NO_FATAL_FAILURE(installRoutesNow());
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
 }
 
 TEST_F(Routes, ARefusedRouteWarnsAndTheAccelerationGoesOn) {
   table.createResults[address("192.0.2.0")] = ERROR_ACCESS_DENIED;
-  claimRoutes(0);
-  installRoutes(0);
-  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_NO_FATAL_FAILURE(installRoutesNow());
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepWarn, acctext::kSomeRoutesFailed}));
   EXPECT_EQ(window.count(WM_ACC_STOP), 0);
   // The refused row stays recorded, so its removal is still attempted.
@@ -146,9 +145,7 @@ TEST_F(Routes, AnInterfaceLookupFailureAddsNothingForThatRoute) {
 
 TEST_F(Routes, NoTargetsIsAllDone) {
   ClientState::instance().setRouteTargets({});
-  claimRoutes(0);
-  installRoutes(0);
-  ASSERT_TRUE(window.pumpUntilMessage(WM_ROUTES_READY, 5000));
+  ASSERT_NO_FATAL_FAILURE(installRoutesNow());
   EXPECT_EQ(reports().back(), (std::pair<int32_t, std::wstring>{kStepOk, L""}));
   EXPECT_TRUE(table.created.empty());
 }
