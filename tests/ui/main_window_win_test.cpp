@@ -160,7 +160,7 @@ TEST_F(MainWindow, OpensWithTheAccountBoxesAndTheAnnouncements) {
 
     click(window, L"#linknews61", [&] {
       size_t count = 0;
-      ui_.run([&] { count = desktopStarts.size(); });
+      ui_.run([&] { count = opened.size(); });
       return count == 1;
     });
   });
