@@ -88,8 +88,17 @@ class SystemMachine final : public DiagnosisMachine {
 
 void runDiagnosisWorker() {
   const WinsockSession winsock;
-  SystemMachine machine;
-  runDiagnosis(machine, diagStepRecord());
+  // Out of memory the run ends with the failure's score, so the page is not
+  // left waiting for one.
+  reportingExhaustion(
+      [] {
+        SystemMachine machine;
+        runDiagnosis(machine, diagStepRecord());
+      },
+      [] {
+        SendMessageW(static_cast<HWND>(WindowHandles::instance().mainWindow.load()), WM_DIAG_DONE, 0,
+                     kDiagnosisFailed);
+      });
 }
 
 std::function<bool()>& diagnosisStarter() {

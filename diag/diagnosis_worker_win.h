@@ -3,9 +3,13 @@
 // both sent, so the worker waits until the page has handled each report.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace kestro {
+
+// The score WM_DIAG_DONE carries when the run could not finish (memory ran out).
+inline constexpr int32_t kDiagnosisFailed = -1;
 
 // The worker's body: the whole run on the calling thread.
 void runDiagnosisWorker();

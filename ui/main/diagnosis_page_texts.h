@@ -36,6 +36,8 @@ const wchar_t* verdictParagraphClass(DiagStatus status);
 // LSP repair.
 // The diagnosis could not be started (no thread): the start view offers it again.
 inline constexpr wchar_t kDiagnosisNotStarted[] = L"网络诊断启动失败，请稍后重试！";
+// The diagnosis could not finish (memory ran out): the start view offers it again.
+inline constexpr wchar_t kDiagnosisNotFinished[] = L"网络诊断未能完成，请稍后重试！";
 inline constexpr wchar_t kLspRepairFailed[] = L"异常LSP修复失败！";
 inline constexpr wchar_t kNoForeignLsp[] = L"没有任何异常LSP需要修复！";
 inline constexpr wchar_t kLspRepaired[] = L"成功修复LSP，请点击确定后重新启动泓迈网游加速器！";

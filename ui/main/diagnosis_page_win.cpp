@@ -118,6 +118,12 @@ void DiagnosisPage::showStep(LPARAM record) {
 
 void DiagnosisPage::showScore(int32_t score) {
   running_ = false;
+  // A run that could not finish: back to the start view, which offers it again.
+  if (score == kDiagnosisFailed) {
+    showStartView();
+    view_.showMessage(kDiagnosisNotFinished, MessageIcon::Error);
+    return;
+  }
   const std::wstring text = diagScoreText(score);
   for (MainElement index : {AutoScore, ManualScore}) {
     htmlayout::dom::element shown = view_.page(index);
