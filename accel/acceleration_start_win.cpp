@@ -12,6 +12,8 @@
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_texts.h"
 #include "accel/clock_check.h"
+#include "accel/game_server_figures.h"
+#include "accel/game_server_probe_win.h"
 #include "accel/main_window_reports_win.h"
 #include "accel/routes_win.h"
 #include "accel/tcp_tuning_win.h"
@@ -96,6 +98,9 @@ bool requestTunnelParams(const AccStartArgument& argument, TunnelParams& params)
   }
   ClientState::instance().setRouteTargets(params.routes);
   ClientState::instance().setTunnelNode(fromAnsi(params.nodeIp));
+  // The game's servers are measured directly while the tunnel comes up; the
+  // route installation waits for the end of it.
+  startDirectMeasurement(argument.attempt, chooseGameServers(params.routes, fromAnsi(params.nodeIp)));
   sendAccStep(step, kStepOk);
   return true;
 }

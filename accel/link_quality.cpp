@@ -34,9 +34,11 @@ std::wstring linkLossText(intptr_t lossHundredths) {
   return std::to_wstring(value / 100) + L"." + decimals + L"%（近60秒）";
 }
 
-std::wstring acceleratingTrayTip(uint32_t latencyMs) {
-  if (latencyMs == kLinkEchoLost) return L"泓迈网游加速器 加速中 链路超时";
-  return L"泓迈网游加速器 加速中 延时" + linkLatencyText(latencyMs);
+std::wstring acceleratingTrayTip(uint32_t latencyMs, std::optional<uint32_t> gameServerMs) {
+  std::wstring tip = latencyMs == kLinkEchoLost ? L"泓迈网游加速器 加速中 链路超时"
+                                                : L"泓迈网游加速器 加速中 延时" + linkLatencyText(latencyMs);
+  if (gameServerMs) tip += L" 游戏服务器" + std::to_wstring(*gameServerMs) + L"毫秒";
+  return tip;
 }
 
 }  // namespace kestro

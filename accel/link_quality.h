@@ -39,7 +39,8 @@ inline constexpr uint32_t kLinkEchoLost = 0xFFFFFFFF;
 std::wstring linkLatencyText(uint32_t latencyMs);
 // "1.67%（近60秒）" from hundredths of a percent.
 std::wstring linkLossText(intptr_t lossHundredths);
-// The notification icon's tip while accelerating: "泓迈网游加速器 加速中 延时23毫秒".
-std::wstring acceleratingTrayTip(uint32_t latencyMs);
+// The notification icon's tip while accelerating: "泓迈网游加速器 加速中 延时23毫秒",
+// with the game server's accelerated figure once measured (" 游戏服务器48毫秒").
+std::wstring acceleratingTrayTip(uint32_t latencyMs, std::optional<uint32_t> gameServerMs = std::nullopt);
 
 }  // namespace kestro

@@ -11,6 +11,7 @@
 
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_texts.h"
+#include "accel/game_server_probe_win.h"
 #include "accel/main_window_reports_win.h"
 #include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
@@ -123,6 +124,8 @@ namespace {
 void runRouteInstallation(uint32_t attempt) {
   AccStepRecord record = routeStepRecord(attempt);
   sendAccStep(record, kStepRunning);
+  // The game servers' direct echoes must not find a route of the tunnel.
+  waitForDirectMeasurement(attempt);
 
   ClientState& state = ClientState::instance();
   const auto entries = adapterAddresses();

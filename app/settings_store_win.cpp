@@ -9,6 +9,7 @@ namespace kestro {
 namespace {
 
 std::wstring gameValueName(int gameId) { return L"Game" + std::to_wstring(gameId); }
+std::wstring historyValueName(int gameId) { return L"History" + std::to_wstring(gameId); }
 
 void saveSelection(const wchar_t* idName, DWORD id, const wchar_t* nameName, const std::wstring& name) {
   RegistryKey key;
@@ -115,6 +116,24 @@ bool writeGamePath(int gameId, const std::wstring& path) {
   RegistryKey key;
   if (openSettingsKey(key) != ERROR_SUCCESS) return false;
   return key.writeText(gameValueName(gameId).c_str(), path) == ERROR_SUCCESS;
+}
+
+std::vector<GameSession> readGameHistory(int gameId) {
+  RegistryKey key;
+  std::wstring text;
+  if (openSettingsKey(key) != ERROR_SUCCESS || key.readText(historyValueName(gameId).c_str(), text) != ERROR_SUCCESS) {
+    return {};
+  }
+  return decodeGameHistory(text);
+}
+
+bool addGameSession(int gameId, const GameSession& session) {
+  RegistryKey key;
+  if (openSettingsKey(key) != ERROR_SUCCESS) return false;
+  std::wstring text;
+  if (key.readText(historyValueName(gameId).c_str(), text) != ERROR_SUCCESS) text.clear();
+  const std::wstring updated = encodeGameHistory(withSession(decodeGameHistory(text), session));
+  return key.writeText(historyValueName(gameId).c_str(), updated) == ERROR_SUCCESS;
 }
 
 }  // namespace kestro

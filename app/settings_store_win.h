@@ -7,7 +7,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/game_history.h"
 #include "app/registry_key_win.h"
 
 namespace kestro {
@@ -53,5 +55,10 @@ void clearVoiceSelection();
 // The path of a game's executable, "Game%d".
 std::optional<std::wstring> readGamePath(int gameId);
 bool writeGamePath(int gameId, const std::wstring& path);
+
+// The last sessions measured for a game, "History%d" (empty when none or unreadable).
+std::vector<GameSession> readGameHistory(int gameId);
+// Adds a session as the newest, keeping the bound; false when the key refused it.
+bool addGameSession(int gameId, const GameSession& session);
 
 }  // namespace kestro

@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "nodes/echo_tally.h"
 #include "nodes/icmp_handle_win.h"
 
 namespace kestro {
@@ -32,10 +34,11 @@ struct ProbeTarget {
 
 // Called on the calling thread, in the order the events happened: `started`
 // when a node's first echo goes out, `finished` with its result once its
-// three echoes have ended.
+// three echoes have ended, after `echoes` (when set) with their outcomes.
 struct ProbeEvents {
   std::function<void(size_t index)> started;
   std::function<void(size_t index, int32_t latency)> finished;
+  std::function<void(size_t index, std::span<const EchoOutcome> outcomes)> echoes;
 };
 
 // Probes every target; returns once each has finished. An invalid handle

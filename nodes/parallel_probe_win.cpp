@@ -150,6 +150,7 @@ class ProbeRun {
     outcomes_[node][echo] = outcome;
     if (++ended_[node] != kEchoesPerNode || failure_) return;
     try {
+      if (events_.echoes) events_.echoes(node, outcomes_[node]);
       events_.finished(node, nodeLatencyFrom(outcomes_[node]));
     } catch (...) {
       failure_ = std::current_exception();
@@ -176,8 +177,10 @@ void probeNodesInParallel(const std::vector<ProbeTarget>& targets, HANDLE icmp, 
                           size_t inFlight) {
   if (targets.empty()) return;
   if (icmp == INVALID_HANDLE_VALUE || icmp == nullptr) {
+    const std::array<EchoOutcome, kEchoesPerNode> unanswered{};
     for (size_t node = 0; node < targets.size(); ++node) {
       events.started(node);
+      if (events.echoes) events.echoes(node, unanswered);
       events.finished(node, kLatencyInvalidHandle);
     }
     return;

@@ -33,6 +33,8 @@ TEST(LinkQuality, Texts) {
   EXPECT_EQ(linkLossText(5), L"0.05%（近60秒）");
   EXPECT_EQ(acceleratingTrayTip(23), L"泓迈网游加速器 加速中 延时23毫秒");
   EXPECT_EQ(acceleratingTrayTip(kLinkEchoLost), L"泓迈网游加速器 加速中 链路超时");
+  EXPECT_EQ(acceleratingTrayTip(23, 48), L"泓迈网游加速器 加速中 延时23毫秒 游戏服务器48毫秒");
+  EXPECT_EQ(acceleratingTrayTip(kLinkEchoLost, 48), L"泓迈网游加速器 加速中 链路超时 游戏服务器48毫秒");
 }
 
 }  // namespace

@@ -73,5 +73,10 @@ TEST(GameEntry, TooltipNamesAbbreviationShortNameSiteAndOperator) {
   EXPECT_EQ(gameTooltip(game), L"\t缩写：dxcyys\r\n简称：DNF\r\n网址：http://127.0.0.1/Game/dnf.html\r\n运营商：腾讯");
 }
 
+TEST(BestNode, NamesTheNodeAndBothFiguresOrOnlyTheMeasuredOne) {
+  EXPECT_EQ(bestNodeText({104, 162, 38}, L"浙江电信1区"), L"本游戏实测最佳节点：浙江电信1区，加速后 38 毫秒（直连 162 毫秒）");
+  EXPECT_EQ(bestNodeText({104, std::nullopt, 38}, L"节点104"), L"本游戏实测最佳节点：节点104，加速后 38 毫秒");
+}
+
 }  // namespace
 }  // namespace kestro

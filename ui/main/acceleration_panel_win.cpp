@@ -4,16 +4,19 @@
 
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_start_win.h"
+#include "accel/game_server_probe_win.h"
 #include "accel/link_monitor_win.h"
 #include "accel/link_quality.h"
 #include "accel/link_quality_win.h"
 #include "accel/routes_win.h"
 #include "accel/tunnel_errors.h"
 #include "app/client_state.h"
+#include "app/settings_store_win.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/text_convert.h"
 #include "base/unique_handle_win.h"
+#include "ui/main/best_node_note_win.h"
 #include "ui/main/step_table.h"
 
 namespace kestro {
@@ -84,6 +87,7 @@ bool AccelerationPanel::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TUNNEL_POSTS_HANDLED: acknowledgeTunnelPosts(static_cast<uint32_t>(wParam)); return true;
     case WM_TUNNEL_TRAFFIC: onTraffic(wParam, lParam); return true;
     case WM_LINK_QUALITY: onLinkQuality(static_cast<uint32_t>(wParam), lParam); return true;
+    case WM_GAME_SERVER_ECHOES: onGameServerEchoes(wParam, lParam); return true;
     case WM_ACC_STOP:
       if (isCurrentAttempt(wParam)) stop();
       return true;
@@ -128,6 +132,8 @@ void AccelerationPanel::start() {
   pendingStart_ = false;
   stopping_ = false;
   resetFigures();
+  startedNodeId_ = selection_.nodeId;
+  startedGameId_ = selection_.gameId;
   auto argument = std::make_unique<AccStartArgument>();
   argument->nodeId = selection_.nodeId;
   argument->gameId = selection_.gameId;
@@ -220,6 +226,12 @@ void AccelerationPanel::onRoutesReady(WPARAM attempt) {
   state.setMonitorToken(token);
   startLinkMonitor(token);
   startLinkQualityProbe(token);
+  std::vector<std::wstring> servers = chooseGameServers(state.routeTargets(), state.tunnelNode());
+  if (servers.empty()) {
+    gameServers_.begin({});
+    showGameServers();
+  }
+  startAcceleratedMeasurement(token, static_cast<uint32_t>(attempt), std::move(servers));
   view_.setText(AccDataLatency, kMeasuring);
   view_.setText(AccDataLoss, kMeasuring);
 
@@ -255,6 +267,7 @@ void AccelerationPanel::onTunnelClosed(WPARAM attempt) {
   if (stopping_) KillTimer(view_.window(), kStopBoundTimer);
   const bool lostWhileRunning = state.accelerating != 0 && !stopping_;
   stopping_ = false;
+  recordSession();
   state.accelerating = 0;
   state.linkReportShown = 0;
   // A tunnel that ended by itself leaves no route behind.
@@ -310,6 +323,10 @@ void AccelerationPanel::onStopOverdue() {
 
 void AccelerationPanel::resetFigures() {
   traffic_ = {};
+  gameServers_.clear();
+  linkLatencyMs_.reset();
+  view_.setText(TxtGameGain, gameServerHeadline(gameServers_));
+  view_.page(GameServerList).clear();
   for (MainElement rate : {AccDataSpeedUp, AccDataSpeedDown, AccDataSpeedMax}) view_.setText(rate, rateText(0));
   for (MainElement total : {AccDataFlowUp, AccDataFlowDown}) view_.setText(total, byteText(0));
   view_.page(RateChart).call_method("cleardata", {});
@@ -336,7 +353,50 @@ void AccelerationPanel::onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths)
   if (ClientState::instance().accelerating == 0) return;
   view_.setText(AccDataLatency, linkLatencyText(latencyMs));
   view_.setText(AccDataLoss, linkLossText(lossHundredths));
-  tray_.showTip(acceleratingTrayTip(latencyMs));
+  linkLatencyMs_ = latencyMs;
+  showAcceleratingTip();
+}
+
+void AccelerationPanel::showAcceleratingTip() {
+  if (!linkLatencyMs_) return;
+  std::optional<uint32_t> gameServerMs;
+  if (const GameServerFigures* server = gameServers_.headline()) gameServerMs = server->acceleratedFigures().averageMs();
+  tray_.showTip(acceleratingTrayTip(*linkLatencyMs_, gameServerMs));
+}
+
+void AccelerationPanel::onGameServerEchoes(WPARAM attempt, LPARAM record) {
+  const std::unique_ptr<GameServerEchoes> echoes(reinterpret_cast<GameServerEchoes*>(record));
+  if (!echoes || !isCurrentAttempt(attempt) || closedAttempt_ == static_cast<uint32_t>(attempt)) return;
+  // Echoes through the tunnel count only while it runs.
+  if (!echoes->direct && (ClientState::instance().accelerating == 0 || stopping_)) return;
+  if (!gameServers_.begun()) gameServers_.begin(echoes->servers);
+  for (size_t server = 0; server < echoes->outcomes.size(); ++server) {
+    if (echoes->direct) {
+      gameServers_.addDirect(server, echoes->outcomes[server]);
+    } else {
+      gameServers_.addAccelerated(server, echoes->outcomes[server]);
+    }
+  }
+  showGameServers();
+  if (!echoes->direct) showAcceleratingTip();
+}
+
+void AccelerationPanel::showGameServers() {
+  view_.setText(TxtGameGain, gameServerHeadline(gameServers_));
+  Element list = view_.page(GameServerList);
+  list.clear();
+  for (const GameServerFigures& server : gameServers_.servers()) list.append(Element::create("div", gameServerLine(server)));
+}
+
+void AccelerationPanel::recordSession() {
+  const uint32_t attempt = ClientState::instance().accelerationAttempt;
+  if (recordedAttempt_ == attempt) return;
+  recordedAttempt_ = attempt;
+  const GameServerFigures* server = gameServers_.headline();
+  if (server == nullptr || startedGameId_ == 0) return;
+  addGameSession(startedGameId_, GameSession{startedNodeId_, server->direct.averageMs(),
+                                             *server->acceleratedFigures().averageMs()});
+  if (startedGameId_ == selection_.gameId) showBestNode(view_, startedGameId_);
 }
 
 void AccelerationPanel::stop() {
@@ -350,6 +410,7 @@ void AccelerationPanel::stop() {
   view_.show(BtnRunGame, L"none");
   view_.show(LinkStopAcc, L"none");
   view_.show(LinkSetGamePath, L"none");
+  recordSession();
   // The routes go first: the game's packets never find a tunnel that is closing.
   removeInstalledRoutes();
   state.accelerating = 0;

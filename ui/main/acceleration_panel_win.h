@@ -1,11 +1,14 @@
 // The acceleration panel: the start command, the progress table fed by the
 // start worker, the route installation and the tunnel library, the switch to
-// the traffic view, the traffic figures, the link's quality and the stop.
+// the traffic view, the traffic figures, the link's quality, the game servers
+// directly and through the tunnel (remembered per game) and the stop.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "accel/acc_step_record.h"
+#include "accel/game_server_figures.h"
 #include "accel/traffic_figures.h"
 #include "ui/main/main_window_view.h"
 #include "ui/main/tray_icon_win.h"
@@ -47,11 +50,21 @@ class AccelerationPanel : public MainPanel {
   void resetFigures();
   void onTraffic(WPARAM received, LPARAM sent);
   void onLinkQuality(uint32_t latencyMs, LPARAM lossHundredths);
+  void onGameServerEchoes(WPARAM attempt, LPARAM record);
+  void showGameServers();
+  void showAcceleratingTip();
+  // Once per attempt, when it ends: the game's figures join its history.
+  void recordSession();
 
   MainWindowView& view_;
   MainSelection selection_;
   TrayIcon& tray_;
   TrafficCounters traffic_;
+  GameServerBoard gameServers_;
+  std::optional<uint32_t> linkLatencyMs_;  // the latest sample's, kLinkEchoLost for a lost echo
+  int32_t startedNodeId_ = 0;              // the choice the current attempt started with
+  int32_t startedGameId_ = 0;
+  uint32_t recordedAttempt_ = 0;
   bool pendingStart_ = false;    // a start waits for the previous worker's end
   bool stopping_ = false;        // the stop command ran; the tunnel has not closed yet
   uint32_t closedAttempt_ = 0;   // the attempt the page last returned to idle from

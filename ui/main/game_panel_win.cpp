@@ -7,6 +7,7 @@
 #include "app/window_messages.h"
 #include "service/game_list_worker.h"
 #include "service/progress_post_win.h"
+#include "ui/main/best_node_note_win.h"
 #include "ui/main/game_entry.h"
 #include "ui/host/open_file_dialog_win.h"
 #include "ui/host/shell_open_win.h"
@@ -156,6 +157,7 @@ void GamePanel::choose(int32_t gameId) {
   view_.setText(TxtCurrentGame, found->second.name);
   view_.selectPanel(L"panel-id1");
   saveGameSelection(static_cast<DWORD>(gameId), found->second.name);
+  showBestNode(view_, gameId);
 }
 
 void GamePanel::runGame() {

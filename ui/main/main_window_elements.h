@@ -80,6 +80,9 @@ enum MainElement : size_t {
   AccDataLatency,
   AccDataLoss,
   AccLostNote,
+  TxtGameGain,
+  GameServerList,
+  TxtBestNode,
   MainElementCount,
 };
 
@@ -101,9 +104,10 @@ inline constexpr std::wstring_view kMainElementIds[] = {
     L"btnfixlsp",        L"btnremovedriver",    L"acctipline",        L"accdata_speedup",
     L"accdata_speeddown", L"accdata_speedmax",  L"accdata_flowup",    L"accdata_flowdown",
     L"btnrungame",       L"linksetgamepath",    L"actiontip",         L"txtaccountstatus",
-    L"accdata_latency",  L"accdata_loss",       L"acclostnote",
+    L"accdata_latency",  L"accdata_loss",       L"acclostnote",       L"txtgamegain",
+    L"gameserverlist",   L"txtbestnode",
 };
 static_assert(std::size(kMainElementIds) == MainElementCount);
-static_assert(MainElementCount == 71);
+static_assert(MainElementCount == 74);
 
 }  // namespace kestro

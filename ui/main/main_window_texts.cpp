@@ -54,4 +54,10 @@ std::wstring gameTooltip(const GameRecord& game) {
          game.vendor;
 }
 
+std::wstring bestNodeText(const GameSession& best, const std::wstring& nodeName) {
+  std::wstring text = L"本游戏实测最佳节点：" + nodeName + L"，加速后 " + std::to_wstring(best.acceleratedMs) + L" 毫秒";
+  if (best.directMs) text += L"（直连 " + std::to_wstring(*best.directMs) + L" 毫秒）";
+  return text;
+}
+
 }  // namespace kestro

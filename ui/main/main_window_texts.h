@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/catalogue_records.h"
+#include "app/game_history.h"
 
 namespace kestro {
 
@@ -38,5 +39,9 @@ std::optional<std::wstring> refreshRefusal(RefreshedList list, double thenDays, 
 
 // The tooltip of a game entry: abbreviation, short name, web site, operator.
 std::wstring gameTooltip(const GameRecord& game);
+
+// Beside the choice: the node that measured best for the chosen game,
+// "本游戏实测最佳节点：浙江电信1区，加速后 38 毫秒（直连 162 毫秒）".
+std::wstring bestNodeText(const GameSession& best, const std::wstring& nodeName);
 
 }  // namespace kestro

@@ -6,6 +6,7 @@
 #include "app/window_handles.h"
 #include "ui/behaviors/page_behaviors.h"
 #include "ui/host/message_window_win.h"
+#include "ui/main/best_node_note_win.h"
 
 namespace kestro {
 
@@ -59,6 +60,7 @@ void CMainWindow::restoreLastChoice() {
   if (!saved.nodeName.empty()) setText(TxtCurrentNode, saved.nodeName);
   if (!saved.gameName.empty()) setText(TxtCurrentGame, saved.gameName);
   if (!saved.voiceName.empty()) setText(TxtCurrentVoice, saved.voiceName);
+  showBestNode(*this, selectedGameId);
 }
 
 // Enter in the game search box searches, as its button does.
