@@ -44,6 +44,46 @@ inline std::vector<WorldNode> worldNodes(const TestWorld& world) {
   return nodes;
 }
 
+// What the world data says of a game's first server (a /32 target of the
+// game with an echo port) and the paths to it through one node.
+struct GameServerPaths {
+  std::string address;
+  int port = 0;
+  int directMs = 0;
+  int throughNodeMs = 0;  // the node's round trip and the server's from the node
+  std::string gateway;
+  std::string adapter;  // the virtual adapter's address
+};
+
+inline std::optional<GameServerPaths> gameServerPaths(const TestWorld& world, int gameId, int nodeId) {
+  std::ifstream in(std::filesystem::path(hostPath(world.dataFile)));
+  const nlohmann::json data = nlohmann::json::parse(in, nullptr, false);
+  if (data.is_discarded()) return std::nullopt;
+  GameServerPaths paths;
+  paths.gateway = data["world"].value("gateway", "");
+  paths.adapter = data["world"].value("adapter", "");
+  int nodeMs = -1;
+  for (const auto& node : data["nodes"]) {
+    if (node.value("nid", 0) == nodeId) nodeMs = node.value("latencyms", 0);
+  }
+  for (const auto& game : data["games"]) {
+    if (game.value("id", 0) != gameId) continue;
+    for (const auto& route : game["routes"]) {
+      for (const auto& host : data["world"]["hosts"]) {
+        if (paths.address.empty() && host.contains("echoport") && route.value("ipmask", 0) == 32 &&
+            route.value("ipaddr", "") == host["ip"]) {
+          paths.address = host["ip"];
+          paths.port = host["echoport"];
+          paths.directMs = host.value("latencyms", 0);
+          paths.throughNodeMs = nodeMs + host["fromnode"].value("latencyms", 0);
+        }
+      }
+    }
+  }
+  if (paths.address.empty() || nodeMs < 0 || paths.gateway.empty() || paths.adapter.empty()) return std::nullopt;
+  return paths;
+}
+
 class EndToEnd : public testing::Test {
  protected:
   void SetUp() override {

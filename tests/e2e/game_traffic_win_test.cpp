@@ -34,44 +34,6 @@ constexpr int kNodeId = 104;   // the world's fastest lightly loaded node
 constexpr int kGameId = 1001;  // its routes name the game server (chooseGameAndVoice takes it)
 constexpr int kRounds = 20;
 
-// What the world data says of the game server and the paths to it.
-struct GameServerPaths {
-  std::string address;
-  int port = 0;
-  int directMs = 0;
-  int throughNodeMs = 0;  // the node's round trip and the server's from the node
-  std::string gateway;
-  std::string adapter;  // the virtual adapter's address
-};
-
-std::optional<GameServerPaths> gameServerPaths(const TestWorld& world) {
-  std::ifstream in(std::filesystem::path(hostPath(world.dataFile)));
-  const nlohmann::json data = nlohmann::json::parse(in, nullptr, false);
-  if (data.is_discarded()) return std::nullopt;
-  GameServerPaths paths;
-  paths.gateway = data["world"].value("gateway", "");
-  paths.adapter = data["world"].value("adapter", "");
-  int nodeMs = -1;
-  for (const auto& node : data["nodes"]) {
-    if (node.value("nid", 0) == kNodeId) nodeMs = node.value("latencyms", 0);
-  }
-  for (const auto& game : data["games"]) {
-    if (game.value("id", 0) != kGameId) continue;
-    for (const auto& host : data["world"]["hosts"]) {
-      for (const auto& route : game["routes"]) {
-        if (host.contains("echoport") && route.value("ipmask", 0) == 32 && route.value("ipaddr", "") == host["ip"]) {
-          paths.address = host["ip"];
-          paths.port = host["echoport"];
-          paths.directMs = host.value("latencyms", 0);
-          paths.throughNodeMs = nodeMs + host["fromnode"].value("latencyms", 0);
-        }
-      }
-    }
-  }
-  if (paths.address.empty() || nodeMs < 0 || paths.gateway.empty() || paths.adapter.empty()) return std::nullopt;
-  return paths;
-}
-
 // One run of the stand-in game: its UDP and TCP reports.
 struct GamePlay {
   game::ReadReport udp;
@@ -205,7 +167,7 @@ constexpr double kEchoSlackBytes = 1024;
 constexpr double kSlackMs = 60;
 
 TEST_F(EndToEnd, TheGamesTrafficTakesTheTunnel) {
-  const auto server = gameServerPaths(*world_);
+  const auto server = gameServerPaths(*world_, kGameId, kNodeId);
   ASSERT_TRUE(server) << "no game server of game " << kGameId << " with an echo port in " << world_->dataFile;
   const auto linuxIndex = linuxAdapterIndex();
   ASSERT_TRUE(linuxIndex) << "no vadapter in the client namespace";
@@ -293,7 +255,7 @@ TEST_F(EndToEnd, TheGamesTrafficTakesTheTunnel) {
 }
 
 TEST_F(EndToEnd, AKilledProgramsRoutesStrandTheGameUntilTheNextStart) {
-  const auto server = gameServerPaths(*world_);
+  const auto server = gameServerPaths(*world_, kGameId, kNodeId);
   ASSERT_TRUE(server) << "no game server of game " << kGameId << " with an echo port in " << world_->dataFile;
   {
     WorldProgram program(*world_);
