@@ -37,11 +37,11 @@ std::vector<std::wstring> chooseGameServers(const std::vector<RouteTarget>& targ
     }
   };
   for (const CheckedRouteTarget& target : check.accepted) {
-    if (target.prefixLength == 32) take(hostOrder(target.address));
-  }
-  for (const CheckedRouteTarget& target : check.accepted) {
-    if (target.prefixLength == 32 || target.prefixLength < kWidestProbedPrefix) continue;
-    take((hostOrder(target.address) & hostOrder(target.mask)) + 1);
+    if (target.prefixLength == 32) {
+      take(hostOrder(target.address));
+    } else if (target.prefixLength >= kWidestProbedPrefix) {
+      take((hostOrder(target.address) & hostOrder(target.mask)) + 1);
+    }
   }
   std::vector<std::wstring> servers;
   for (uint32_t host : hosts) servers.push_back(dottedText(host));
@@ -101,14 +101,15 @@ const GameServerFigures* GameServerBoard::headline() const {
   return answeredThroughTunnel;
 }
 
-std::wstring changeText(uint32_t directMs, uint32_t acceleratedMs) {
+std::wstring changeText(uint32_t directMs, uint32_t acceleratedMs, ChangeWidth width) {
   if (directMs == 0 || directMs == acceleratedMs) return L"（持平）";
   if (acceleratedMs < directMs) {
     const uint32_t percent = ((directMs - acceleratedMs) * 100 + directMs / 2) / directMs;
     return percent == 0 ? L"（持平）" : L"（降低 " + std::to_wstring(percent) + L"%）";
   }
   const uint32_t percent = ((acceleratedMs - directMs) * 100 + directMs / 2) / directMs;
-  return percent == 0 ? L"（持平）" : L"（升高 " + std::to_wstring(percent) + L"%，加速路径较慢）";
+  if (percent == 0) return L"（持平）";
+  return L"（升高 " + std::to_wstring(percent) + (width == ChangeWidth::Headline ? L"%，加速路径较慢）" : L"%，比直连慢）");
 }
 
 std::wstring gameServerHeadline(const GameServerBoard& board) {
@@ -145,7 +146,7 @@ std::wstring gameServerLine(const GameServerFigures& server) {
   if (accelerated.sent == 0) return line + L"加速 正在测量";
   if (!through) return line + L"加速无回应";
   line += L"加速 " + milliseconds(*through) + L" " + lossText(accelerated);
-  if (direct) line += changeText(*direct, *through);
+  if (direct) line += changeText(*direct, *through, ChangeWidth::Line);
   return line;
 }
 

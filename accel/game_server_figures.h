@@ -23,8 +23,8 @@ namespace kestro {
 inline constexpr size_t kGameServersProbed = 4;
 // Targets wider than this say nothing about one server (a /8 is a provider).
 inline constexpr int32_t kWidestProbedPrefix = 16;
-// The direct measurement: two rounds of the parallel probe, six echoes a
-// server, done within about three seconds even when a server is silent.
+// The direct measurement: six echoes a server (each server twice in one run
+// of the parallel probe), done within 1.5 s even when a server is silent.
 inline constexpr size_t kDirectRounds = 2;
 // Through the tunnel: one round (three echoes a server, 200 ms apart) every
 // three seconds, so at most one echo a second per server.
@@ -32,10 +32,11 @@ inline constexpr uint32_t kAcceleratedRoundMs = 3000;
 // The accelerated figures cover the last 30 echoes (half a minute).
 inline constexpr size_t kAcceleratedWindow = 30;
 
-// The servers to measure: the addresses of /32 targets in their order, then
-// the first host of each wider target (up to kWidestProbedPrefix), at most
-// kGameServersProbed, without repeats, never the tunnel's node (its echoes
-// would not tell the game's path) and nothing that is not a unicast host.
+// The servers to measure, in the reply's order (the game's targets, then the
+// voice application's): the address of a /32 target, the first host of a
+// wider one (up to kWidestProbedPrefix); at most kGameServersProbed, without
+// repeats, never the tunnel's node (its echoes would not tell the game's
+// path) and nothing that no route may take.
 std::vector<std::wstring> chooseGameServers(const std::vector<RouteTarget>& targets, const std::wstring& tunnelNode);
 
 // What echoes on one path showed.
@@ -86,7 +87,8 @@ std::wstring gameServerHeadline(const GameServerBoard& board);
 // One server's line: its address, both paths with their loss and the change.
 std::wstring gameServerLine(const GameServerFigures& server);
 // The change from direct to accelerated: "（降低 70%）", "（持平）", or
-// "（升高 20%，加速路径较慢）".
-std::wstring changeText(uint32_t directMs, uint32_t acceleratedMs);
+// "（升高 20%，加速路径较慢）" (a server's line, narrower: "（升高 20%，比直连慢）").
+enum class ChangeWidth { Headline, Line };
+std::wstring changeText(uint32_t directMs, uint32_t acceleratedMs, ChangeWidth width = ChangeWidth::Headline);
 
 }  // namespace kestro

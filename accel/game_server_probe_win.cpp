@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <span>
 
 #include "accel/game_server_figures.h"
 #include "app/client_state.h"
@@ -23,41 +25,50 @@ std::atomic<uint32_t>& measuringAttempt() {
   return *attempt;
 }
 
-// The servers' echoes of one parallel round, added to `round`.
-void probeRound(const std::vector<ProbeTarget>& targets, HANDLE icmp, GameServerEchoes& round) {
-  ProbeEvents events;
-  events.started = [](size_t) {};
-  events.finished = [](size_t, int32_t) {};
-  events.echoes = [&](size_t server, std::span<const EchoOutcome> outcomes) {
-    round.outcomes[server].insert(round.outcomes[server].end(), outcomes.begin(), outcomes.end());
-  };
-  probeNodesInParallel(targets, icmp, events);
-}
-
-std::vector<ProbeTarget> targetsOf(const std::vector<std::wstring>& servers) {
+std::vector<ProbeTarget> targetsOf(const std::vector<std::wstring>& servers, size_t rounds) {
   std::vector<ProbeTarget> targets;
-  for (const std::wstring& server : servers) targets.push_back({static_cast<int32_t>(targets.size()), server});
+  for (size_t round = 0; round < rounds; ++round) {
+    for (const std::wstring& server : servers) targets.push_back({static_cast<int32_t>(targets.size()), server});
+  }
   return targets;
 }
 
-void post(std::unique_ptr<GameServerEchoes> round) {
+std::unique_ptr<GameServerEchoes> newRecord(uint32_t attempt, bool direct, const std::vector<std::wstring>& servers) {
+  auto record = std::make_unique<GameServerEchoes>();
+  record->attempt = attempt;
+  record->direct = direct;
+  record->servers = servers;
+  record->outcomes.resize(servers.size());
+  return record;
+}
+
+void post(std::unique_ptr<GameServerEchoes> record) {
   const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
   if (window != nullptr &&
-      PostMessageW(window, WM_GAME_SERVER_ECHOES, round->attempt, reinterpret_cast<LPARAM>(round.get()))) {
-    round.release();
+      PostMessageW(window, WM_GAME_SERVER_ECHOES, record->attempt, reinterpret_cast<LPARAM>(record.get()))) {
+    record.release();
   }
 }
 
+ProbeEvents echoesOnly(std::function<void(size_t, std::span<const EchoOutcome>)> echoes) {
+  ProbeEvents events;
+  events.started = [](size_t) {};
+  events.finished = [](size_t, int32_t) {};
+  events.echoes = std::move(echoes);
+  return events;
+}
+
+// Every server appears kDirectRounds times in one parallel run: its echoes
+// go out together, so a silent server costs one time-out, not one per round.
 void measureDirectly(uint32_t attempt, const std::vector<std::wstring>& servers) {
   const IcmpHandle icmp;
-  auto round = std::make_unique<GameServerEchoes>();
-  round->attempt = attempt;
-  round->direct = true;
-  round->servers = servers;
-  round->outcomes.resize(servers.size());
-  const std::vector<ProbeTarget> targets = targetsOf(servers);
-  for (size_t count = 0; count < kDirectRounds; ++count) probeRound(targets, icmp.get(), *round);
-  post(std::move(round));
+  std::unique_ptr<GameServerEchoes> record = newRecord(attempt, true, servers);
+  const ProbeEvents events = echoesOnly([&](size_t target, std::span<const EchoOutcome> outcomes) {
+    std::vector<EchoOutcome>& kept = record->outcomes[target % servers.size()];
+    kept.insert(kept.end(), outcomes.begin(), outcomes.end());
+  });
+  probeNodesInParallel(targetsOf(servers, kDirectRounds), icmp.get(), events);
+  post(std::move(record));
 }
 
 bool stillCurrent(const std::wstring& token) {
@@ -65,20 +76,21 @@ bool stillCurrent(const std::wstring& token) {
   return state.accelerating != 0 && state.monitorToken() == token;
 }
 
+// Each server's echoes are posted as soon as they have ended: a silent
+// server does not hold back the figures of the others.
 void measureThroughTunnel(const std::wstring& token, uint32_t attempt, const std::vector<std::wstring>& servers) {
   const IcmpHandle icmp;
-  const std::vector<ProbeTarget> targets = targetsOf(servers);
+  const std::vector<ProbeTarget> targets = targetsOf(servers, 1);
+  const ProbeEvents events = echoesOnly([&](size_t server, std::span<const EchoOutcome> outcomes) {
+    if (!stillCurrent(token)) return;
+    std::unique_ptr<GameServerEchoes> record = newRecord(attempt, false, servers);
+    record->outcomes[server].assign(outcomes.begin(), outcomes.end());
+    post(std::move(record));
+  });
   while (stillCurrent(token)) {
     const ULONGLONG started = GetTickCount64();
     // Without a gateway the tunnel carries nothing yet: no echo.
-    if (!ClientState::instance().tunnelGateway().empty()) {
-      auto round = std::make_unique<GameServerEchoes>();
-      round->attempt = attempt;
-      round->servers = servers;
-      round->outcomes.resize(servers.size());
-      probeRound(targets, icmp.get(), *round);
-      if (stillCurrent(token)) post(std::move(round));
-    }
+    if (!ClientState::instance().tunnelGateway().empty()) probeNodesInParallel(targets, icmp.get(), events);
     const ULONGLONG spent = GetTickCount64() - started;
     if (spent < kAcceleratedRoundMs) Sleep(static_cast<DWORD>(kAcceleratedRoundMs - spent));
   }
@@ -100,8 +112,8 @@ bool startDirectMeasurement(uint32_t attempt, std::vector<std::wstring> servers)
 }
 
 void waitForDirectMeasurement(uint32_t attempt) {
-  // Two rounds of at most 1.4 s each (a silent server's last echo waits a
-  // second); the bound only guards against a round that never ends.
+  // One parallel run of at most 1.4 s (a silent server's last echo waits a
+  // second); the bound only guards against a run that never ends.
   constexpr ULONGLONG kBoundMs = 5000;
   const ULONGLONG deadline = GetTickCount64() + kBoundMs;
   while (measuringAttempt().load() == attempt && GetTickCount64() < deadline) Sleep(10);

@@ -1,8 +1,9 @@
 // The game servers' echoes of one acceleration (accel/game_server_figures.h):
 // directly while the start sequence runs, before any route is in, and through
 // the tunnel once the routes are, every kAcceleratedRoundMs until the
-// acceleration it was started for is over. Each round is posted to the main
-// window as WM_GAME_SERVER_ECHOES with a GameServerEchoes record.
+// acceleration it was started for is over. The direct echoes are posted to
+// the main window at once, those through the tunnel server by server, as
+// WM_GAME_SERVER_ECHOES with a GameServerEchoes record.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,9 @@
 
 namespace kestro {
 
-// One round of echoes: per server (in the order chooseGameServers gave),
-// the outcomes of its echoes. Allocated by the worker, freed by the window.
+// Echoes per server (in the order chooseGameServers gave); a server without
+// echoes in this record has an empty list. Allocated by the worker, freed by
+// the window.
 struct GameServerEchoes {
   uint32_t attempt = 0;
   bool direct = false;
@@ -29,7 +31,7 @@ bool startDirectMeasurement(uint32_t attempt, std::vector<std::wstring> servers)
 
 // Returns once the direct measurement of `attempt` has ended, or none runs,
 // or after a bound that no measurement needs (it ends within about three
-// seconds by itself).
+// one and a half seconds by itself).
 void waitForDirectMeasurement(uint32_t attempt);
 
 // Measures the servers through the tunnel until the acceleration is over or
