@@ -58,6 +58,8 @@ inline constexpr uint32_t WM_ACC_STOP = kWmUser + 1102;
 inline constexpr uint32_t WM_LINK_DEGRADED = kWmUser + 1301;         // sent; wParam: latency ms; lParam: loss (accel/link_report.h)
 // Live link probe -> main window, once a second while accelerating.
 inline constexpr uint32_t WM_LINK_QUALITY = kWmUser + 1302;          // wParam: latency ms or kLinkEchoLost; lParam: loss (accel/link_quality.h)
+// The game's connections checked against the route table, every few seconds while accelerating.
+inline constexpr uint32_t WM_GAME_CONNECTIONS = kWmUser + 1304;      // wParam: attempt; lParam: new GameConnectionReport*, freed by the receiver
 
 // Diagnosis worker -> main window.
 inline constexpr uint32_t WM_DIAG_STEP = kWmUser + 1401;             // sent; lParam: DiagStepRecord*
