@@ -65,6 +65,17 @@ inline RouteSystem refusingRouteSystem() {
   return system;
 }
 
+// The tunnel the route cases run behind: gateway 10.77.0.1, the virtual
+// adapter's address 10.77.0.2/24 (adapter 12 of a ScriptedRouteTable's
+// usual list); no row recorded yet.
+inline void setScriptedTunnel() {
+  ClientState& state = ClientState::instance();
+  state.takeInstalledRoutes();
+  state.setTunnelGateway(L"10.77.0.1");
+  state.setAdapterAddress(L"10.77.0.2");
+  state.setAdapterMask(L"255.255.255.0");
+}
+
 // A forward table and adapter list in memory, installed in the route seam for
 // the life of the object.
 class ScriptedRouteTable {

@@ -81,12 +81,8 @@ MIB_TCPROW_OWNER_PID row(const char* remote, u_short port, DWORD state, DWORD pi
 class GameConnectionCheck : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClientState& state = ClientState::instance();
-    state.takeInstalledRoutes();
-    state.setTunnelGateway(L"10.77.0.1");
-    state.setAdapterAddress(L"10.77.0.2");
-    state.setAdapterMask(L"255.255.255.0");
-    state.setTunnelNode(L"198.51.100.104");
+    test::setScriptedTunnel();
+    ClientState::instance().setTunnelNode(L"198.51.100.104");
     scripted.processes = {{40, kGamePath}, {41, L"C:\\Windows\\explorer.exe"}};
     scripted.rows = {row("192.0.2.10", 9000, MIB_TCP_STATE_ESTAB, 40), row("192.0.2.20", 9000, MIB_TCP_STATE_ESTAB, 40),
                      row("198.51.100.9", 443, MIB_TCP_STATE_ESTAB, 41), row("0.0.0.0", 0, MIB_TCP_STATE_LISTEN, 40)};
