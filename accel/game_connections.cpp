@@ -46,8 +46,7 @@ GameConnections countGameConnections(const std::vector<TcpConnectionRow>& rows,
   GameConnections found;
   found.gameRuns = !gameProcesses.empty();
   if (!found.gameRuns) return found;
-  const auto connected = [](const TcpConnectionRow& row) { return serverConnection(row); };
-  found.ownersKnown = std::none_of(rows.begin(), rows.end(), connected) ||
+  found.ownersKnown = std::none_of(rows.begin(), rows.end(), serverConnection) ||
                       std::any_of(rows.begin(), rows.end(), [](const TcpConnectionRow& row) {
                         return serverConnection(row) && row.processId != 0;
                       });
