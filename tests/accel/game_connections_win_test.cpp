@@ -132,10 +132,10 @@ TEST_F(GameConnectionCheck, AddingRoutesABypassingAddressOnTheAccelerationsOwnPa
   const size_t journalled = test::routeJournalEntries().size();
   claimRoutes(7);
   const std::vector<std::wstring> refusals =
-      addBypassingRoutes(7, {ip("192.0.2.20"), ip("192.0.2.10"), ip("198.51.100.104"), ip("127.0.0.1")});
+      addBypassingRoutes(7, {ip("192.0.2.20"), ip("192.0.2.10"), ip("198.51.100.104"), ip("127.0.0.2")});
   EXPECT_EQ(refusals, (std::vector<std::wstring>{L"地址“192.0.2.10”已经通过加速通道，无需加入",
                                                  L"路由目标“198.51.100.104/32”包含加速节点的地址，已忽略",
-                                                 L"路由目标“127.0.0.1/32”是本机回环地址，已忽略"}));
+                                                 L"路由目标“127.0.0.2/32”是本机回环地址，已忽略"}));
   ASSERT_EQ(scripted.routes.created.size(), 1u);
   const MIB_IPFORWARDROW& created = scripted.routes.created[0];
   EXPECT_EQ(created.dwForwardDest, ip("192.0.2.20"));
