@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <vector>
 
 #include "accel/routes_win.h"
@@ -16,67 +14,7 @@ namespace {
 
 DWORD ip(const char* dotted) { return inet_addr(dotted); }
 
-constexpr DWORD kAdapterIndex = 12;
 constexpr wchar_t kGamePath[] = L"C:\\Games\\DNF\\DNF.exe";
-
-// A connection table, process list and route table in memory, in the seam for
-// the life of the object; the route seam's adapter list is scripted too.
-class ScriptedConnections {
- public:
-  ScriptedConnections() {
-    seam_->tcpTable = [this](void* buffer, DWORD* size) { return tcpTable(buffer, size); };
-    seam_->processes = [this] { return processes; };
-    seam_->bestRoute = [this](DWORD destination, MIB_IPFORWARDROW* row) {
-      *row = {};
-      row->dwForwardDest = destination;
-      const bool tunnelled = routed.count(destination) != 0;
-      row->dwForwardIfIndex = tunnelled ? kAdapterIndex : 5;
-      row->dwForwardNextHop = tunnelled ? ip("10.77.0.1") : ip("192.168.1.1");
-      return DWORD{NO_ERROR};
-    };
-    routes.adapters = {{5, "192.168.1.9", "255.255.255.0"}, {kAdapterIndex, "10.77.0.2", "255.255.255.0"}};
-  }
-
-  std::vector<MIB_TCPROW_OWNER_PID> rows;
-  std::vector<ProcessImage> processes;
-  std::map<DWORD, bool> routed;  // destinations whose best route is the tunnel's
-  DWORD tableResult = NO_ERROR;
-  // Rows that appear between the size query and the first read.
-  std::vector<MIB_TCPROW_OWNER_PID> lateRows;
-  test::ScriptedRouteTable routes;
-
- private:
-  DWORD tcpTable(void* buffer, DWORD* size) {
-    if (tableResult != NO_ERROR) return tableResult;
-    if (buffer != nullptr && !lateRows.empty()) {
-      rows.insert(rows.end(), lateRows.begin(), lateRows.end());
-      lateRows.clear();
-    }
-    const DWORD needed =
-        static_cast<DWORD>(offsetof(MIB_TCPTABLE_OWNER_PID, table) + rows.size() * sizeof(MIB_TCPROW_OWNER_PID));
-    if (buffer == nullptr || *size < needed) {
-      *size = needed;
-      return DWORD{ERROR_INSUFFICIENT_BUFFER};
-    }
-    auto* table = static_cast<MIB_TCPTABLE_OWNER_PID*>(buffer);
-    table->dwNumEntries = static_cast<DWORD>(rows.size());
-    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_TCPROW_OWNER_PID));
-    return DWORD{NO_ERROR};
-  }
-
-  test::ScopedSeam<GameConnectionSystem> seam_{gameConnectionSystem()};
-};
-
-MIB_TCPROW_OWNER_PID row(const char* remote, u_short port, DWORD state, DWORD pid) {
-  MIB_TCPROW_OWNER_PID out{};
-  out.dwState = state;
-  out.dwLocalAddr = ip("192.168.1.9");
-  out.dwLocalPort = htons(50000);
-  out.dwRemoteAddr = ip(remote);
-  out.dwRemotePort = htons(port);
-  out.dwOwningPid = pid;
-  return out;
-}
 
 class GameConnectionCheck : public ::testing::Test {
  protected:
@@ -84,16 +22,18 @@ class GameConnectionCheck : public ::testing::Test {
     test::setScriptedTunnel();
     ClientState::instance().setTunnelNode(L"198.51.100.104");
     scripted.processes = {{40, kGamePath}, {41, L"C:\\Windows\\explorer.exe"}};
-    scripted.rows = {row("192.0.2.10", 9000, MIB_TCP_STATE_ESTAB, 40), row("192.0.2.20", 9000, MIB_TCP_STATE_ESTAB, 40),
-                     row("198.51.100.9", 443, MIB_TCP_STATE_ESTAB, 41), row("0.0.0.0", 0, MIB_TCP_STATE_LISTEN, 40)};
-    scripted.routed = {{ip("192.0.2.10"), true}};
+    scripted.rows = {test::tcpRow("192.0.2.10", 9000, MIB_TCP_STATE_ESTAB, 40),
+                     test::tcpRow("192.0.2.20", 9000, MIB_TCP_STATE_ESTAB, 40),
+                     test::tcpRow("198.51.100.9", 443, MIB_TCP_STATE_ESTAB, 41),
+                     test::tcpRow("0.0.0.0", 0, MIB_TCP_STATE_LISTEN, 40)};
+    scripted.routed = {ip("192.0.2.10")};
   }
   void TearDown() override {
     removeInstalledRoutes();
     ClientState::instance().setTunnelNode(L"");
   }
 
-  ScriptedConnections scripted;
+  test::ScriptedConnections scripted;
 };
 
 TEST_F(GameConnectionCheck, CountsTheGamesConnectionsByTheSystemsBestRoute) {
@@ -115,7 +55,7 @@ TEST_F(GameConnectionCheck, CountsTheGamesConnectionsByTheSystemsBestRoute) {
 }
 
 TEST_F(GameConnectionCheck, ATableThatGrowsIsReadAgainAndARefusedOneIsSaid) {
-  scripted.lateRows = {row("192.0.2.30", 9000, MIB_TCP_STATE_SYN_SENT, 40)};
+  scripted.lateRows = {test::tcpRow("192.0.2.30", 9000, MIB_TCP_STATE_SYN_SENT, 40)};
   const GameConnectionReport grown = checkGameConnections(kGamePath);
   ASSERT_TRUE(grown.found.has_value());
   EXPECT_EQ(connectionCountText(*grown.found), L"游戏连接 3 个，已加速 1 个");
@@ -141,7 +81,7 @@ TEST_F(GameConnectionCheck, AddingRoutesABypassingAddressOnTheAccelerationsOwnPa
   EXPECT_EQ(created.dwForwardDest, ip("192.0.2.20"));
   EXPECT_EQ(created.dwForwardMask, ip("255.255.255.255"));
   EXPECT_EQ(created.dwForwardNextHop, ip("10.77.0.1"));
-  EXPECT_EQ(created.dwForwardIfIndex, kAdapterIndex);
+  EXPECT_EQ(created.dwForwardIfIndex, test::kScriptedAdapterIndex);
   ASSERT_EQ(ClientState::instance().installedRoutes().size(), 1u) << "recorded, so that stop removes it";
   EXPECT_EQ(test::routeJournalEntries().size(), journalled + 1) << "journalled before it was created";
 

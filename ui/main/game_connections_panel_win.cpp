@@ -83,6 +83,7 @@ void GameConnectionsPanel::begin(uint32_t attempt) {
     attempt_ = 0;
     return;
   }
+  gameId_ = selectedGameId_;
   bypassing_.clear();
   setItem(L"#txtgameconnections", kChecking);
   setItem(L"#txtbypass", L"");
@@ -100,7 +101,7 @@ void GameConnectionsPanel::check() {
     return;
   }
   if (workingFor_ == attempt_) return;
-  const std::optional<std::wstring> path = readGamePath(selectedGameId_);
+  const std::optional<std::wstring> path = readGamePath(gameId_);
   if (!path) {
     setItem(L"#txtgameconnections", kNoGamePath);
     return;
@@ -110,7 +111,7 @@ void GameConnectionsPanel::check() {
 
 void GameConnectionsPanel::addBypassing() {
   if (!stillAccelerating() || workingFor_ == attempt_ || bypassing_.empty()) return;
-  const std::optional<std::wstring> path = readGamePath(selectedGameId_);
+  const std::optional<std::wstring> path = readGamePath(gameId_);
   if (!path || !startAddingBypassingRoutes(attempt_, *path, bypassing_)) return;
   workingFor_ = attempt_;
   showItem(L"#linkaddroutes", false);

@@ -35,6 +35,7 @@ class GameConnectionsPanel : public MainPanel {
   MainWindowView& view_;
   const int32_t& selectedGameId_;
   uint32_t attempt_ = 0;  // the acceleration whose game is checked; 0 while none
+  int32_t gameId_ = 0;    // the game it accelerates, whatever is chosen meanwhile
   uint32_t workingFor_ = 0;  // the attempt whose check or add is under way: one at a time
   std::vector<uint32_t> bypassing_;  // the addresses "加入加速" routes
 };
