@@ -4,16 +4,10 @@
 #include <cwchar>
 
 #include "accel/route_rows.h"
+#include "accel/route_targets.h"
 
 namespace kestro {
 namespace {
-
-// Network-order addresses as dotted text, byte by byte, without the socket library.
-std::wstring dotted(uint32_t address) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
-  return std::to_wstring(bytes[0]) + L"." + std::to_wstring(bytes[1]) + L"." + std::to_wstring(bytes[2]) + L"." +
-         std::to_wstring(bytes[3]);
-}
 
 std::optional<uint32_t> parseDotted(const std::wstring& text) {
   unsigned parts[4];
@@ -33,8 +27,8 @@ std::optional<uint32_t> parseDotted(const std::wstring& text) {
 }  // namespace
 
 std::wstring journalEntryText(const ForwardRow& row) {
-  return dotted(row.forwardDest) + L" " + dotted(row.forwardMask) + L" " + dotted(row.forwardNextHop) + L" " +
-         std::to_wstring(row.forwardIfIndex);
+  return dottedAddressText(row.forwardDest) + L" " + dottedAddressText(row.forwardMask) + L" " +
+         dottedAddressText(row.forwardNextHop) + L" " + std::to_wstring(row.forwardIfIndex);
 }
 
 std::wstring journalValueName(const ForwardRow& row, const JournalOwner& owner) {

@@ -71,6 +71,12 @@ std::optional<uint32_t> parseDottedAddress(std::wstring_view text) {
   return networkOrder(host);
 }
 
+std::wstring dottedAddressText(uint32_t address) {
+  const uint32_t host = hostOrder(address);
+  return std::to_wstring(host >> 24) + L"." + std::to_wstring((host >> 16) & 0xFF) + L"." +
+         std::to_wstring((host >> 8) & 0xFF) + L"." + std::to_wstring(host & 0xFF);
+}
+
 RouteTargetCheck checkRouteTargets(const std::vector<RouteTarget>& targets, std::optional<uint32_t> node,
                                    std::optional<uint32_t> service, size_t cap) {
   RouteTargetCheck check;

@@ -44,5 +44,7 @@ RouteTargetCheck checkRouteTargets(const std::vector<RouteTarget>& targets, std:
 // Four decimal numbers 0 to 255 joined by dots, nothing else (no hexadecimal,
 // no short forms, no spaces), in network order; nothing otherwise.
 std::optional<uint32_t> parseDottedAddress(std::wstring_view text);
+// A network-order address as dotted text ("192.0.2.10").
+std::wstring dottedAddressText(uint32_t address);
 
 }  // namespace kestro

@@ -68,8 +68,8 @@ std::optional<std::vector<AdapterAddressEntry>> adapterAddresses() {
   return entries;
 }
 
-// The service's address, which no route may cover: its host as written in the
-// base URL, or (a name) as the system resolves it; nothing when unknown.
+}  // namespace
+
 std::optional<uint32_t> serviceAddress() {
   const std::optional<HttpUrl> url = parseHttpUrl(serviceBaseUrl(), 80);
   if (!url) return std::nullopt;
@@ -87,6 +87,15 @@ std::optional<uint32_t> serviceAddress() {
   WSACleanup();
   return address;
 }
+
+std::optional<uint32_t> tunnelInterfaceIndex() {
+  const ClientState& state = ClientState::instance();
+  const auto entries = adapterAddresses();
+  if (!entries) return std::nullopt;
+  return findAdapterIndex(*entries, toAnsi(state.adapterAddress()), toAnsi(state.adapterMask()));
+}
+
+namespace {
 
 // Each run reports through a record of its own: runs of two attempts may
 // overlap, and a report is sent, so the record outlives it.

@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "app/route_records.h"
 
 namespace kestro {
@@ -41,6 +43,13 @@ void claimRoutes(uint32_t attempt);
 // system. Returns the system's error code (0 on success), kRouteNotOwned or
 // kRouteNotJournalled.
 DWORD addRoute(uint32_t attempt, ForwardRow row);
+
+// The virtual adapter's index in the system's adapter list (the adapter that
+// carries the tunnel's address and mask); nothing when no adapter does.
+std::optional<uint32_t> tunnelInterfaceIndex();
+// The service's address, which no route may cover: its host as written in the
+// base URL, or (a name) as the system resolves it; nothing when unknown.
+std::optional<uint32_t> serviceAddress();
 
 // Deletes every recorded row from the forward table in order (results ignored),
 // empties the record and ends the ownership. Stop calls it; so do the end of a

@@ -60,6 +60,8 @@ inline constexpr uint32_t WM_LINK_DEGRADED = kWmUser + 1301;         // sent; wP
 inline constexpr uint32_t WM_LINK_QUALITY = kWmUser + 1302;          // wParam: latency ms or kLinkEchoLost; lParam: loss (accel/link_quality.h)
 // Game server echoes -> main window, directly once and through the tunnel every few seconds.
 inline constexpr uint32_t WM_GAME_SERVER_ECHOES = kWmUser + 1303;    // wParam: attempt; lParam: new GameServerEchoes*, freed by the receiver
+// The game's connections checked against the route table, every few seconds while accelerating.
+inline constexpr uint32_t WM_GAME_CONNECTIONS = kWmUser + 1304;      // wParam: attempt; lParam: new GameConnectionReport*, freed by the receiver
 
 // Diagnosis worker -> main window.
 inline constexpr uint32_t WM_DIAG_STEP = kWmUser + 1401;             // sent; lParam: DiagStepRecord*

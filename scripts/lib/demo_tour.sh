@@ -78,6 +78,33 @@ play_game() {
   } | tee "$1/$2.txt"
 }
 
+# hold_game_connections SHOTS: the stand-in game, stored as game 1001's
+# program file, holds connections to the world's game server that the game's
+# routes cover and to 192.0.2.20, which no route covers; the traffic view
+# counts them, and "加入加速" routes the second. Only in the test world.
+hold_game_connections() {
+  [ -n "${KESTRO_IN_WORLD:-}" ] || return 0
+  local server port game_path
+  read -r server port < <(world_game_server)
+  game_path="Z:$(printf '%s' "$GAME" | tr / '\\')"
+  "$KESTRO_ROOT/scripts/wine-run" reg add 'HKCU\Software\Kestro\Settings' /v Game1001 /t REG_SZ /d "$game_path" /f \
+    >/dev/null 2>&1
+  "$KESTRO_ROOT/scripts/wine-run" "$GAME" --hold "$server:$port" 192.0.2.20:9000 --seconds 30 2>&1 |
+    tr -d '\r' >"$1/14-stand-in-game-held.txt" &
+  local held=$!
+  if wait_until 20 counts_connections "连接 2 个，已加速 1 个"; then
+    shot "$1" 14-game-connections
+    click_element KestroMainWindow "#linkaddroutes"
+    wait_until 15 counts_connections "连接 2 个，已加速 2 个" || echo "\"加入加速\" did not route the game" >&2
+    sleep 4
+    shot "$1" 14-game-connections-routed
+  else
+    echo "the traffic view did not count the game's connections" >&2
+  fi
+  wait "$held" || true
+}
+counts_connections() { [[ "$(page_text KestroMainWindow "#txtgameconnections")" == *"$1" ]]; }
+
 # page_query CLASS SELECTOR: "text TAB left TAB top TAB right TAB bottom TAB
 # visible" of each match in the first visible window of CLASS.
 page_query() {
@@ -206,6 +233,7 @@ demo_tour() {
     shot "$shots" 14-traffic-chart
     click_element KestroMainWindow ".strip>[panel=panel-id1]"
     sleep 0.5
+    hold_game_connections "$shots"
     click_element KestroMainWindow "#linkstopacc"
     wait_until 20 page_visible KestroMainWindow "#startacccontainer" || echo "the stop did not finish" >&2
     sleep 0.5

@@ -1,4 +1,5 @@
 // kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <bytes>] [--pause <ms>]
+// kestro-stand-in-game --hold <ip:port> [<ip:port> ...] [--seconds <n>] (standins/game/held_connections_win.h)
 // A game's traffic to one of its servers, for the test world: UDP datagrams
 // and a TCP connection to the server's echo service, each round timed. Prints
 // one report line per protocol (standins/game/round_trips.h) and the times of
@@ -15,11 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "standins/game/game_sockets_win.h"
+#include "standins/game/held_connections_win.h"
 #include "standins/game/round_trips.h"
 
 namespace {
 
+using kestro::game::connectWithin;
+using kestro::game::nowMs;
+using kestro::game::readable;
 using kestro::game::RoundTrips;
+using kestro::game::Socket;
 
 constexpr DWORD kUdpPatienceMs = 1000;  // a datagram not back by then is lost
 constexpr DWORD kTcpPatienceMs = 5000;  // TCP resends what is lost: a round may take a while
@@ -31,42 +38,6 @@ struct Options {
   size_t size = 512;
   DWORD pauseMs = 50;
 };
-
-class Socket {
- public:
-  explicit Socket(SOCKET socket) : socket_(socket) {}
-  ~Socket() {
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  SOCKET get() const { return socket_; }
-
- private:
-  SOCKET socket_;
-};
-
-double nowMs() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-bool readable(SOCKET socket, double deadlineMs) {
-  const double left = deadlineMs - nowMs();
-  if (left <= 0) return false;
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  const long us = static_cast<long>(left * 1000);
-  timeval timeout{us / 1000000, us % 1000000};
-  return select(0, &set, nullptr, nullptr, &timeout) == 1;
-}
 
 // Each round's datagram starts with its number; a late answer to an earlier
 // round is read and left out.
@@ -97,25 +68,6 @@ RoundTrips udpRounds(const Options& options, const sockaddr_in& server) {
     Sleep(options.pauseMs);
   }
   return trips;
-}
-
-bool connectWithin(SOCKET socket, const sockaddr_in& server, DWORD ms) {
-  u_long nonBlocking = 1;
-  ioctlsocket(socket, FIONBIO, &nonBlocking);
-  if (connect(socket, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0 &&
-      WSAGetLastError() != WSAEWOULDBLOCK) {
-    return false;
-  }
-  fd_set writable, failed;
-  FD_ZERO(&writable);
-  FD_ZERO(&failed);
-  FD_SET(socket, &writable);
-  FD_SET(socket, &failed);
-  timeval timeout{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
-  const bool connected = select(0, nullptr, &writable, &failed, &timeout) == 1 && FD_ISSET(socket, &writable);
-  u_long blocking = 0;
-  ioctlsocket(socket, FIONBIO, &blocking);
-  return connected;
 }
 
 // One connection; each round sends the payload and waits for all of it back.
@@ -169,6 +121,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--hold") == 0) return kestro::game::runHeldConnections(argc, argv);
   Options options;
   sockaddr_in server{};
   server.sin_family = AF_INET;

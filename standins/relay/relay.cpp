@@ -29,18 +29,21 @@ void Relay::receive(Port from, std::span<const uint8_t> packet, Time now) {
     if (world_.gateway && header->destination == *world_.gateway) {
       answerEcho(packet, now);
     } else {
+      if (!world_.adapter || header->source != *world_.adapter) rerouted_.insert({header->source, header->destination});
       carry(Port::InternetWan, header->destination, Direction::TunnelToInternet, packet, now);
     }
     return;
   }
   if (from == Port::InternetWan) {
-    if (world_.adapter && header->destination == *world_.adapter) {
+    if ((world_.adapter && header->destination == *world_.adapter) ||
+        rerouted_.count({header->destination, header->source}) != 0) {
       carry(Port::Adapter, header->source, Direction::TunnelToClient, packet, now);
     } else {
       forward(Port::ClientWan, header->source, Direction::ToClient, packet, now);
     }
     return;
   }
+  rerouted_.erase({header->source, header->destination});
   forward(Port::InternetWan, header->destination, Direction::ToInternet, packet, now);
 }
 

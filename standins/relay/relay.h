@@ -10,9 +10,11 @@
 #include <map>
 #include <optional>
 #include <queue>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "standins/relay/control.h"
@@ -110,6 +112,11 @@ class Relay {
   ByteCounts tunnelBytes_;                         // of the tunnel that last came up
   std::optional<Figures> gatewayOverride_;         // replaces the node's figures for the echo
   std::map<Address, AddressTraffic> traffic_;
+  // (client address, remote) of connections made before their route: their
+  // packets now enter the adapter with the client's own address, and the
+  // node's address translation sends the replies back through the tunnel,
+  // until the client's packets go directly again.
+  std::set<std::pair<Address, Address>> rerouted_;
   std::priority_queue<Waiting, std::vector<Waiting>, std::greater<>> waiting_;
   uint64_t enqueued_ = 0;
   Counters counters_;

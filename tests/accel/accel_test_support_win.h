@@ -8,15 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "accel/acc_step_record.h"
 #include "accel/acceleration_start_win.h"
+#include "accel/game_connections_win.h"
 #include "accel/route_journal_win.h"
 #include "accel/route_rows.h"
 #include "accel/tcp_tuning_win.h"
@@ -63,6 +66,17 @@ inline RouteSystem refusingRouteSystem() {
     return false;
   };
   return system;
+}
+
+// The tunnel the route cases run behind: gateway 10.77.0.1, the virtual
+// adapter's address 10.77.0.2/24 (adapter 12 of a ScriptedRouteTable's
+// usual list); no row recorded yet.
+inline void setScriptedTunnel() {
+  ClientState& state = ClientState::instance();
+  state.takeInstalledRoutes();
+  state.setTunnelGateway(L"10.77.0.1");
+  state.setAdapterAddress(L"10.77.0.2");
+  state.setAdapterMask(L"255.255.255.0");
 }
 
 // A forward table and adapter list in memory, installed in the route seam for
@@ -140,6 +154,83 @@ class ScriptedRouteTable {
   // Last, so that the seam is back before anything of the table goes.
   ScopedSeam<RouteSystem> routes_{routeSystem()};
 };
+
+// ---- The game's connections.
+
+// The virtual adapter's index in a ScriptedConnections' adapter list.
+inline constexpr DWORD kScriptedAdapterIndex = 12;
+
+// A connection table, process list and route table in memory, in the seam for
+// the life of the object; the route seam's adapter list is scripted too (the
+// adapter of setScriptedTunnel). The best route of a destination in `routed`
+// leaves by that adapter to `tunnelGateway`, every other by adapter 5.
+class ScriptedConnections {
+ public:
+  ScriptedConnections() {
+    seam_->tcpTable = [this](void* buffer, DWORD* size) {
+      const std::lock_guard hold(lock);
+      return tcpTable(buffer, size);
+    };
+    seam_->processes = [this] {
+      const std::lock_guard hold(lock);
+      return processes;
+    };
+    seam_->bestRoute = [this](DWORD destination, MIB_IPFORWARDROW* row) {
+      const std::lock_guard hold(lock);
+      *row = {};
+      row->dwForwardDest = destination;
+      const bool tunnelled = routed.count(destination) != 0;
+      row->dwForwardIfIndex = tunnelled ? kScriptedAdapterIndex : 5;
+      row->dwForwardNextHop = tunnelled ? tunnelGateway : inet_addr("192.168.1.1");
+      return DWORD{NO_ERROR};
+    };
+    routes.adapters = {{5, "192.168.1.9", "255.255.255.0"}, {kScriptedAdapterIndex, "10.77.0.2", "255.255.255.0"}};
+  }
+
+  // Held to change the tables while a worker of the program may read them.
+  std::mutex lock;
+  std::vector<MIB_TCPROW_OWNER_PID> rows;
+  std::vector<ProcessImage> processes;
+  std::set<DWORD> routed;  // destinations whose best route is the tunnel's
+  DWORD tunnelGateway = inet_addr("10.77.0.1");
+  DWORD tableResult = NO_ERROR;
+  // Rows that appear between the size query and the first read.
+  std::vector<MIB_TCPROW_OWNER_PID> lateRows;
+  ScriptedRouteTable routes;
+
+ private:
+  DWORD tcpTable(void* buffer, DWORD* size) {
+    if (tableResult != NO_ERROR) return tableResult;
+    if (buffer != nullptr && !lateRows.empty()) {
+      rows.insert(rows.end(), lateRows.begin(), lateRows.end());
+      lateRows.clear();
+    }
+    const DWORD needed =
+        static_cast<DWORD>(offsetof(MIB_TCPTABLE_OWNER_PID, table) + rows.size() * sizeof(MIB_TCPROW_OWNER_PID));
+    if (buffer == nullptr || *size < needed) {
+      *size = needed;
+      return DWORD{ERROR_INSUFFICIENT_BUFFER};
+    }
+    auto* table = static_cast<MIB_TCPTABLE_OWNER_PID*>(buffer);
+    table->dwNumEntries = static_cast<DWORD>(rows.size());
+    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_TCPROW_OWNER_PID));
+    return DWORD{NO_ERROR};
+  }
+
+  ScopedSeam<GameConnectionSystem> seam_{gameConnectionSystem()};
+};
+
+// One row of the system's TCP table, from the adapter 5's address.
+inline MIB_TCPROW_OWNER_PID tcpRow(const char* remote, u_short port, DWORD state, DWORD pid) {
+  MIB_TCPROW_OWNER_PID out{};
+  out.dwState = state;
+  out.dwLocalAddr = inet_addr("192.168.1.9");
+  out.dwLocalPort = htons(50000);
+  out.dwRemoteAddr = inet_addr(remote);
+  out.dwRemotePort = htons(port);
+  out.dwOwningPid = pid;
+  return out;
+}
 
 // ---- Virtual adapters in the prefix's registry.
 

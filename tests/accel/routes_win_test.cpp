@@ -28,11 +28,8 @@ DWORD address(const char* dotted) { return inet_addr(dotted); }
 class Routes : public ::testing::Test {
  protected:
   void SetUp() override {
+    test::setScriptedTunnel();
     ClientState& state = ClientState::instance();
-    state.takeInstalledRoutes();
-    state.setTunnelGateway(L"10.77.0.1");
-    state.setAdapterAddress(L"10.77.0.2");
-    state.setAdapterMask(L"255.255.255.0");
     state.setRouteTargets({{L"203.0.113.7", 32}, {L"198.51.100.0", 24}, {L"192.0.2.0", 5}, {L"192.0.2.128", 40}});
     table.adapters = {{5, "192.168.1.9", "255.255.255.0"}, {12, "10.77.0.2", "255.255.255.0"}};
     state.setStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));  // a running tunnel

@@ -341,6 +341,37 @@ TEST_F(RelayTest, TheTunnelCarriesTheAdaptersPacketsThroughItsNodeWhileItsConnec
   EXPECT_EQ(relay_.answer("traffic"), "ok down sent 0 received 0");
 }
 
+// A connection the client made directly, whose route then goes into the
+// adapter: its packets keep the client's address, and the node's address
+// translation brings the replies back through the tunnel too, until the
+// client's packets go directly again.
+TEST_F(RelayTest, AConnectionRoutedIntoTheAdapterLaterTakesTheTunnelBothWays) {
+  openTunnel("198.51.100.11", 18501);
+  const Bytes out = ipv4(kClient, "192.0.2.57", 17, {1});
+  const Bytes back = ipv4("192.0.2.57", kClient, 17, {2});
+  relay_.receive(Port::InternetWan, back, milliseconds(1000));
+  std::vector<Delivery> direct = drain();
+  ASSERT_EQ(direct.size(), 1u);
+  EXPECT_EQ(direct[0].to, Port::ClientWan) << "before the route, replies come directly";
+
+  relay_.receive(Port::Adapter, out, milliseconds(2000));
+  relay_.receive(Port::InternetWan, back, milliseconds(2000));
+  std::vector<Delivery> carried = drain();
+  ASSERT_EQ(carried.size(), 2u);
+  std::sort(carried.begin(), carried.end(), [](const auto& a, const auto& b) { return a.to < b.to; });
+  EXPECT_EQ(carried[0].to, Port::InternetWan);
+  EXPECT_EQ(carried[0].packet, out);
+  EXPECT_EQ(carried[1].to, Port::Adapter);
+  EXPECT_EQ(carried[1].packet, back);
+  EXPECT_EQ(carried[1].due, milliseconds(2021) + std::chrono::microseconds(500)) << "half of 23 + 20 ms";
+
+  relay_.receive(Port::ClientWan, out, milliseconds(3000));
+  relay_.receive(Port::InternetWan, back, milliseconds(3000));
+  for (const Delivery& delivery : drain()) {
+    EXPECT_NE(delivery.to, Port::Adapter) << "the route is gone: both ways go directly again";
+  }
+}
+
 TEST_F(RelayTest, TheTunnelLosesWhatItsNodeOrTheHostFromTheNodeLoses) {
   // Node 198.51.100.12 loses half; from it, 192.0.2.53 loses nothing: half
   // of what goes out is lost, nothing that comes back.

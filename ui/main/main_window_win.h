@@ -15,6 +15,7 @@
 #include "ui/main/account_panel_win.h"
 #include "ui/main/acceleration_panel_win.h"
 #include "ui/main/diagnosis_page_win.h"
+#include "ui/main/game_connections_panel_win.h"
 #include "ui/main/game_panel_win.h"
 #include "ui/main/main_window_elements.h"
 #include "ui/main/main_window_view.h"
@@ -74,8 +75,11 @@ class CMainWindow : public HtmlWindow, private MainWindowView {
   VoicePanel voices_{*this, selectedVoiceId};
   AccelerationPanel acceleration_{*this, {selectedNodeId, selectedGameId, selectedVoiceId}, tray_};
   DiagnosisPage diagnosis_{*this};
-  // Every command and message goes to these in turn until one takes it.
-  const std::array<MainPanel*, 7> panels_{&tray_, &account_, &nodes_, &games_, &voices_, &acceleration_, &diagnosis_};
+  GameConnectionsPanel connections_{*this, selectedGameId};
+  // Every command and message goes to these in turn until one takes it; the
+  // connections panel sees the routes' report before the acceleration panel takes it.
+  const std::array<MainPanel*, 8> panels_{&tray_,        &account_,      &nodes_,      &games_,
+                                          &voices_,      &connections_, &acceleration_, &diagnosis_};
 };
 
 // Shows the main window and returns when it has closed.
