@@ -131,7 +131,7 @@ settle_thirty_two_bit_way() {
         KESTRO_32BIT_REASON="the emulator could not be prepared: $KESTRO_EMULATION_FAILURE"
       fi ;;
     none)
-      KESTRO_32BIT_REASON=${forced:+"forced$forced"} ;;
+      [ -z "$forced" ] || KESTRO_32BIT_REASON="forced by KESTRO_32BIT=none" ;;
   esac
   if [ "$way" = none ]; then
     : "${KESTRO_32BIT_REASON:=this machine cannot run 32-bit code}"
