@@ -88,24 +88,26 @@ EOF
   mv "$dir/wine.new" "$dir/wine"
 }
 
+# emulation_failed <reason>: keeps why the emulator could not be prepared.
+emulation_failed() { KESTRO_EMULATION_FAILURE=$1; return 1; }
+
 # prepare_emulation: everything above, idempotent. On failure it returns
 # non-zero with the reason in KESTRO_EMULATION_FAILURE.
 prepare_emulation() {
   KESTRO_EMULATION_FAILURE=
-  failed() { KESTRO_EMULATION_FAILURE=$1; return 1; }
-  [ "$(uname -m)" = x86_64 ] || { failed "qemu-i386 is set up for x86_64 machines only, not $(uname -m)"; return; }
+  [ "$(uname -m)" = x86_64 ] || { emulation_failed "qemu-i386 is set up for x86_64 machines only, not $(uname -m)"; return; }
   mkdir -p "$KESTRO_EMULATION_DIR"
   local version
   version=$(qemu_version)
   if [ "${version%%.*}" != "$KESTRO_QEMU_MAJOR" ]; then
     log "fetching qemu-user $KESTRO_QEMU_MAJOR from bookworm-backports into $KESTRO_EMULATION_DIR/qemu"
-    fetch_qemu || { failed "qemu-user $KESTRO_QEMU_MAJOR could not be fetched"; return; }
+    fetch_qemu || { emulation_failed "qemu-user $KESTRO_QEMU_MAJOR could not be fetched"; return; }
     version=$(qemu_version)
   fi
-  build_trap_shim || { failed "the i386 trap number library did not build"; return; }
-  make_emulated_wine || { failed "the emulated Wine launcher could not be made"; return; }
+  build_trap_shim || { emulation_failed "the i386 trap number library did not build"; return; }
+  make_emulated_wine || { emulation_failed "the emulated Wine launcher could not be made"; return; }
   "$KESTRO_QEMU" /lib/ld-linux.so.2 --version >/dev/null 2>&1 ||
-    { failed "qemu-i386 $version does not run the 32-bit C library's loader"; return; }
+    { emulation_failed "qemu-i386 $version does not run the 32-bit C library's loader"; return; }
 }
 
 # settle_thirty_two_bit_way: decides how 32-bit code runs for this run
@@ -115,6 +117,7 @@ prepare_emulation() {
 # KESTRO_32BIT_REASON.
 settle_thirty_two_bit_way() {
   local way forced=""
+  KESTRO_32BIT_REASON=
   way=$(thirty_two_bit_way) || exit 2
   [ -z "${KESTRO_32BIT:-}" ] || [ "$KESTRO_32BIT" = detect ] || forced=" (KESTRO_32BIT=$KESTRO_32BIT)"
   case "$way" in
