@@ -37,9 +37,13 @@ fetch_qemu() {
     *:"$KESTRO_QEMU_MAJOR".*|"$KESTRO_QEMU_MAJOR".*) ;;
     *) echo "bookworm-backports offers qemu-user $version, not $KESTRO_QEMU_MAJOR.x" >&2; return 1 ;;
   esac
-  rm -rf "$KESTRO_EMULATION_DIR/qemu"
-  dpkg -x "$deb" "$KESTRO_EMULATION_DIR/qemu"
-  rm -f "$deb"
+  # Only qemu-i386 is kept of the package's programs (400 MB in all).
+  local unpacked=$KESTRO_EMULATION_DIR/qemu-unpacked
+  rm -rf "$unpacked" "$KESTRO_EMULATION_DIR/qemu"
+  dpkg -x "$deb" "$unpacked"
+  mkdir -p "$(dirname "$KESTRO_QEMU")"
+  mv "$unpacked/usr/bin/qemu-i386" "$KESTRO_QEMU"
+  rm -rf "$unpacked" "$deb"
 }
 
 # build_trap_shim: the i386 library that gives Wine's fault handlers the trap
