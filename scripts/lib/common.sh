@@ -19,11 +19,30 @@ KESTRO_PACKAGES=(
 )
 
 source "$KESTRO_ROOT/scripts/lib/machine.sh"
+source "$KESTRO_ROOT/scripts/lib/emulation.sh"
 
-# windows_test_tree: the tree whose programs run under Wine here: "windows"
-# (the 32-bit program) or, where 32-bit code cannot run, "windows-x64".
+# windows_test_tree: the tree whose Windows tests all run here: "windows" (the
+# 32-bit program) where the CPU runs 32-bit code, otherwise "windows-x64", the
+# same sources for 64-bit Windows (emulated, the 32-bit tree then runs the
+# cases that need the 32-bit program: scripts/test).
 windows_test_tree() {
-  if machine_runs_32bit_code; then echo windows; else echo windows-x64; fi
+  if [ "$(thirty_two_bit_way)" = native ]; then echo windows; else echo windows-x64; fi
+}
+
+# program_tree: the tree of the program the demo and the benchmarks run: the
+# 32-bit one we ship, natively or emulated, and where 32-bit code cannot run
+# at all the 64-bit test tree.
+program_tree() {
+  if [ "$(thirty_two_bit_way)" = none ]; then echo windows-x64; else echo windows; fi
+}
+
+# program_description: which program program_tree gives, and how it runs.
+program_description() {
+  case "$(thirty_two_bit_way)" in
+    native) echo "the 32-bit Kestro.exe we ship, run natively" ;;
+    emulated) echo "the 32-bit Kestro.exe we ship, its 32-bit code emulated (qemu-i386)" ;;
+    none) echo "the 64-bit test build of Kestro.exe (32-bit code does not run: ${KESTRO_32BIT_REASON:-})" ;;
+  esac
 }
 
 log() { printf '\n== %s\n' "$*"; }

@@ -62,8 +62,8 @@ shot() {
   echo "saved $1/$2.png"
 }
 
-PAGE_QUERY="$KESTRO_ROOT/build/$(windows_test_tree)/tests/e2e/kestro-page-query.exe"
-GAME="$KESTRO_ROOT/build/$(windows_test_tree)/standins/game/kestro-stand-in-game.exe"
+PAGE_QUERY="$KESTRO_ROOT/build/$(program_tree)/tests/e2e/kestro-page-query.exe"
+GAME="$KESTRO_ROOT/build/$(program_tree)/standins/game/kestro-stand-in-game.exe"
 
 # play_game SHOTS NAME ROUNDS: the stand-in game against the world's game
 # server, then the relay's count of that server's bytes (direct and through

@@ -16,17 +16,29 @@ else
   export WINEARCH=win64
 fi
 export WINEPREFIX
-# Wine's loader. Debian's "wine" starts the 32-bit loader whenever wine32 is
-# installed; a machine that cannot run 32-bit code (see machine_runs_32bit_code
-# in lib/machine.sh) runs the 64-bit test tree through the 64-bit loader, named
-# directly, and Wine starts its own processes with it too (WINELOADER).
+# Wine's loader, by the way 32-bit code runs (lib/machine.sh). Natively,
+# Debian's "wine" starts the 32-bit loader whenever wine32 is installed.
+# Emulated, the launcher folder's loaders (lib/emulation.sh): its wine64 for
+# a 64-bit prefix, whose 32-bit processes it starts under the emulator, and
+# its emulated "wine" for a 32-bit one, where every process is 32-bit. With
+# no 32-bit code the 64-bit test tree runs through the 64-bit loader, named
+# directly. Wine starts its own processes with the loader in WINELOADER.
 source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
-if machine_runs_32bit_code; then
-  KESTRO_WINE=wine
-else
-  KESTRO_WINE=/usr/lib/wine/wine64
-  export WINELOADER=$KESTRO_WINE
-fi
+kestro_32bit_way=$(thirty_two_bit_way) || exit 2
+case "$kestro_32bit_way" in
+  native)
+    KESTRO_WINE=wine ;;
+  emulated)
+    if [ "$WINEARCH" = win32 ]; then KESTRO_WINE=$KESTRO_EMULATED_WINE_DIR/wine; else KESTRO_WINE=$KESTRO_EMULATED_WINE_DIR/wine64; fi
+    if [ ! -x "$KESTRO_WINE" ]; then
+      echo "the emulated Wine launcher is missing ($KESTRO_WINE): scripts/test, demo and bench make it" >&2
+      exit 1
+    fi
+    export WINELOADER=$KESTRO_WINE ;;
+  *)
+    KESTRO_WINE=/usr/lib/wine/wine64
+    export WINELOADER=$KESTRO_WINE ;;
+esac
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine never downloads Mono or Gecko (mscoree, mshtml), and never turns the
 # shortcuts an installer makes into menu entries and desktop files of the
