@@ -2,19 +2,11 @@
 
 #include <algorithm>
 
+#include "accel/ipv4_text.h"
 #include "accel/route_targets.h"
 
 namespace kestro {
 namespace {
-
-uint32_t hostOrder(uint32_t network) {
-  return ((network & 0xFF) << 24) | ((network & 0xFF00) << 8) | ((network >> 8) & 0xFF00) | (network >> 24);
-}
-
-std::wstring dottedText(uint32_t host) {
-  return std::to_wstring(host >> 24) + L"." + std::to_wstring((host >> 16) & 0xFF) + L"." +
-         std::to_wstring((host >> 8) & 0xFF) + L"." + std::to_wstring(host & 0xFF);
-}
 
 std::wstring milliseconds(uint32_t ms) { return std::to_wstring(ms) + L" 毫秒"; }
 
@@ -44,7 +36,7 @@ std::vector<std::wstring> chooseGameServers(const std::vector<RouteTarget>& targ
     }
   }
   std::vector<std::wstring> servers;
-  for (uint32_t host : hosts) servers.push_back(dottedText(host));
+  for (uint32_t host : hosts) servers.push_back(dottedAddressText(networkOrder(host)));
   return servers;
 }
 

@@ -3,28 +3,10 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "accel/ipv4_text.h"
 #include "accel/route_rows.h"
-#include "accel/route_targets.h"
 
 namespace kestro {
-namespace {
-
-std::optional<uint32_t> parseDotted(const std::wstring& text) {
-  unsigned parts[4];
-  wchar_t rest = 0;
-  if (std::swscanf(text.c_str(), L"%3u.%3u.%3u.%3u%lc", &parts[0], &parts[1], &parts[2], &parts[3], &rest) != 4) {
-    return std::nullopt;
-  }
-  uint32_t address = 0;
-  auto* bytes = reinterpret_cast<unsigned char*>(&address);
-  for (int i = 0; i < 4; ++i) {
-    if (parts[i] > 255) return std::nullopt;
-    bytes[i] = static_cast<unsigned char>(parts[i]);
-  }
-  return address;
-}
-
-}  // namespace
 
 std::wstring journalEntryText(const ForwardRow& row) {
   return dottedAddressText(row.forwardDest) + L" " + dottedAddressText(row.forwardMask) + L" " +
@@ -59,9 +41,9 @@ std::optional<ForwardRow> journalEntryRow(const std::wstring& text) {
       4) {
     return std::nullopt;
   }
-  const auto d = parseDotted(destination);
-  const auto m = parseDotted(mask);
-  const auto n = parseDotted(nextHop);
+  const auto d = parseDottedAddress(destination);
+  const auto m = parseDottedAddress(mask);
+  const auto n = parseDottedAddress(nextHop);
   if (!d || !m || !n || interfaceIndex > 0xFFFFFFFFul) return std::nullopt;
   return makeRouteRow(*d, *m, *n, static_cast<uint32_t>(interfaceIndex), 1);
 }

@@ -1,6 +1,6 @@
 #include "accel/route_mirror.h"
 
-#include <cstring>
+#include "accel/ipv4_text.h"
 
 namespace kestro {
 namespace {
@@ -10,11 +10,11 @@ constexpr uint32_t kInvalidParameter = 87;      // ERROR_INVALID_PARAMETER
 constexpr uint32_t kNotFound = 1168;            // ERROR_NOT_FOUND
 constexpr uint32_t kAlreadyExists = 5010;       // ERROR_OBJECT_ALREADY_EXISTS
 
-std::string dotted(uint32_t networkOrder) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &networkOrder, sizeof bytes);
-  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
-         std::to_string(bytes[3]);
+// Digits and dots only: each character narrows as it is.
+std::string dotted(uint32_t address) {
+  std::string text;
+  for (wchar_t c : dottedAddressText(address)) text += static_cast<char>(c);
+  return text;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "accel/ipv4_text.h"
 #include "app/route_records.h"
 
 namespace kestro {
@@ -40,11 +41,5 @@ struct RouteTargetCheck {
 // use (network order); nothing when not known.
 RouteTargetCheck checkRouteTargets(const std::vector<RouteTarget>& targets, std::optional<uint32_t> node,
                                    std::optional<uint32_t> service, size_t cap = kMaxRouteTargets);
-
-// Four decimal numbers 0 to 255 joined by dots, nothing else (no hexadecimal,
-// no short forms, no spaces), in network order; nothing otherwise.
-std::optional<uint32_t> parseDottedAddress(std::wstring_view text);
-// A network-order address as dotted text ("192.0.2.10").
-std::wstring dottedAddressText(uint32_t address);
 
 }  // namespace kestro
