@@ -1,0 +1,255 @@
+#include "bench/session/process_footprint_win.h"
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "tests/support/wine_host_win.h"
+
+namespace kestro::bench {
+namespace {
+
+using test::runOnLinux;
+
+double seconds(const FILETIME& time) {
+  ULARGE_INTEGER value{{time.dwLowDateTime, time.dwHighDateTime}};
+  return static_cast<double>(value.QuadPart) / 1e7;
+}
+
+// Wine's GDI handle table (GDI_HANDLE_ENTRY): the object, its owner, the
+// unique word whose low byte holds the stock flag (bit 7), the type (0: free).
+constexpr size_t kGdiEntrySize = 24;
+constexpr size_t kGdiUniqueOffset = 12;
+constexpr size_t kGdiTypeOffset = 14;
+constexpr size_t kGdiEntries = 0x10000;
+// PEB::GdiSharedHandleTable of a process of this program's width, and of
+// the 64-bit PEB that Wine keeps one page below a 32-bit process's own in a
+// 64-bit prefix, where it puts the table of such a process.
+constexpr size_t kPebGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+constexpr size_t kPeb64GdiTableOffset = 0xF8;
+constexpr size_t kPeb64Below = 0x1000;
+
+const char* gdiTable(HANDLE process) {
+  PROCESS_BASIC_INFORMATION basic{};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+      basic.PebBaseAddress == nullptr) {
+    return nullptr;
+  }
+  const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
+  const char* table = nullptr;
+  if (ReadProcessMemory(process, peb + kPebGdiTableOffset, &table, sizeof table, nullptr) && table != nullptr) {
+    return table;
+  }
+  uint64_t wide = 0;
+  if (sizeof(void*) == 4 &&
+      ReadProcessMemory(process, peb - kPeb64Below + kPeb64GdiTableOffset, &wide, sizeof wide, nullptr)) {
+    return reinterpret_cast<const char*>(static_cast<uintptr_t>(wide));
+  }
+  return nullptr;
+}
+
+uint32_t gdiTableObjects(HANDLE process) {
+  const char* table = gdiTable(process);
+  if (table == nullptr) return 0;
+  // Read in pieces: the part of the table never used may not be committed.
+  constexpr size_t kPiece = 4096;
+  std::vector<unsigned char> entries(kPiece * kGdiEntrySize);
+  uint32_t live = 0;
+  for (size_t first = 0; first < kGdiEntries; first += kPiece) {
+    if (!ReadProcessMemory(process, table + first * kGdiEntrySize, entries.data(), entries.size(), nullptr)) break;
+    for (size_t i = 0; i < kPiece; ++i) {
+      const unsigned char* entry = entries.data() + i * kGdiEntrySize;
+      if (entry[kGdiTypeOffset] != 0 && (entry[kGdiUniqueOffset] & 0x80) == 0) ++live;
+    }
+  }
+  return live;
+}
+
+// The system's handle list (SYSTEM_HANDLE_INFORMATION), entries of `process`.
+uint32_t systemHandles(DWORD process) {
+  struct Entry {
+    ULONG owner;
+    BYTE type;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
+  std::vector<char> buffer(1 << 16);
+  NTSTATUS status;
+  while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                            nullptr)) == kLengthMismatch) {
+    buffer.resize(buffer.size() * 2);
+  }
+  if (status != 0) return 0;
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  uint32_t owned = 0;
+  for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
+    if (entries[i].owner == process) ++owned;
+  }
+  return owned;
+}
+
+// Committed private and image bytes of the process's address space.
+void addCommitted(HANDLE process, Footprint& footprint) {
+  MEMORY_BASIC_INFORMATION region;
+  const char* at = nullptr;
+  while (VirtualQueryEx(process, at, &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) footprint.committedPrivate += region.RegionSize;
+    if (region.State == MEM_COMMIT && region.Type == MEM_IMAGE) footprint.committedImage += region.RegionSize;
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+}
+
+struct WindowCount {
+  DWORD process;
+  uint32_t windows;
+};
+
+BOOL CALLBACK countChild(HWND window, LPARAM into) {
+  auto& count = *reinterpret_cast<WindowCount*>(into);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == count.process) ++count.windows;
+  return TRUE;
+}
+
+BOOL CALLBACK countTopLevel(HWND window, LPARAM into) {
+  countChild(window, into);
+  EnumChildWindows(window, countChild, into);
+  return TRUE;
+}
+
+uint32_t windowsOf(DWORD process) {
+  WindowCount count{process, 0};
+  EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&count));
+  // Message-only windows are in no top-level list.
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
+       window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+    countChild(window, reinterpret_cast<LPARAM>(&count));
+  }
+  return count.windows;
+}
+
+// The number of a line of /proc/<pid>/status ("VmRSS:	  20480 kB": 20480).
+uint64_t statusNumber(const std::string& status, const std::string& field) {
+  const size_t at = status.find("\n" + field + ":");
+  if (at == std::string::npos) return 0;
+  return std::strtoull(status.c_str() + at + field.size() + 2, nullptr, 10);
+}
+
+// utime and stime, fields 14 and 15 of /proc/<pid>/stat, counted after the
+// command's closing parenthesis (the command may hold spaces).
+double statCpuSeconds(const std::string& stat, long ticksPerSecond) {
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos || ticksPerSecond <= 0) return 0;
+  std::istringstream fields(stat.substr(close + 1));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int number = 3; fields >> field && number <= 15; ++number) {
+    if (number == 14) utime = std::strtoull(field.c_str(), nullptr, 10);
+    if (number == 15) stime = std::strtoull(field.c_str(), nullptr, 10);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(ticksPerSecond);
+}
+
+struct LinuxView {
+  std::string status;
+  std::string stat;
+  uint32_t fds = 0;
+  long ticksPerSecond = 0;
+};
+
+LinuxView linuxView(int unixPid) {
+  LinuxView view;
+  const std::string proc = "/proc/" + std::to_string(unixPid);
+  std::string output;
+  if (runOnLinux("cat " + proc + "/status && grep Private " + proc + "/smaps_rollup && echo '=stat' && cat " + proc +
+                     "/stat && echo \"=fds $(ls " + proc + "/fd | wc -l) =hz $(getconf CLK_TCK)\"",
+                 &output, 10000) != 0) {
+    return view;
+  }
+  const size_t stat = output.find("=stat\n");
+  const size_t fds = output.find("=fds ");
+  const size_t hz = output.find("=hz ");
+  if (stat == std::string::npos || fds == std::string::npos || hz == std::string::npos) return view;
+  view.status = "\n" + output.substr(0, stat);
+  view.stat = output.substr(stat + 6, fds - stat - 6);
+  view.fds = static_cast<uint32_t>(std::strtoul(output.c_str() + fds + 5, nullptr, 10));
+  view.ticksPerSecond = std::strtol(output.c_str() + hz + 4, nullptr, 10);
+  return view;
+}
+
+}  // namespace
+
+ProcessWatch::ProcessWatch(DWORD processId, int unixPid)
+    : id_(processId),
+      unixPid_(unixPid),
+      process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)) {}
+
+Footprint ProcessWatch::sample() const {
+  Footprint footprint;
+  if (process_) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process_.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
+      footprint.privateBytes = memory.PrivateUsage;
+      footprint.workingSet = memory.WorkingSetSize;
+    }
+    DWORD handles = 0;
+    if (GetProcessHandleCount(process_.get(), &handles)) footprint.handles = handles;
+    footprint.gdiObjects = GetGuiResources(process_.get(), GR_GDIOBJECTS);
+    footprint.userObjects = GetGuiResources(process_.get(), GR_USEROBJECTS);
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(process_.get(), &created, &exited, &kernel, &user)) {
+      footprint.cpuSeconds = seconds(kernel) + seconds(user);
+    }
+    footprint.gdiTableObjects = gdiTableObjects(process_.get());
+    addCommitted(process_.get(), footprint);
+  }
+  footprint.systemHandles = systemHandles(id_);
+  footprint.windows = windowsOf(id_);
+  if (unixPid_ > 0) {
+    const LinuxView view = linuxView(unixPid_);
+    footprint.vmRss = statusNumber(view.status, "VmRSS") * 1024;
+    footprint.vmData = statusNumber(view.status, "VmData") * 1024;
+    footprint.threads = static_cast<uint32_t>(statusNumber(view.status, "Threads"));
+    footprint.linuxPrivate =
+        (statusNumber(view.status, "Private_Clean") + statusNumber(view.status, "Private_Dirty")) * 1024;
+    footprint.fds = view.fds;
+    footprint.linuxCpuSeconds = statCpuSeconds(view.stat, view.ticksPerSecond);
+  }
+  return footprint;
+}
+
+int unixPidOf(const std::string& folderPart, const std::string& exeName) {
+  std::string output;
+  const std::string script = "for f in /proc/[0-9]*/cmdline; do tr '\\0' ' ' <\"$f\" 2>/dev/null | grep -q -F " +
+                             test::shellQuoted(folderPart) + " && tr '\\0' ' ' <\"$f\" | grep -q -F " +
+                             test::shellQuoted(exeName) + " && { d=${f%/cmdline}; echo ${d#/proc/}; }; done; true";
+  if (runOnLinux(script, &output, 20000) != 0) return 0;
+  return std::atoi(output.c_str());
+}
+
+double linuxCpuSecondsOf(int unixPid) {
+  const LinuxView view = linuxView(unixPid);
+  return statCpuSeconds(view.stat, view.ticksPerSecond);
+}
+
+double secondsSinceCreation(HANDLE process) {
+  FILETIME created, exited, kernel, user, now;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user) || seconds(created) == 0) return -1;
+  GetSystemTimeAsFileTime(&now);
+  return seconds(now) - seconds(created);
+}
+
+}  // namespace kestro::bench
