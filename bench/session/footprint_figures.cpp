@@ -73,11 +73,11 @@ std::string sampleLine(const TimedFootprint& sample) {
   const Figures shown = figuresOf(f);
   return format(
       "%6.1f min  private %6.2f MB  working set %6.2f MB  handles %4.0f  GDI %4.0f  USER %3.0f  CPU %7.2f s | "
-      "Windows' answers: private %.2f MB, handles %u, GDI %u, USER %u, CPU %.2f s; image %.2f MB | "
+      "Windows' answers: private %.2f MB, handles %u, GDI %u, USER %u, CPU %.2f s; stacks %.2f MB, image %.2f MB | "
       "Linux: VmData %.2f MB, private resident %.2f MB, fds %u, threads %u | load %.2f",
       sample.seconds / 60.0, shown.privateMb, shown.workingSetMb, shown.handles, shown.gdi, shown.user,
       shown.cpuSeconds, static_cast<double>(f.privateBytes) / kMb, f.handles, f.gdiObjects, f.userObjects,
-      f.cpuSeconds, static_cast<double>(f.committedImage) / kMb, static_cast<double>(f.vmData) / kMb,
+      f.cpuSeconds, static_cast<double>(f.threadStacks) / kMb, static_cast<double>(f.committedImage) / kMb, static_cast<double>(f.vmData) / kMb,
       static_cast<double>(f.linuxPrivate) / kMb, f.fds, f.threads, sample.load);
 }
 

@@ -7,7 +7,7 @@ namespace kestro::bench {
 std::string memorySplit(int unixPid) {
   // A mapping's kind from its path (field 6 on, empty for anonymous memory);
   // its Rss and Private_* lines follow it.
-  static const char kAwk[] = R"(/^[0-9a-f]+-[0-9a-f]+ / {
+  static const char kAwk[] = R"awk(/^[0-9a-f]+-[0-9a-f]+ / {
   path = ""; for (i = 6; i <= NF; i++) path = path (i > 6 ? " " : "") $i
   if (path ~ /kestro-world/) kind = "the program folder (Kestro.exe, Viadex.dll)"
   else if (path ~ /wine/ && path ~ /\.so/) kind = "Wine's Linux libraries"
@@ -22,7 +22,7 @@ std::string memorySplit(int unixPid) {
 }
 /^Rss:/ { rss[kind] += $2 }
 /^Private_(Clean|Dirty):/ { own[kind] += $2 }
-END { for (k in rss) printf "%9d kB resident %9d kB private  %s\n", rss[k], own[k], k })";
+END { for (k in rss) printf "%9d kB resident %9d kB private  %s\n", rss[k], own[k], k })awk";
   std::string output;
   const std::string command = "awk " + test::shellQuoted(kAwk) + " /proc/" + std::to_string(unixPid) +
                               "/smaps | sort -n -r";

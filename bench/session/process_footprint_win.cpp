@@ -1,6 +1,7 @@
 #include "bench/session/process_footprint_win.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <cstdio>
@@ -110,6 +111,42 @@ void addCommitted(HANDLE process, Footprint& footprint) {
   }
 }
 
+// The stack reservation of each thread of `process`, from its TEB: the
+// stack's base (NT_TIB::StackBase) less its lowest address (DeallocationStack).
+uint64_t threadStacks(HANDLE process, DWORD processId) {
+  struct BasicInformation {
+    NTSTATUS exitStatus;
+    PVOID teb;
+    CLIENT_ID client;
+    ULONG_PTR affinity;
+    LONG priority;
+    LONG basePriority;
+  };
+  constexpr size_t kStackBaseOffset = sizeof(void*);  // NT_TIB: ExceptionList, StackBase
+  constexpr size_t kDeallocationStackOffset = sizeof(void*) == 8 ? 0x1478 : 0xE0C;
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return 0;
+  uint64_t total = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != processId) continue;
+    UniqueHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+    BasicInformation basic{};
+    if (!thread || NtQueryInformationThread(thread.get(), ThreadBasicInformation, &basic, sizeof basic, nullptr) != 0) {
+      continue;
+    }
+    const auto* teb = static_cast<const char*>(basic.teb);
+    uintptr_t base = 0, lowest = 0;
+    if (ReadProcessMemory(process, teb + kStackBaseOffset, &base, sizeof base, nullptr) &&
+        ReadProcessMemory(process, teb + kDeallocationStackOffset, &lowest, sizeof lowest, nullptr) && base > lowest &&
+        lowest != 0) {
+      total += base - lowest;
+    }
+  }
+  return total;
+}
+
 struct WindowCount {
   DWORD process;
   uint32_t windows;
@@ -215,6 +252,7 @@ Footprint ProcessWatch::sample() const {
     }
     footprint.gdiTableObjects = gdiTableObjects(process_.get());
     addCommitted(process_.get(), footprint);
+    footprint.threadStacks = threadStacks(process_.get(), id_);
   }
   footprint.systemHandles = systemHandles(id_);
   footprint.windows = windowsOf(id_);

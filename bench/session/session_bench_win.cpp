@@ -140,7 +140,7 @@ int wmain() {
     return 1;
   }
   const auto hidden = runPhase("hidden in the notification area", watch, minutes, period);
-  const bool stillAccelerating = accelerating(main);
+  const bool stillAccelerating = tunnelOpen();
 
   std::printf("\n%s%s", phaseSummary("shown on the traffic view", shown).c_str(),
               phaseSummary("hidden in the notification area", hidden).c_str());

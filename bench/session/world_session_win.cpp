@@ -1,5 +1,6 @@
 #include "bench/session/world_session_win.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,33 @@ using test::pageText;
 using test::pageVisible;
 using test::waitUntil;
 
+// Whether the display shows more than one colour where the window lies: its
+// page drawn, not only its background.
+bool drawnOnDisplay(HWND window) {
+  RECT box{};
+  if (!GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top) return false;
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool drawn = false;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY)) {
+      const auto* pixel = static_cast<const uint32_t*>(bits);
+      for (int i = 1; i < width * height && !drawn; ++i) drawn = (pixel[i] & 0xFFFFFF) != (pixel[0] & 0xFFFFFF);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return drawn;
+}
+
 bool failed(const char* step) {
   std::fprintf(stderr, "%s; the visible windows:\n%s", step, test::visibleWindowsText().c_str());
   return false;
@@ -31,7 +59,8 @@ std::optional<double> WatchedProgram::waitForPaintedLogin() {
   // Fine-grained: a coarse poll would add its period to the figure.
   const auto painted = [&] {
     if (login_ == nullptr) login_ = FindWindowW(L"KestroLoginWindow", nullptr);
-    return login_ != nullptr && IsWindowVisible(login_) && !GetUpdateRect(login_, nullptr, FALSE);
+    return login_ != nullptr && IsWindowVisible(login_) && !GetUpdateRect(login_, nullptr, FALSE) &&
+           drawnOnDisplay(login_);
   };
   const ULONGLONG deadline = GetTickCount64() + 60000;
   while (!painted()) {
@@ -51,6 +80,8 @@ std::optional<double> WatchedProgram::waitForPaintedLogin() {
 HWND logIn() { return test::logInAsDemoUser(); }
 
 bool accelerating(HWND main) { return pageVisible(main, "#accstatuscontainer"); }
+
+bool tunnelOpen() { return test::relayCommand("traffic").starts_with("ok up"); }
 
 bool chooseNodeAndGame(HWND main, int nodeId, int gameId) {
   const std::string row = "tr[value=\"" + std::to_string(nodeId) + "\"]";

@@ -42,6 +42,8 @@ bool chooseNodeAndGame(HWND main, int nodeId, int gameId);
 // Presses start; false, with the reason on stderr, when the acceleration did not run.
 bool startAcceleration(HWND main);
 bool accelerating(HWND main);
+// Whether the relay carries a tunnel to a node: the acceleration runs, whatever the window shows.
+bool tunnelOpen();
 // Stops the acceleration from the traffic view; false when the start view did not come back.
 bool stopAcceleration(HWND main);
 
