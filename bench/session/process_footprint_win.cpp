@@ -278,9 +278,14 @@ int unixPidOf(const std::string& folderPart, const std::string& exeName) {
   return std::atoi(output.c_str());
 }
 
-double linuxCpuSecondsOf(int unixPid) {
-  const LinuxView view = linuxView(unixPid);
-  return statCpuSeconds(view.stat, view.ticksPerSecond);
+std::string threadCpuSeconds(int unixPid) {
+  std::string output;
+  const std::string task = "/proc/" + std::to_string(unixPid) + "/task";
+  // Fields 14 and 15 of each thread's stat, counted after its name's closing parenthesis.
+  runOnLinux("hz=$(getconf CLK_TCK); for t in $(ls " + task + " | sort -n); do sed 's/.*) //' " + task +
+                 "/$t/stat | awk -v t=$t -v hz=$hz '{ printf \"%s %.2f\\n\", t, ($12 + $13) / hz }'; done",
+             &output, 10000);
+  return output;
 }
 
 double secondsSinceCreation(HANDLE process) {

@@ -60,8 +60,9 @@ class ProcessWatch {
 // folder whose path holds `folderPart`; 0 when there is none.
 int unixPidOf(const std::string& folderPart, const std::string& exeName);
 
-// The CPU seconds Linux counted for that process so far (0 when it is gone).
-double linuxCpuSecondsOf(int unixPid);
+// The CPU seconds Linux counted for each thread of that process so far, one
+// line each: "<thread id> <seconds>" (the first is the main, the UI thread).
+std::string threadCpuSeconds(int unixPid);
 
 // Seconds since the process was created, by Windows' creation time; negative when unknown.
 double secondsSinceCreation(HANDLE process);

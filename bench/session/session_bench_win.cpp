@@ -68,6 +68,29 @@ bool showTrafficView(HWND main) {
   return false;
 }
 
+// Wine's own share: the footprint of a window program that draws one line
+// of text and does nothing else, as the program's figures are read.
+void printBareWindow() {
+  kestro::test::ChildProcess bare(
+      L"\"" + kestro::test::hostPath(KESTRO_BINARY_DIR "/bench/session/kestro-bare-window.exe") + L"\"", L"");
+  HWND window = nullptr;
+  if (!bare.started() || !kestro::test::waitUntil(
+                             [&] {
+                               window = FindWindowW(L"KestroBareWindow", nullptr);
+                               return window != nullptr && IsWindowVisible(window);
+                             },
+                             30000)) {
+    std::fprintf(stderr, "session_bench: the bare window did not show\n");
+    return;
+  }
+  Sleep(3000);
+  const ProcessWatch watch(bare.id(), unixPidOf("kestro-bare-window", "kestro-bare-window.exe"));
+  std::printf("Wine's own share, a bare window program (one window, one line of Chinese text, GDI alone):\n%s\n%s",
+              sampleLine(sampleNow(watch)).c_str(), memorySplit(watch.unixPid()).c_str());
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  bare.waitForExit(10000);
+}
+
 // The stand-in game streaming to the game server for `seconds`, its report in `output`.
 UniqueHandle startGame(int seconds, const std::wstring& output) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -102,6 +125,7 @@ int wmain() {
   const double minutes = environmentNumber("KESTRO_SESSION_MINUTES", 20);
   const double period = environmentNumber("KESTRO_SESSION_SAMPLE_SECONDS", 60);
   benchSeconds();
+  printBareWindow();
 
   WatchedProgram program(*world, kLinkMonitorMs);
   const auto startup = program.waitForPaintedLogin();
@@ -134,12 +158,17 @@ int wmain() {
   const UniqueHandle game = startGame(gameSeconds, gameOutput);
   if (!game) std::fprintf(stderr, "session_bench: the stand-in game did not start\n");
 
+  const std::string threadsAtStart = threadCpuSeconds(watch.unixPid());
   const auto shown = runPhase("shown on the traffic view", watch, minutes, period);
+  const std::string threadsShown = threadCpuSeconds(watch.unixPid());
   if (!kestro::test::clickElement(main, "#btntray", [&] { return !IsWindowVisible(main); })) {
     std::fprintf(stderr, "session_bench: the main window did not hide in the notification area\n");
     return 1;
   }
   const auto hidden = runPhase("hidden in the notification area", watch, minutes, period);
+  std::printf("\nCPU seconds of each thread (Linux thread id, the first the UI thread) at the start of the "
+              "phases:\n%safter the shown phase:\n%safter the hidden phase:\n%s",
+              threadsAtStart.c_str(), threadsShown.c_str(), threadCpuSeconds(watch.unixPid()).c_str());
   const bool stillAccelerating = tunnelOpen();
 
   std::printf("\n%s%s", phaseSummary("shown on the traffic view", shown).c_str(),
