@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/text_convert.h"
+#include "tests/support/registry_values_win.h"
 #include "tests/support/ui_driver_win.h"
 #include "tests/support/wine_host_win.h"
 
@@ -45,6 +46,12 @@ bool drawnOnDisplay(HWND window) {
   return drawn;
 }
 
+// The settings an earlier run left (its node and game) go first: every run starts as a first one.
+const test::TestWorld& withoutSettings(const test::TestWorld& world) {
+  test::deleteSettingsKey();
+  return world;
+}
+
 bool failed(const char* step) {
   std::fprintf(stderr, "%s; the visible windows:\n%s", step, test::visibleWindowsText().c_str());
   return false;
@@ -53,7 +60,7 @@ bool failed(const char* step) {
 }  // namespace
 
 WatchedProgram::WatchedProgram(const test::TestWorld& world, int linkMonitorMs)
-    : program_(world, {}, {{"KESTRO_LINK_MONITOR_MS", std::to_string(linkMonitorMs)}}) {}
+    : program_(withoutSettings(world), {}, {{"KESTRO_LINK_MONITOR_MS", std::to_string(linkMonitorMs)}}) {}
 
 std::optional<double> WatchedProgram::waitForPaintedLogin() {
   // Fine-grained: a coarse poll would add its period to the figure.
