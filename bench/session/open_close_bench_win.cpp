@@ -26,8 +26,6 @@ using kestro::test::pageText;
 using kestro::test::pageVisible;
 using kestro::test::waitUntil;
 
-constexpr int kLinkMonitorMs = 30000;
-
 Footprint rested(const ProcessWatch& watch) {
   Sleep(5000);
   return watch.sample();
@@ -100,16 +98,15 @@ bool runLoop(const char* name, int rounds, const ProcessWatch& watch, const std:
 }  // namespace
 
 int wmain() {
+  const double scale = environmentNumber("KESTRO_LOOP_SCALE", 1);
+  const auto rounds = [&](int count) { return std::max(2, static_cast<int>(count * scale)); };
   const auto world = kestro::test::testWorld();
   if (!world) {
     std::printf("open_close_bench: no test world in this run, skipped\n");
     return 0;
   }
-  const char* scaleText = std::getenv("KESTRO_LOOP_SCALE");
-  const double scale = scaleText != nullptr && std::atof(scaleText) > 0 ? std::atof(scaleText) : 1.0;
-  const auto rounds = [&](int count) { return std::max(2, static_cast<int>(count * scale)); };
 
-  WatchedProgram program(*world, kLinkMonitorMs);
+  WatchedProgram program(*world, kSessionLinkMonitorMs);
   if (!program.waitForPaintedLogin() || program.watch() == nullptr || !program.watch()->opened()) {
     std::fprintf(stderr, "open_close_bench: no login window painted within 60 s, or the process cannot be opened\n");
     return 1;

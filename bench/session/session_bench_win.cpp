@@ -1,7 +1,7 @@
 // An hours-long session in miniature, in the test world (scripts/bench makes
 // it): the real program logged in as the demo user, accelerating game 1001
 // through node 104 while the stand-in game streams UDP and TCP rounds through
-// the tunnel, its link monitor every 30 s. Sampled from outside once a minute
+// the tunnel, its link monitor every 30 s (kSessionLinkMonitorMs). Sampled from outside once a minute
 // (process_footprint_win.h), first with the main window on the traffic view
 // (the rate chart's tab), then hidden in the notification area; printed: the
 // start-up to a painted login window, the footprint then and after the
@@ -31,14 +31,8 @@ namespace {
 using namespace kestro::bench;
 using kestro::UniqueHandle;
 
-constexpr int kLinkMonitorMs = 30000;
 constexpr char kGameServer[] = "192.0.2.10";  // game 1001's server in the test world
 constexpr int kGamePort = 9000;
-
-double environmentNumber(const char* name, double fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && std::atof(value) > 0 ? std::atof(value) : fallback;
-}
 
 TimedFootprint sampleNow(const ProcessWatch& watch) { return TimedFootprint{benchSeconds(), loadAverage(), watch.sample()}; }
 
@@ -117,17 +111,17 @@ UniqueHandle startGame(int seconds, const std::wstring& output) {
 }  // namespace
 
 int wmain() {
+  const double minutes = environmentNumber("KESTRO_SESSION_MINUTES", 20);
+  const double period = environmentNumber("KESTRO_SESSION_SAMPLE_SECONDS", 60);
   const auto world = kestro::test::testWorld();
   if (!world) {
     std::printf("session_bench: no test world in this run, skipped\n");
     return 0;
   }
-  const double minutes = environmentNumber("KESTRO_SESSION_MINUTES", 20);
-  const double period = environmentNumber("KESTRO_SESSION_SAMPLE_SECONDS", 60);
   benchSeconds();
   printBareWindow();
 
-  WatchedProgram program(*world, kLinkMonitorMs);
+  WatchedProgram program(*world, kSessionLinkMonitorMs);
   const auto startup = program.waitForPaintedLogin();
   if (!startup || program.watch() == nullptr || !program.watch()->opened()) {
     std::fprintf(stderr, "session_bench: no login window painted within 60 s, or the process cannot be opened\n");

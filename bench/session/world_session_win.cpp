@@ -126,6 +126,11 @@ bool stopAcceleration(HWND main) {
          waitUntil([&] { return pageVisible(main, "#startacccontainer"); }, 15000);
 }
 
+double environmentNumber(const char* name, double fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::atof(value) > 0 ? std::atof(value) : fallback;
+}
+
 double loadAverage() {
   std::string output;
   if (test::runOnLinux("cat /proc/loadavg", &output, 10000) != 0) return -1;

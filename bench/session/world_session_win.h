@@ -17,6 +17,7 @@ namespace kestro::bench {
 
 inline constexpr int kSessionNodeId = 104;   // the world's fastest lightly loaded node
 inline constexpr int kSessionGameId = 1001;  // its server 192.0.2.10 is routed through the tunnel
+inline constexpr int kSessionLinkMonitorMs = 30000;  // ten times as often as a user's program
 
 class WatchedProgram {
  public:
@@ -46,6 +47,9 @@ bool accelerating(HWND main);
 bool tunnelOpen();
 // Stops the acceleration from the traffic view; false when the start view did not come back.
 bool stopAcceleration(HWND main);
+
+// A positive number from the environment, else `fallback`.
+double environmentNumber(const char* name, double fallback);
 
 // The machine's load average of the last minute.
 double loadAverage();
