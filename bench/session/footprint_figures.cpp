@@ -96,8 +96,10 @@ std::string phaseSummary(const std::string& name, const std::vector<TimedFootpri
   const auto user = [](const Figures& f) { return f.user; };
   std::string text = format("%s: %.1f minutes, %zu samples, load average %.2f (2 cores)\n", name.c_str(),
                             elapsed / 60.0, samples.size(), load);
-  text += format("  private bytes %.2f MB -> %.2f MB, growth %+.3f MB/hour (least squares), spread %.3f MB\n",
-                 first.privateMb, last.privateMb, slopePerHour(samples, privateMb), spread(samples, privateMb));
+  text += format("  private bytes %.2f MB -> %.2f MB, growth %+.3f MB/hour (least squares), spread %.3f MB; "
+                 "%.2f MB of it the threads' stacks, which Wine commits whole\n",
+                 first.privateMb, last.privateMb, slopePerHour(samples, privateMb), spread(samples, privateMb),
+                 static_cast<double>(samples.back().footprint.threadStacks) / kMb);
   text += format("  working set   %.2f MB -> %.2f MB, growth %+.3f MB/hour, spread %.3f MB\n", first.workingSetMb,
                  last.workingSetMb, slopePerHour(samples, workingSetMb), spread(samples, workingSetMb));
   text += format("  handles %.0f -> %.0f (%+.0f, spread %.0f); GDI %.0f -> %.0f (%+.0f, spread %.0f); USER %.0f -> %.0f "

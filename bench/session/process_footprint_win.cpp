@@ -270,10 +270,15 @@ Footprint ProcessWatch::sample() const {
 }
 
 int unixPidOf(const std::string& folderPart, const std::string& exeName) {
+  // Another prefix's program may run from the same Windows path: the one
+  // sought has this prefix in its environment, as this script has. The
+  // processes that end meanwhile say so on stderr, which is dropped.
   std::string output;
-  const std::string script = "for f in /proc/[0-9]*/cmdline; do tr '\\0' ' ' <\"$f\" 2>/dev/null | grep -q -F " +
-                             test::shellQuoted(folderPart) + " && tr '\\0' ' ' <\"$f\" | grep -q -F " +
-                             test::shellQuoted(exeName) + " && { d=${f%/cmdline}; echo ${d#/proc/}; }; done; true";
+  const std::string script =
+      "for f in /proc/[0-9]*/cmdline; do d=${f%/cmdline}; "
+      "{ [ -z \"$WINEPREFIX\" ] || tr '\\0' '\\n' <$d/environ | grep -q -x -F \"WINEPREFIX=$WINEPREFIX\"; } && "
+      "tr '\\0' ' ' <\"$f\" | grep -q -F " + test::shellQuoted(folderPart) +
+      " && tr '\\0' ' ' <\"$f\" | grep -q -F " + test::shellQuoted(exeName) + " && echo ${d#/proc/}; done 2>/dev/null; true";
   if (runOnLinux(script, &output, 20000) != 0) return 0;
   return std::atoi(output.c_str());
 }

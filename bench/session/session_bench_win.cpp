@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/text_convert.h"
@@ -139,6 +140,16 @@ int wmain() {
   Sleep(5000);  // the catalogues and the first latencies
   std::printf("after the login:\n%s\nwhere its memory lies (Linux's map of the process):\n%s",
               sampleLine(sampleNow(watch)).c_str(), memorySplit(watch.unixPid()).c_str());
+  // The catalogues' share: each panel's rows made (60 nodes, their latencies; 600 games).
+  for (const auto& [tab, shown, name] : {std::tuple{"#nodepanel", "#latency104", "the node panel"},
+                                         std::tuple{"#gamepanel", "#game1001", "the game panel"}}) {
+    if (!kestro::test::clickElement(main, tab, [&] { return kestro::test::pageItem(main, shown).has_value(); })) {
+      std::fprintf(stderr, "session_bench: %s did not show\n", name);
+      return 1;
+    }
+    Sleep(5000);
+    std::printf("%s shown:\n%s\n", name, sampleLine(sampleNow(watch)).c_str());
+  }
   if (!chooseNodeAndGame(main, kSessionNodeId, kSessionGameId) || !startAcceleration(main)) return 1;
   std::printf("accelerating game %d through node %d:\n%s\n", kSessionGameId, kSessionNodeId,
               sampleLine(sampleNow(watch)).c_str());
@@ -160,8 +171,9 @@ int wmain() {
     return 1;
   }
   const auto hidden = runPhase("hidden in the notification area", watch, minutes, period);
-  std::printf("\nCPU seconds of each thread (Linux thread id, the first the UI thread) at the start of the "
-              "phases:\n%safter the shown phase:\n%safter the hidden phase:\n%s",
+  std::printf("\nCPU seconds of each thread (Linux thread ids in the order they started: the UI thread, the "
+              "start worker that runs the tunnel library, the link monitor, the link quality probe) at the start "
+              "of the phases:\n%safter the shown phase:\n%safter the hidden phase:\n%s",
               threadsAtStart.c_str(), threadsShown.c_str(), threadCpuSeconds(watch.unixPid()).c_str());
   const bool stillAccelerating = tunnelOpen();
 
