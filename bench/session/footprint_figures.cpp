@@ -73,7 +73,7 @@ std::string sampleLine(const TimedFootprint& sample) {
   const Figures shown = figuresOf(f);
   return format(
       "%6.1f min  private %6.2f MB  working set %6.2f MB  handles %4.0f  GDI %4.0f  USER %3.0f  CPU %7.2f s | "
-      "Windows' answers: private %.2f MB, handles %u, GDI %u, USER %u, CPU %.2f s; stacks %.2f MB, image %.2f MB | "
+      "Windows' answers: private %.2f MB, handles %u, GDI %u, USER %u, CPU %.2f s; threads' areas %.2f MB, image %.2f MB | "
       "Linux: VmData %.2f MB, private resident %.2f MB, fds %u, threads %u | load %.2f",
       sample.seconds / 60.0, shown.privateMb, shown.workingSetMb, shown.handles, shown.gdi, shown.user,
       shown.cpuSeconds, static_cast<double>(f.privateBytes) / kMb, f.handles, f.gdiObjects, f.userObjects,
@@ -97,7 +97,7 @@ std::string phaseSummary(const std::string& name, const std::vector<TimedFootpri
   std::string text = format("%s: %.1f minutes, %zu samples, load average %.2f (2 cores)\n", name.c_str(),
                             elapsed / 60.0, samples.size(), load);
   text += format("  private bytes %.2f MB -> %.2f MB, growth %+.3f MB/hour (least squares), spread %.3f MB; "
-                 "%.2f MB of it the threads' stacks, which Wine commits whole\n",
+                 "%.2f MB of it the threads' stacks and Wine's areas beside them, committed whole\n",
                  first.privateMb, last.privateMb, slopePerHour(samples, privateMb), spread(samples, privateMb),
                  static_cast<double>(samples.back().footprint.threadStacks) / kMb);
   text += format("  working set   %.2f MB -> %.2f MB, growth %+.3f MB/hour, spread %.3f MB\n", first.workingSetMb,

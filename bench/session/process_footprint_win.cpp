@@ -111,9 +111,24 @@ void addCommitted(HANDLE process, Footprint& footprint) {
   }
 }
 
-// The stack reservation of each thread of `process`, from its TEB: the
-// stack's base (NT_TIB::StackBase) less its lowest address (DeallocationStack).
+// The committed bytes of the allocation whose first address is `start`.
+uint64_t committedAllocation(HANDLE process, const char* start) {
+  uint64_t committed = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = start; VirtualQueryEx(process, at, &region, sizeof region) == sizeof region &&
+                               region.AllocationBase == start;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT) committed += region.RegionSize;
+  }
+  return committed;
+}
+
+// What each thread of `process` holds in committed private memory under
+// Wine: its stack reservation, from its TEB (NT_TIB::StackBase down to
+// DeallocationStack), and the 1 MB areas Wine places on each side of it
+// for the thread (Windows keeps a thread's kernel stack out of the process).
 uint64_t threadStacks(HANDLE process, DWORD processId) {
+  constexpr uint64_t kWineThreadArea = 0x100000;
   struct BasicInformation {
     NTSTATUS exitStatus;
     PVOID teb;
@@ -138,11 +153,19 @@ uint64_t threadStacks(HANDLE process, DWORD processId) {
     }
     const auto* teb = static_cast<const char*>(basic.teb);
     uintptr_t base = 0, lowest = 0;
-    if (ReadProcessMemory(process, teb + kStackBaseOffset, &base, sizeof base, nullptr) &&
-        ReadProcessMemory(process, teb + kDeallocationStackOffset, &lowest, sizeof lowest, nullptr) && base > lowest &&
-        lowest != 0) {
-      total += base - lowest;
+    if (!ReadProcessMemory(process, teb + kStackBaseOffset, &base, sizeof base, nullptr) ||
+        !ReadProcessMemory(process, teb + kDeallocationStackOffset, &lowest, sizeof lowest, nullptr) ||
+        base <= lowest || lowest == 0) {
+      continue;
     }
+    total += committedAllocation(process, reinterpret_cast<const char*>(lowest));
+    MEMORY_BASIC_INFORMATION below{};
+    if (VirtualQueryEx(process, reinterpret_cast<const char*>(lowest - 1), &below, sizeof below) == sizeof below) {
+      const uint64_t area = committedAllocation(process, static_cast<const char*>(below.AllocationBase));
+      if (area <= kWineThreadArea) total += area;
+    }
+    const uint64_t above = committedAllocation(process, reinterpret_cast<const char*>(base));
+    if (above <= kWineThreadArea) total += above;
   }
   return total;
 }

@@ -34,7 +34,7 @@ struct Footprint {
   // Wine's own records of the process.
   uint64_t committedPrivate = 0;  // VirtualQueryEx: committed MEM_PRIVATE, what Windows counts as private bytes
   uint64_t committedImage = 0;    // committed MEM_IMAGE: the program's and the system's modules
-  uint64_t threadStacks = 0;      // its threads' stack reservations, which Wine commits whole
+  uint64_t threadStacks = 0;      // its threads' stacks and Wine's areas beside them, committed whole
   uint32_t systemHandles = 0;     // its entries in NtQuerySystemInformation's handle list
   uint32_t gdiTableObjects = 0;   // the PEB's GDI handle table, stock objects left out
   uint32_t windows = 0;           // its windows, top-level and child, shown or not
