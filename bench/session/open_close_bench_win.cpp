@@ -5,7 +5,9 @@
 // 20 starts and stops of an acceleration, 50 network diagnosis runs. Each
 // loop's first round runs before the "before" sample, so that what a first
 // use loads once (a page, its pictures) is not taken for growth; each sample
-// follows 5 s of rest. KESTRO_LOOP_SCALE (1) multiplies the rounds.
+// follows 5 s of rest. KESTRO_LOOP_SCALE (1) multiplies the rounds;
+// KESTRO_LOOPS names the loops to run (messages, refreshes, starts,
+// diagnoses; all when unset).
 #include <windows.h>
 
 #include <cstdio>
@@ -29,6 +31,12 @@ using kestro::test::waitUntil;
 Footprint rested(const ProcessWatch& watch) {
   Sleep(5000);
   return watch.sample();
+}
+
+// Whether KESTRO_LOOPS names the loop `key`, or is unset.
+bool chosen(const char* key) {
+  const char* loops = std::getenv("KESTRO_LOOPS");
+  return loops == nullptr || std::string(loops).find(key) != std::string::npos;
 }
 
 // One round of each loop: false, with the reason on stderr, when it did not complete.
@@ -78,9 +86,12 @@ bool diagnosisRound(HWND main) {
 }
 
 // The warm-up round, then the rest framed by samples; false when a round failed.
-bool runLoop(const char* name, int rounds, const ProcessWatch& watch, const std::function<bool()>& round) {
+bool runLoop(const char* key, const char* name, int rounds, const ProcessWatch& watch,
+             const std::function<bool()>& round) {
+  if (!chosen(key)) return true;
   if (!round()) return false;
   const Footprint before = rested(watch);
+  const std::string kindsBefore = systemHandleKinds(watch.id());
   const double start = benchSeconds();
   for (int i = 1; i < rounds; ++i) {
     if (!round()) {
@@ -90,6 +101,10 @@ bool runLoop(const char* name, int rounds, const ProcessWatch& watch, const std:
   }
   const Footprint after = rested(watch);
   std::printf("%s", loopSummary(std::to_string(rounds) + " " + name, before, after).c_str());
+  if (after.systemHandles != before.systemHandles) {
+    std::printf("  handles by kind before: %s\n  and after: %s\n", kindsBefore.c_str(),
+                systemHandleKinds(watch.id()).c_str());
+  }
   std::printf("  %.1f s for %d rounds, load %.2f\n", benchSeconds() - start - 5, rounds - 1, loadAverage());
   std::fflush(stdout);
   return true;
@@ -117,12 +132,12 @@ int wmain() {
   std::printf("where each figure comes from:\n%s", sourcesText(watch.sample()).c_str());
 
   const bool done =
-      runLoop("message windows", rounds(200), watch, [&] { return messageRound(main); }) &&
+      runLoop("messages", "message windows", rounds(200), watch, [&] { return messageRound(main); }) &&
       clickElement(main, "#nodepanel", [&] { return pageVisible(main, "#linkrefreshlatency"); }) &&
-      runLoop("node latency refreshes", rounds(20), watch, [&] { return refreshRound(main); }) &&
+      runLoop("refreshes", "node latency refreshes", rounds(20), watch, [&] { return refreshRound(main); }) &&
       chooseNodeAndGame(main, kSessionNodeId, kSessionGameId) &&
-      runLoop("acceleration starts and stops", rounds(20), watch, [&] { return startStopRound(main); }) &&
+      runLoop("starts", "acceleration starts and stops", rounds(20), watch, [&] { return startStopRound(main); }) &&
       clickElement(main, "div[panel=\"panel-id5\"]", [&] { return pageVisible(main, "#btnstartdiag"); }) &&
-      runLoop("diagnosis runs", rounds(50), watch, [&] { return diagnosisRound(main); });
+      runLoop("diagnoses", "diagnosis runs", rounds(50), watch, [&] { return diagnosisRound(main); });
   return done ? 0 : 1;
 }

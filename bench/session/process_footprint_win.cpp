@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <vector>
+
+#include "base/text_convert.h"
 
 #include "tests/support/wine_host_win.h"
 
@@ -97,6 +100,58 @@ uint32_t systemHandles(DWORD process) {
   }
   return owned;
 }
+
+}  // namespace
+
+std::string systemHandleKinds(DWORD process) {
+  struct Entry {
+    ULONG owner;
+    BYTE type;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  constexpr auto kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
+  constexpr auto kObjectTypeInformation = static_cast<OBJECT_INFORMATION_CLASS>(2);
+  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
+  std::vector<char> buffer(1 << 16);
+  while (NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr) ==
+         kLengthMismatch) {
+    buffer.resize(buffer.size() * 2);
+  }
+  const UniqueHandle owner(OpenProcess(PROCESS_DUP_HANDLE, FALSE, process));
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  std::map<std::wstring, int> kinds;
+  for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
+    if (entries[i].owner != process) continue;
+    std::wstring kind = L"type" + std::to_wstring(entries[i].type);
+    HANDLE copy = nullptr;
+    if (owner && DuplicateHandle(owner.get(), reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(entries[i].value)),
+                                 GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      const UniqueHandle held(copy);
+      alignas(8) char information[1024];
+      if (NtQueryObject(copy, kObjectTypeInformation, information, sizeof information, nullptr) == 0) {
+        const auto* name = reinterpret_cast<const UNICODE_STRING*>(information);
+        kind.assign(name->Buffer, name->Length / sizeof(wchar_t));
+      }
+      // A named object says whose it is: the name, with its path's last part.
+      if (NtQueryObject(copy, kObjectNameInformation, information, sizeof information, nullptr) == 0) {
+        const auto* name = reinterpret_cast<const UNICODE_STRING*>(information);
+        const std::wstring path(name->Buffer, name->Length / sizeof(wchar_t));
+        if (!path.empty() && kind == L"Event") kind += L"(" + path.substr(path.find_last_of(L'\\') + 1) + L")";
+      }
+    }
+    ++kinds[kind];
+  }
+  std::wstring text;
+  for (const auto& [kind, number] : kinds) text += (text.empty() ? L"" : L" ") + kind + L" " + std::to_wstring(number);
+  return toUtf8(text);
+}
+
+namespace {
 
 // Committed private and image bytes of the process's address space.
 void addCommitted(HANDLE process, Footprint& footprint) {
