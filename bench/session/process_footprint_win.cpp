@@ -73,8 +73,8 @@ uint32_t gdiTableObjects(HANDLE process) {
   return live;
 }
 
-// The system's handle list (SYSTEM_HANDLE_INFORMATION), entries of `process`.
-uint32_t systemHandles(DWORD process) {
+// The system's handle list (SYSTEM_HANDLE_INFORMATION): the values of the handles `process` holds.
+std::vector<USHORT> systemHandles(DWORD process) {
   struct Entry {
     ULONG owner;
     BYTE type;
@@ -91,12 +91,12 @@ uint32_t systemHandles(DWORD process) {
                                             nullptr)) == kLengthMismatch) {
     buffer.resize(buffer.size() * 2);
   }
-  if (status != 0) return 0;
+  std::vector<USHORT> owned;
+  if (status != 0) return owned;
   const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
   const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-  uint32_t owned = 0;
   for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
-    if (entries[i].owner == process) ++owned;
+    if (entries[i].owner == process) owned.push_back(entries[i].value);
   }
   return owned;
 }
@@ -104,32 +104,14 @@ uint32_t systemHandles(DWORD process) {
 }  // namespace
 
 std::string systemHandleKinds(DWORD process) {
-  struct Entry {
-    ULONG owner;
-    BYTE type;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-  };
-  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
   constexpr auto kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
   constexpr auto kObjectTypeInformation = static_cast<OBJECT_INFORMATION_CLASS>(2);
-  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
-  std::vector<char> buffer(1 << 16);
-  while (NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr) ==
-         kLengthMismatch) {
-    buffer.resize(buffer.size() * 2);
-  }
   const UniqueHandle owner(OpenProcess(PROCESS_DUP_HANDLE, FALSE, process));
-  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
   std::map<std::wstring, int> kinds;
-  for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
-    if (entries[i].owner != process) continue;
-    std::wstring kind = L"type" + std::to_wstring(entries[i].type);
+  for (const USHORT value : systemHandles(process)) {
+    std::wstring kind = L"unknown";
     HANDLE copy = nullptr;
-    if (owner && DuplicateHandle(owner.get(), reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(entries[i].value)),
+    if (owner && DuplicateHandle(owner.get(), reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
                                  GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
       const UniqueHandle held(copy);
       alignas(8) char information[1024];
@@ -332,7 +314,7 @@ Footprint ProcessWatch::sample() const {
     addCommitted(process_.get(), footprint);
     footprint.threadStacks = threadStacks(process_.get(), id_);
   }
-  footprint.systemHandles = systemHandles(id_);
+  footprint.systemHandles = static_cast<uint32_t>(systemHandles(id_).size());
   footprint.windows = windowsOf(id_);
   if (unixPid_ > 0) {
     const LinuxView view = linuxView(unixPid_);
