@@ -10,14 +10,32 @@
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
+#include "base/unique_handle_win.h"
 #include "nodes/icmp_handle_win.h"
 #include "nodes/latency_probe.h"
 
 namespace kestro {
 void startLinkMonitor(const std::wstring& token) {
+  // The pause ends when the acceleration's stop event is set: a stopped
+  // acceleration leaves no monitor asleep for minutes with its thread and
+  // echo handle, however often it is started and stopped.
+  HANDLE stop = nullptr;
+  if (const EventHandle event = ClientState::instance().stopEvent()) {
+    DuplicateHandle(GetCurrentProcess(), static_cast<HANDLE>(event), GetCurrentProcess(), &stop, SYNCHRONIZE, FALSE, 0);
+  }
   // A monitor out of memory ends quietly: it has nothing to report then.
-  startDetachedWorker([token] {
-    reportingExhaustion([&] { runLinkMonitor(token, [](uint32_t ms) { Sleep(ms); }); }, [] {});
+  startDetachedWorker([token, wake = UniqueHandle(stop)] {
+    reportingExhaustion(
+        [&] {
+          runLinkMonitor(token, [&](uint32_t ms) {
+            if (wake) {
+              WaitForSingleObject(wake.get(), ms);
+            } else {
+              Sleep(ms);
+            }
+          });
+        },
+        [] {});
   });
 }
 

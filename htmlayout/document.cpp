@@ -212,8 +212,8 @@ void document::set_state(HELEMENT el, unsigned to_set, unsigned to_clear) {
   if (el->state != before && el->doc == this) invalidate_states(el);
 }
 
-void document::invalidate_states(HELEMENT el) {
-  host_.invalidate();
+void document::invalidate_states(HELEMENT el, bool repaint) {
+  if (repaint) host_.invalidate();
   if (style_dirty_) return;  // the whole tree is styled anyway
   if (!el) {
     style_dirty_ = true;

@@ -43,6 +43,8 @@ class document_host {
   virtual ~document_host() = default;
   virtual unsigned notify(notification&) { return 0; }
   virtual void invalidate() {}       // something changed on screen
+  // Only that part of the view (CSS pixels) changed.
+  virtual void invalidate_area(const rect&) { invalidate(); }
   virtual void posted() {}           // an event was posted; call process_posted soon
   virtual void timers_changed() {}   // next_timer_due may have changed
   virtual void* window() { return nullptr; }
@@ -78,8 +80,12 @@ class document {
   void invalidate_states() { style_dirty_ = true; host_.invalidate(); }
   // States changed on `el` only. Selectors look at an element and its
   // ancestors, never at siblings, so only `el`'s subtree is styled again.
-  void invalidate_states(HELEMENT el);
-  void invalidate_layout() { layout_dirty_ = true; host_.invalidate(); }
+  // `repaint`: whether the change can show on screen.
+  void invalidate_states(HELEMENT el, bool repaint = true);
+  void invalidate_layout(bool repaint = true) {
+    layout_dirty_ = true;
+    if (repaint) host_.invalidate();
+  }
   // Brings styles and layout up to date.
   void update();
 

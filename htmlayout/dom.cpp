@@ -29,11 +29,14 @@ bool walk(HELEMENT h, const std::function<bool(HELEMENT)>& fn) {
 
 // A style depends on the element, its ancestors and its place among its
 // siblings: a change at `h` (an attribute, its text, its children) restyles
-// h's subtree, and the page is laid out again.
+// h's subtree, and the page is laid out again. Below a parent that is not
+// shown nothing on screen changes, and nothing is drawn again (a hidden
+// panel's figures change every second).
 void restyle(HELEMENT h) {
   if (!h || !h->doc) return;
-  h->doc->invalidate_states(h);
-  h->doc->invalidate_layout();
+  const bool shown = !h->parent || (h->parent->state & STATE_VISIBLE) != 0;
+  h->doc->invalidate_states(h, shown);
+  h->doc->invalidate_layout(shown);
 }
 
 }  // namespace
@@ -249,8 +252,9 @@ void element::scroll_to_view() {
   if (h_ && h_->doc) h_->doc->scroll_into_view(h_);
 }
 
+// Its own box alone is drawn again: a chart's repaint every second is not the whole window's.
 void element::update() {
-  if (h_ && h_->doc) h_->doc->host().invalidate();
+  if (h_ && h_->doc) h_->doc->host().invalidate_area(h_->doc->box_of(h_));
 }
 
 bool element::send_event(unsigned code, uintptr_t reason, HELEMENT target) const {

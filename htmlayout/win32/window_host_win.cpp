@@ -49,6 +49,12 @@ class window_host : public document_host {
     return 0;
   }
   void invalidate() override { InvalidateRect(hwnd_, nullptr, FALSE); }
+  void invalidate_area(const rect& area) override {
+    // A device pixel more each side: drawing at fractional scales reaches it.
+    const rect device = scale().to_device(area);
+    const RECT pixels{device.left - 1, device.top - 1, device.right + 1, device.bottom + 1};
+    InvalidateRect(hwnd_, &pixels, FALSE);
+  }
   void posted() override {
     if (!post_pending_) post_pending_ = PostMessageW(hwnd_, posted_message(), 0, 0) != FALSE;
   }

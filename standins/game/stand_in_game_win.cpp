@@ -1,9 +1,12 @@
-// kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <bytes>] [--pause <ms>]
+// kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <bytes>] [--pause <ms>] [--seconds <n>]
 // kestro-stand-in-game --hold <ip:port> [<ip:port> ...] [--seconds <n>] (standins/game/held_connections_win.h)
 // A game's traffic to one of its servers, for the test world: UDP datagrams
 // and a TCP connection to the server's echo service, each round timed. Prints
 // one report line per protocol (standins/game/round_trips.h) and the times of
-// every answered round. Built with the Windows tree; never shipped.
+// every answered round. With --seconds, a steady stream instead: both
+// protocols at once, round after round, for that long (--rounds is then
+// ignored), as a game that is being played; it prints the report lines alone. Built with the Windows tree;
+// never shipped.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -14,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "standins/game/game_sockets_win.h"
@@ -37,6 +41,12 @@ struct Options {
   int rounds = 20;
   size_t size = 512;
   DWORD pauseMs = 50;
+  DWORD seconds = 0;  // 0: `rounds` rounds one protocol after the other; else a stream that long
+
+  // Whether round number `round` is still to be played, the first having begun at `startMs`.
+  bool another(int round, double startMs, double nowMs) const {
+    return seconds != 0 ? nowMs - startMs < seconds * 1000.0 : round < rounds;
+  }
 };
 
 // Each round's datagram starts with its number; a late answer to an earlier
@@ -47,7 +57,9 @@ RoundTrips udpRounds(const Options& options, const sockaddr_in& server) {
   if (connect(socket.get(), reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) return trips;
   std::vector<char> payload(std::max<size_t>(options.size, sizeof(uint32_t)), 'g');
   std::vector<char> answer(payload.size() + 1);
-  for (uint32_t round = 0; round < static_cast<uint32_t>(options.rounds); ++round) {
+  const double begun = nowMs();
+  uint32_t round = 0;
+  for (; options.another(static_cast<int>(round), begun, nowMs()); ++round) {
     std::memcpy(payload.data(), &round, sizeof round);
     const double start = nowMs();
     if (send(socket.get(), payload.data(), static_cast<int>(payload.size()), 0) == static_cast<int>(payload.size())) {
@@ -67,18 +79,23 @@ RoundTrips udpRounds(const Options& options, const sockaddr_in& server) {
     }
     Sleep(options.pauseMs);
   }
+  trips.rounds = static_cast<int>(round);
   return trips;
 }
 
 // One connection; each round sends the payload and waits for all of it back.
 // A round that does not complete ends the exchange: the rest are unanswered.
 RoundTrips tcpRounds(const Options& options, const sockaddr_in& server) {
-  RoundTrips trips{"tcp", options.server + ":" + std::to_string(options.port), options.rounds, {}, 0, 0};
+  // A stream counts the rounds it played; a fixed number counts those it did not as unanswered.
+  RoundTrips trips{"tcp", options.server + ":" + std::to_string(options.port),
+                   options.seconds != 0 ? 0 : options.rounds, {}, 0, 0};
   Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
   if (!connectWithin(socket.get(), server, kTcpPatienceMs)) return trips;
   const std::vector<char> payload(options.size, 't');
   std::vector<char> answer(options.size);
-  for (int round = 0; round < options.rounds; ++round) {
+  const double begun = nowMs();
+  for (int round = 0; options.another(round, begun, nowMs()); ++round) {
+    if (options.seconds != 0) trips.rounds = round + 1;
     const double start = nowMs();
     if (send(socket.get(), payload.data(), static_cast<int>(payload.size()), 0) != static_cast<int>(payload.size())) {
       break;
@@ -111,6 +128,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.size = value;
     } else if (name == "--pause") {
       options.pauseMs = value;
+    } else if (name == "--seconds" && value > 0) {
+      options.seconds = value;
     } else {
       return false;
     }
@@ -128,7 +147,7 @@ int main(int argc, char** argv) {
   if (!parseOptions(argc, argv, options) || InetPtonA(AF_INET, options.server.c_str(), &server.sin_addr) != 1) {
     std::fprintf(stderr,
                  "usage: kestro-stand-in-game <server ip> <port> [--rounds <n>] [--size <4 to 60000 bytes>] "
-                 "[--pause <ms>]\n");
+                 "[--pause <ms>] [--seconds <n>]\n");
     return 2;
   }
   server.sin_port = htons(options.port);
@@ -137,8 +156,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kestro-stand-in-game: Winsock did not start\n");
     return 1;
   }
-  for (const RoundTrips& trips : {udpRounds(options, server), tcpRounds(options, server)}) {
-    std::printf("%s\n%s\n", kestro::game::reportLine(trips).c_str(), kestro::game::timesLine(trips).c_str());
+  RoundTrips udp, tcp;
+  if (options.seconds != 0) {
+    std::thread udpStream([&] { udp = udpRounds(options, server); });
+    tcp = tcpRounds(options, server);
+    udpStream.join();
+  } else {
+    udp = udpRounds(options, server);
+    tcp = tcpRounds(options, server);
+  }
+  for (const RoundTrips& trips : {udp, tcp}) {
+    std::printf("%s\n", kestro::game::reportLine(trips).c_str());
+    // A stream's thousands of times would bury its report.
+    if (options.seconds == 0) std::printf("%s\n", kestro::game::timesLine(trips).c_str());
     std::fflush(stdout);
   }
   WSACleanup();

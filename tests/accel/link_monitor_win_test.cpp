@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <vector>
 
 #include "accel/link_report.h"
 #include "app/client_state.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
+#include "base/unique_handle_win.h"
 #include "tests/nodes/scripted_icmp_win.h"
 #include "tests/support/message_recorder_win.h"
+#include "tests/support/wine_host_win.h"
 
 namespace kestro {
 namespace {
@@ -133,6 +138,34 @@ TEST_F(LinkMonitor, EndsAtItsWakeUpWhenStoppedOrReplaced) {
   });
   EXPECT_EQ(pauses.size(), 1u);
   EXPECT_EQ(reports().size(), 1u);
+}
+
+size_t threadsOfThisProcess() {
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  size_t count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
+// Started and stopped twenty times within five minutes, an acceleration
+// would otherwise leave twenty monitors asleep, each with its thread.
+TEST_F(LinkMonitor, TheStopEndsTheMonitorsPauseAtOnce) {
+  ClientState& state = ClientState::instance();
+  state.setTunnelGateway(L"");  // nothing to probe: straight to the five-minute pause
+  const UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  state.setStopEvent(stop.get());
+  const size_t before = threadsOfThisProcess();
+  startLinkMonitor(L"Check7");
+  ASSERT_TRUE(test::waitUntil([&] { return threadsOfThisProcess() == before + 1; }, 2000));
+  state.accelerating = 0;
+  SetEvent(stop.get());
+  state.takeStopEvent();
+  EXPECT_TRUE(test::waitUntil([&] { return threadsOfThisProcess() == before; }, 3000))
+      << "the monitor slept on after the stop";
 }
 
 }  // namespace

@@ -26,9 +26,13 @@ class test_host : public document_host {
     return 0;
   }
   void posted() override { ++posts; }
+  void invalidate() override { ++whole_repaints; }
+  void invalidate_area(const rect& area) override { repainted_areas.push_back(area); }
 
   std::vector<std::wstring> requested;
   int posts = 0;
+  int whole_repaints = 0;
+  std::vector<rect> repainted_areas;
 };
 
 struct test_page {
