@@ -244,6 +244,9 @@ void runAccelerationStart(const AccStartArgument& argument) {
     AccStepRecord failed{0, L"", kStepError, acctext::kAdapterStillMissing, argument.attempt};
     sendAccStep(failed, kStepError, acctext::kAdapterStillMissing);
   });
+  // The game servers' direct measurement ends with the worker that started
+  // it: whoever waits for the worker (a retry, the exit) leaves no echo behind.
+  waitForDirectMeasurement(argument.attempt);
   ClientState::instance().startWorkerRunning = 0;
   postAttemptReport(WM_ACC_WORKER_ENDED, argument.attempt);
 }

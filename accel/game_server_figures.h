@@ -26,10 +26,9 @@ inline constexpr int32_t kWidestProbedPrefix = 16;
 // The direct measurement: six echoes a server (each server twice in one run
 // of the parallel probe), done within 1.5 s even when a server is silent.
 inline constexpr size_t kDirectRounds = 2;
-// Through the tunnel: one round (three echoes a server, 200 ms apart) every
-// three seconds, so at most one echo a second per server.
+// Through the tunnel: one echo a server every three seconds.
 inline constexpr uint32_t kAcceleratedRoundMs = 3000;
-// The accelerated figures cover the last 30 echoes (half a minute).
+// The accelerated figures cover the last 30 echoes (a minute and a half).
 inline constexpr size_t kAcceleratedWindow = 30;
 
 // The servers to measure, in the reply's order (the game's targets, then the

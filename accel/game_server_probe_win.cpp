@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <span>
 
@@ -13,15 +12,16 @@
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
 #include "nodes/icmp_handle_win.h"
+#include "nodes/latency_probe.h"
 #include "nodes/parallel_probe.h"
 
 namespace kestro {
 namespace {
 
-// The attempt whose direct measurement runs; 0 when none does. Never
-// destroyed: a worker may still end while the process exits.
+// The attempt whose direct measurement runs; kNoAttempt when none does.
+// Never destroyed: a worker may still end while the process exits.
 std::atomic<uint32_t>& measuringAttempt() {
-  static auto* attempt = new std::atomic<uint32_t>(0);
+  static auto* attempt = new std::atomic<uint32_t>(ClientState::kNoAttempt);
   return *attempt;
 }
 
@@ -50,23 +50,18 @@ void post(std::unique_ptr<GameServerEchoes> record) {
   }
 }
 
-ProbeEvents echoesOnly(std::function<void(size_t, std::span<const EchoOutcome>)> echoes) {
-  ProbeEvents events;
-  events.started = [](size_t) {};
-  events.finished = [](size_t, int32_t) {};
-  events.echoes = std::move(echoes);
-  return events;
-}
-
 // Every server appears kDirectRounds times in one parallel run: its echoes
 // go out together, so a silent server costs one time-out, not one per round.
 void measureDirectly(uint32_t attempt, const std::vector<std::wstring>& servers) {
   const IcmpHandle icmp;
   std::unique_ptr<GameServerEchoes> record = newRecord(attempt, true, servers);
-  const ProbeEvents events = echoesOnly([&](size_t target, std::span<const EchoOutcome> outcomes) {
+  ProbeEvents events;
+  events.started = [](size_t) {};
+  events.finished = [](size_t, int32_t) {};
+  events.echoes = [&](size_t target, std::span<const EchoOutcome> outcomes) {
     std::vector<EchoOutcome>& kept = record->outcomes[target % servers.size()];
     kept.insert(kept.end(), outcomes.begin(), outcomes.end());
-  });
+  };
   probeNodesInParallel(targetsOf(servers, kDirectRounds), icmp.get(), events);
   post(std::move(record));
 }
@@ -76,21 +71,28 @@ bool stillCurrent(const std::wstring& token) {
   return state.accelerating != 0 && state.monitorToken() == token;
 }
 
-// Each server's echoes are posted as soon as they have ended: a silent
-// server does not hold back the figures of the others.
+// One echo a server a round, each waited for before the next, as the live
+// link probe sends its own: under Wine an asynchronous echo still under way
+// when its process ends leaves the prefix's IP Helper stuck (seen in the test
+// world), a waited-for one does not. A server silent for kSilentRoundsDropped
+// rounds in a row is asked no more: its echoes would only wait out their
+// time-outs.
 void measureThroughTunnel(const std::wstring& token, uint32_t attempt, const std::vector<std::wstring>& servers) {
+  constexpr int kSilentRoundsDropped = 2;
   const IcmpHandle icmp;
-  const std::vector<ProbeTarget> targets = targetsOf(servers, 1);
-  const ProbeEvents events = echoesOnly([&](size_t server, std::span<const EchoOutcome> outcomes) {
-    if (!stillCurrent(token)) return;
-    std::unique_ptr<GameServerEchoes> record = newRecord(attempt, false, servers);
-    record->outcomes[server].assign(outcomes.begin(), outcomes.end());
-    post(std::move(record));
-  });
+  std::vector<int> silentRounds(servers.size(), 0);
   while (stillCurrent(token)) {
     const ULONGLONG started = GetTickCount64();
-    // Without a gateway the tunnel carries nothing yet: no echo.
-    if (!ClientState::instance().tunnelGateway().empty()) probeNodesInParallel(targets, icmp.get(), events);
+    for (size_t server = 0; server < servers.size() && stillCurrent(token); ++server) {
+      // Without a gateway the tunnel carries nothing yet: no echo.
+      if (silentRounds[server] >= kSilentRoundsDropped || ClientState::instance().tunnelGateway().empty()) continue;
+      const EchoOutcome outcome = sendNodeEcho(servers[server], icmp.get());
+      silentRounds[server] = outcome.answered ? 0 : silentRounds[server] + 1;
+      if (!stillCurrent(token)) break;
+      std::unique_ptr<GameServerEchoes> record = newRecord(attempt, false, servers);
+      record->outcomes[server].push_back(outcome);
+      post(std::move(record));
+    }
     const ULONGLONG spent = GetTickCount64() - started;
     if (spent < kAcceleratedRoundMs) Sleep(static_cast<DWORD>(kAcceleratedRoundMs - spent));
   }
@@ -105,9 +107,9 @@ bool startDirectMeasurement(uint32_t attempt, std::vector<std::wstring> servers)
     // Out of memory the measurement ends without figures; the start goes on.
     reportingExhaustion([&] { measureDirectly(attempt, servers); }, [] {});
     uint32_t expected = attempt;
-    measuringAttempt().compare_exchange_strong(expected, 0);
+    measuringAttempt().compare_exchange_strong(expected, ClientState::kNoAttempt);
   });
-  if (!started) measuringAttempt() = 0;
+  if (!started) measuringAttempt() = ClientState::kNoAttempt;
   return started;
 }
 

@@ -2,7 +2,7 @@
 // directly while the start sequence runs, before any route is in, and through
 // the tunnel once the routes are, every kAcceleratedRoundMs until the
 // acceleration it was started for is over. The direct echoes are posted to
-// the main window at once, those through the tunnel server by server, as
+// the main window at once, each one through the tunnel as it ends, as
 // WM_GAME_SERVER_ECHOES with a GameServerEchoes record.
 #pragma once
 
