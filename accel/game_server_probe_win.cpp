@@ -8,6 +8,7 @@
 
 #include "accel/game_server_figures.h"
 #include "app/client_state.h"
+#include "app/deployment.h"
 #include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
@@ -101,7 +102,7 @@ void measureThroughTunnel(const std::wstring& token, uint32_t attempt, const std
 }  // namespace
 
 bool startDirectMeasurement(uint32_t attempt, std::vector<std::wstring> servers) {
-  if (servers.empty()) return false;
+  if (servers.empty() || !gameServerEchoesWanted()) return false;
   measuringAttempt() = attempt;
   const bool started = startDetachedWorker([attempt, servers = std::move(servers)] {
     // Out of memory the measurement ends without figures; the start goes on.
@@ -122,7 +123,7 @@ void waitForDirectMeasurement(uint32_t attempt) {
 }
 
 void startAcceleratedMeasurement(const std::wstring& token, uint32_t attempt, std::vector<std::wstring> servers) {
-  if (servers.empty()) return;
+  if (servers.empty() || !gameServerEchoesWanted()) return;
   startDetachedWorker([token, attempt, servers = std::move(servers)] {
     reportingExhaustion([&] { measureThroughTunnel(token, attempt, servers); }, [] {});
   });

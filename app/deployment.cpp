@@ -31,6 +31,7 @@ uint32_t linkMonitorPeriodMs(uint32_t builtIn) {
   const auto ms = static_cast<uint32_t>(std::stoul(value));
   return ms > 0 ? ms : builtIn;
 }
+bool gameServerEchoesWanted() { return overridable("KESTRO_GAME_SERVER_ECHOES", L"1") != L"0"; }
 std::wstring worldRelayControl() { return overridable("KESTRO_WORLD_RELAY", L""); }
 int clientVersion() { return KESTRO_CLIENT_VERSION_NUMBER; }
 

@@ -51,7 +51,8 @@ TEST_F(EndToEnd, TheGainIsMeasuredAndShown) {
   ASSERT_TRUE(fasterDirectly != nodes_.end() && through != nodes_.end());
   ASSERT_EQ(fasterDirectly->address, "198.51.100.17");
 
-  WorldProgram program(*world_);
+  // The test run turns the echoes off for every other program (app/deployment.h).
+  WorldProgram program(*world_, {}, {{"KESTRO_GAME_SERVER_ECHOES", "1"}});
   ASSERT_TRUE(program.started());
   const HWND main = mainWindowWithLatencies();
   ASSERT_NE(main, nullptr) << "no main window with every node's latency";
