@@ -6,7 +6,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "accel/acc_step_record.h"
@@ -163,7 +166,8 @@ void waitForTunnelPostsHandled() {
 }
 
 // Step 5: its outcome comes from the tunnel library, never from the worker.
-void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& params) {
+// Returns when the tunnel has ended, with the stored stop event's handle.
+HANDLE callTunnel(uint32_t attempt, const TunnelLibrary& library, const TunnelParams& params) {
   beginStep(attempt, 5, acctext::kTitleTunnel);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   char eventName[32];
@@ -180,14 +184,37 @@ void runTunnel(uint32_t attempt, TunnelLibrary& library, const TunnelParams& par
   const std::string password = toAnsi(state.password());
   library.startTunnel()(WindowHandles::instance().mainWindow.load(), params.nodeIp.c_str(), userName.c_str(),
                         password.c_str(), eventName, params.nodePort);
+  return shared;
+}
+
+void endTunnel(uint32_t attempt, TunnelLibrary& library, HANDLE shared) {
   waitForTunnelPostsHandled();
   library.unload();
-
   // A tunnel that ended without the stop command leaves its stored handle
   // and its routes behind.
-  const UniqueHandle left(static_cast<HANDLE>(state.takeStopEventIf(shared)));
+  const UniqueHandle left(static_cast<HANDLE>(ClientState::instance().takeStopEventIf(shared)));
   removeRoutesOf(attempt);
   postAttemptReport(WM_TUNNEL_CLOSED, attempt);
+}
+
+// Runs `work` on a thread that has ended when this returns, or on this one
+// when no thread can be had; what `work` throws is thrown here.
+template <typename Work>
+void onThreadOfItsOwn(Work&& work) {
+  std::exception_ptr thrown;
+  const auto guarded = [&] {
+    try {
+      work();
+    } catch (...) {
+      thrown = std::current_exception();
+    }
+  };
+  try {
+    std::thread(guarded).join();
+  } catch (const std::system_error&) {
+    guarded();
+  }
+  if (thrown) std::rethrow_exception(thrown);
 }
 
 }  // namespace
@@ -230,9 +257,19 @@ void runSteps(const AccStartArgument& argument) {
   TunnelParams params;
   if (!requestTunnelParams(argument, params) || !wanted(attempt)) return;
   if (!checkClock(attempt, params.serverTime) || !wanted(attempt)) return;
+  // The library is loaded and called on a thread that ends before it is
+  // unloaded: a library's runtime may keep data for the thread that loaded it
+  // and free it only when that thread ends while the library is still there
+  // (the stand-in's does: a thread handle and two events each tunnel).
   TunnelLibrary library;
-  if (!loadTunnelLibrary(attempt, library) || !wanted(attempt)) return;
-  runTunnel(attempt, library, params);
+  bool called = false;
+  HANDLE shared = nullptr;
+  onThreadOfItsOwn([&] {
+    if (!loadTunnelLibrary(attempt, library) || !wanted(attempt)) return;
+    shared = callTunnel(attempt, library, params);
+    called = true;
+  });
+  if (called) endTunnel(attempt, library, shared);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include "bench/session/footprint_figures.h"
 #include "bench/session/world_session_win.h"
+#include "tests/support/process_handles_win.h"
 #include "tests/support/ui_driver_win.h"
 #include "tests/support/wine_host_win.h"
 
@@ -91,7 +92,7 @@ bool runLoop(const char* key, const char* name, int rounds, const ProcessWatch& 
   if (!chosen(key)) return true;
   if (!round()) return false;
   const Footprint before = rested(watch);
-  const std::string kindsBefore = systemHandleKinds(watch.id());
+  const std::string kindsBefore = kestro::test::systemHandleKinds(watch.id());
   const double start = benchSeconds();
   for (int i = 1; i < rounds; ++i) {
     if (!round()) {
@@ -103,7 +104,7 @@ bool runLoop(const char* key, const char* name, int rounds, const ProcessWatch& 
   std::printf("%s", loopSummary(std::to_string(rounds) + " " + name, before, after).c_str());
   if (after.systemHandles != before.systemHandles) {
     std::printf("  handles by kind before: %s\n  and after: %s\n", kindsBefore.c_str(),
-                systemHandleKinds(watch.id()).c_str());
+                kestro::test::systemHandleKinds(watch.id()).c_str());
   }
   std::printf("  %.1f s for %d rounds, load %.2f\n", benchSeconds() - start - 5, rounds - 1, loadAverage());
   std::fflush(stdout);

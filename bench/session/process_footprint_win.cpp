@@ -6,12 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <vector>
 
-#include "base/text_convert.h"
 
+#include "tests/support/process_handles_win.h"
 #include "tests/support/wine_host_win.h"
 
 namespace kestro::bench {
@@ -72,68 +71,6 @@ uint32_t gdiTableObjects(HANDLE process) {
   }
   return live;
 }
-
-// The system's handle list (SYSTEM_HANDLE_INFORMATION): the values of the handles `process` holds.
-std::vector<USHORT> systemHandles(DWORD process) {
-  struct Entry {
-    ULONG owner;
-    BYTE type;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-  };
-  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
-  constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
-  std::vector<char> buffer(1 << 16);
-  NTSTATUS status;
-  while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                            nullptr)) == kLengthMismatch) {
-    buffer.resize(buffer.size() * 2);
-  }
-  std::vector<USHORT> owned;
-  if (status != 0) return owned;
-  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-  for (ULONG i = 0; i < count && sizeof(ULONG_PTR) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
-    if (entries[i].owner == process) owned.push_back(entries[i].value);
-  }
-  return owned;
-}
-
-}  // namespace
-
-std::string systemHandleKinds(DWORD process) {
-  constexpr auto kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
-  constexpr auto kObjectTypeInformation = static_cast<OBJECT_INFORMATION_CLASS>(2);
-  const UniqueHandle owner(OpenProcess(PROCESS_DUP_HANDLE, FALSE, process));
-  std::map<std::wstring, int> kinds;
-  for (const USHORT value : systemHandles(process)) {
-    std::wstring kind = L"unknown";
-    HANDLE copy = nullptr;
-    if (owner && DuplicateHandle(owner.get(), reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
-                                 GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-      const UniqueHandle held(copy);
-      alignas(8) char information[1024];
-      if (NtQueryObject(copy, kObjectTypeInformation, information, sizeof information, nullptr) == 0) {
-        const auto* name = reinterpret_cast<const UNICODE_STRING*>(information);
-        kind.assign(name->Buffer, name->Length / sizeof(wchar_t));
-      }
-      // A named object says whose it is: the name, with its path's last part.
-      if (NtQueryObject(copy, kObjectNameInformation, information, sizeof information, nullptr) == 0) {
-        const auto* name = reinterpret_cast<const UNICODE_STRING*>(information);
-        const std::wstring path(name->Buffer, name->Length / sizeof(wchar_t));
-        if (!path.empty() && kind == L"Event") kind += L"(" + path.substr(path.find_last_of(L'\\') + 1) + L")";
-      }
-    }
-    ++kinds[kind];
-  }
-  std::wstring text;
-  for (const auto& [kind, number] : kinds) text += (text.empty() ? L"" : L" ") + kind + L" " + std::to_wstring(number);
-  return toUtf8(text);
-}
-
-namespace {
 
 // Committed private and image bytes of the process's address space.
 void addCommitted(HANDLE process, Footprint& footprint) {
@@ -314,7 +251,7 @@ Footprint ProcessWatch::sample() const {
     addCommitted(process_.get(), footprint);
     footprint.threadStacks = threadStacks(process_.get(), id_);
   }
-  footprint.systemHandles = static_cast<uint32_t>(systemHandles(id_).size());
+  footprint.systemHandles = static_cast<uint32_t>(test::systemHandles(id_).size());
   footprint.windows = windowsOf(id_);
   if (unixPid_ > 0) {
     const LinuxView view = linuxView(unixPid_);

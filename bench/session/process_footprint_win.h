@@ -56,9 +56,6 @@ class ProcessWatch {
   UniqueHandle process_;
 };
 
-// Its entries in the system's handle list by kind, as Wine names the kinds: "Event 12 Key 7 ...".
-std::string systemHandleKinds(DWORD processId);
-
 // The Linux id of the Wine process whose command line names `exeName` in a
 // folder whose path holds `folderPart`; 0 when there is none.
 int unixPidOf(const std::string& folderPart, const std::string& exeName);
