@@ -260,7 +260,7 @@ void runSteps(const AccStartArgument& argument) {
   // The library is loaded and called on a thread that ends before it is
   // unloaded: a library's runtime may keep data for the thread that loaded it
   // and free it only when that thread ends while the library is still there
-  // (the stand-in's does: a thread handle and two events each tunnel).
+  // (the stand-in's does: a thread handle and an event each tunnel).
   TunnelLibrary library;
   bool called = false;
   HANDLE shared = nullptr;

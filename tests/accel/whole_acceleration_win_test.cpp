@@ -84,9 +84,9 @@ TEST(WholeAcceleration, StartsRunsAndStopsAgainstTheReferenceStandIns) { acceler
 
 // A program that a gamer starts and stops all evening holds no more handles
 // for it: not the tunnel's, not those of the threads that ran it. The one
-// allowance: the stand-in library's runtime makes the event of a lock it
-// found taken when it needs one, in its own data, which its unload leaves
-// behind (at most one a run, not always one).
+// allowance: an unnamed event, at most one a run and not every run, most
+// likely that of a lock inside the stand-in library's runtime, made when the
+// lock was found taken and left behind by its unload (not yet proven).
 TEST(WholeAcceleration, StartsAndStopsLeaveNoHandleBehind) {
   accelerateOnce();  // what the first one opens for good (sockets, the IP helper) is open now
   const DWORD self = GetCurrentProcessId();
