@@ -3,6 +3,8 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
 #include <string>
 
@@ -18,30 +20,32 @@ void closeEvent(HANDLE& event) {
 }
 
 // Every exchange with the service opens a connection, and under Wine making
-// and closing an event are a server request each: a thread keeps the read
-// event of its last connection for its next one. It may still be set; the
-// waits below take a set event with no network event in it as nothing.
-struct SpareReadEvent {
-  HANDLE event = nullptr;
-  ~SpareReadEvent() { closeEvent(event); }
-};
-thread_local SpareReadEvent spareReadEvent;
+// and closing an event are a server request each: the read events of closed
+// connections wait here for the next ones. They may still be set; the waits
+// below take a set event with no network event in it as nothing. Not one a
+// thread in thread_local storage: this runtime frees that storage before it
+// runs the destructors at a thread's end, and one read a freed block there,
+// closed a heap address as a handle and left the event open.
+std::array<std::atomic<HANDLE>, 4> spareReadEvents{};
 
 HANDLE takeReadEvent() {
-  HANDLE event = spareReadEvent.event;
-  spareReadEvent.event = nullptr;
-  return event != nullptr ? event : newEvent();
+  for (auto& spare : spareReadEvents) {
+    if (HANDLE event = spare.exchange(nullptr)) return event;
+  }
+  return newEvent();
 }
 
 void keepReadEvent(HANDLE& event) {
   if (event == WSA_INVALID_EVENT) event = nullptr;
   if (event == nullptr) return;
-  if (spareReadEvent.event != nullptr) {
-    closeEvent(event);
-    return;
+  for (auto& spare : spareReadEvents) {
+    HANDLE empty = nullptr;
+    if (spare.compare_exchange_strong(empty, event)) {
+      event = nullptr;
+      return;
+    }
   }
-  spareReadEvent.event = event;
-  event = nullptr;
+  closeEvent(event);
 }
 
 }  // namespace
