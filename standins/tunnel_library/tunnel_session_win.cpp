@@ -129,8 +129,8 @@ struct TunnelCounts {
 
 // The bytes the test world's relay carried through this tunnel ("traffic":
 // "ok up sent <n> received <n>"); nothing when it could not be asked.
-std::optional<TunnelCounts> relayCounts() {
-  const auto answer = kestro::askWorldRelay("traffic");
+std::optional<TunnelCounts> relayCounts(kestro::WorldRelayConnection& relay) {
+  const auto answer = relay.ask("traffic");
   char state[8] = {};
   unsigned long long sent = 0, received = 0;
   if (!answer || std::sscanf(answer->c_str(), "ok %7s sent %llu received %llu", state, &sent, &received) != 3) {
@@ -151,6 +151,7 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
   const HANDLE waits[2] = {settings.stopEvent, network};
   uint32_t sent = 0;
   TunnelCounts carried;
+  kestro::WorldRelayConnection relay;
   char buffer[16384];
   char keepAlive[kKeepAliveBytes];
   std::memset(keepAlive, 'k', sizeof(keepAlive));
@@ -180,7 +181,7 @@ void exchangeTraffic(const TunnelSettings& settings, SOCKET connection, uint32_t
     if (GetTickCount64() >= nextReport) {
       const int out = send(connection, keepAlive, sizeof(keepAlive), 0);
       if (out > 0) sent += static_cast<uint32_t>(out);
-      if (settings.countsFromRelay) carried = relayCounts().value_or(carried);
+      if (settings.countsFromRelay) carried = relayCounts(relay).value_or(carried);
       const TunnelCounts reported = settings.countsFromRelay ? carried : TunnelCounts{received, sent};
       PostMessageA(settings.window, kestro::WM_TUNNEL_TRAFFIC, reported.received, static_cast<LPARAM>(reported.sent));
       nextReport += 1000;
