@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <memory>
 
+#include "accel/main_window_reports_win.h"
 #include "accel/route_rows.h"
 #include "accel/route_targets.h"
 #include "accel/routes_win.h"
 #include "app/client_state.h"
-#include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
 #include "base/text_convert.h"
@@ -38,12 +38,6 @@ std::vector<ProcessImage> runningProcesses() {
 
 // A table that grows between the size query and the read is asked again.
 constexpr int kTableReadAttempts = 4;
-
-void post(uint32_t attempt, std::unique_ptr<GameConnectionReport> report) {
-  const auto window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
-  if (window != nullptr && PostMessageW(window, WM_GAME_CONNECTIONS, attempt, reinterpret_cast<LPARAM>(report.get())))
-    report.release();
-}
 
 std::wstring notAdded(uint32_t address, DWORD result) {
   const std::wstring shown = L"地址“" + dottedAddressText(address) + L"”";
@@ -146,8 +140,12 @@ std::vector<std::wstring> addBypassingRoutes(uint32_t attempt, const std::vector
 bool startGameConnectionCheck(uint32_t attempt, const std::wstring& gamePath) {
   return startDetachedWorker([attempt, gamePath] {
     // A check out of memory reports nothing: the next one comes in a few seconds.
-    reportingExhaustion([&] { post(attempt, std::make_unique<GameConnectionReport>(checkGameConnections(gamePath))); },
-                        [] {});
+    reportingExhaustion(
+        [&] {
+          postAttemptRecord(WM_GAME_CONNECTIONS, attempt,
+                            std::make_unique<GameConnectionReport>(checkGameConnections(gamePath)));
+        },
+        [] {});
   });
 }
 
@@ -159,7 +157,7 @@ bool startAddingBypassingRoutes(uint32_t attempt, const std::wstring& gamePath,
           std::vector<std::wstring> refusals = addBypassingRoutes(attempt, addresses);
           auto report = std::make_unique<GameConnectionReport>(checkGameConnections(gamePath));
           report->refusals = std::move(refusals);
-          post(attempt, std::move(report));
+          postAttemptRecord(WM_GAME_CONNECTIONS, attempt, std::move(report));
         },
         [] {});
   });

@@ -7,9 +7,9 @@
 #include <span>
 
 #include "accel/game_server_figures.h"
+#include "accel/main_window_reports_win.h"
 #include "app/client_state.h"
 #include "app/deployment.h"
-#include "app/window_handles.h"
 #include "app/window_messages.h"
 #include "base/detached_worker.h"
 #include "nodes/icmp_handle_win.h"
@@ -43,14 +43,6 @@ std::unique_ptr<GameServerEchoes> newRecord(uint32_t attempt, bool direct, const
   return record;
 }
 
-void post(std::unique_ptr<GameServerEchoes> record) {
-  const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
-  if (window != nullptr &&
-      PostMessageW(window, WM_GAME_SERVER_ECHOES, record->attempt, reinterpret_cast<LPARAM>(record.get()))) {
-    record.release();
-  }
-}
-
 // Every server appears kDirectRounds times in one parallel run: its echoes
 // go out together, so a silent server costs one time-out, not one per round.
 void measureDirectly(uint32_t attempt, const std::vector<std::wstring>& servers) {
@@ -64,7 +56,7 @@ void measureDirectly(uint32_t attempt, const std::vector<std::wstring>& servers)
     kept.insert(kept.end(), outcomes.begin(), outcomes.end());
   };
   probeNodesInParallel(targetsOf(servers, kDirectRounds), icmp.get(), events);
-  post(std::move(record));
+  postAttemptRecord(WM_GAME_SERVER_ECHOES, attempt, std::move(record));
 }
 
 bool stillCurrent(const std::wstring& token) {
@@ -92,7 +84,7 @@ void measureThroughTunnel(const std::wstring& token, uint32_t attempt, const std
       if (!stillCurrent(token)) break;
       std::unique_ptr<GameServerEchoes> record = newRecord(attempt, false, servers);
       record->outcomes[server].push_back(outcome);
-      post(std::move(record));
+      postAttemptRecord(WM_GAME_SERVER_ECHOES, attempt, std::move(record));
     }
     const ULONGLONG spent = GetTickCount64() - started;
     if (spent < kAcceleratedRoundMs) Sleep(static_cast<DWORD>(kAcceleratedRoundMs - spent));

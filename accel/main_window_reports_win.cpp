@@ -17,4 +17,9 @@ void postAttemptReport(UINT message, uint32_t attempt) {
   PostMessageW(window, message, attempt, 0);
 }
 
+bool postAttemptPointer(UINT message, uint32_t attempt, void* record) {
+  const HWND window = static_cast<HWND>(WindowHandles::instance().mainWindow.load());
+  return window != nullptr && PostMessageW(window, message, attempt, reinterpret_cast<LPARAM>(record));
+}
+
 }  // namespace kestro

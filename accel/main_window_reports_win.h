@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "accel/acc_step_record.h"
@@ -17,5 +18,16 @@ void sendAccStep(AccStepRecord& record, int32_t state, std::wstring detail = {})
 
 // Posts `message` with wParam the acceleration attempt it belongs to and lParam 0.
 void postAttemptReport(UINT message, uint32_t attempt);
+
+// Posts `message` with wParam the attempt and lParam `record`; true when it
+// was posted (the window then owns the record).
+bool postAttemptPointer(UINT message, uint32_t attempt, void* record);
+
+// Posts `record` for the window to own; one that could not be posted (no
+// window, a full queue) is freed here.
+template <typename Record>
+void postAttemptRecord(UINT message, uint32_t attempt, std::unique_ptr<Record> record) {
+  if (postAttemptPointer(message, attempt, record.get())) record.release();
+}
 
 }  // namespace kestro

@@ -64,8 +64,9 @@ void candidate_rules(const rule_index& index, HELEMENT el, std::vector<uint32_t>
 
 // Each declaration's order is its place among all declarations of the sheets
 // before it and of this one, matched or not, as a sheet read from the top gives.
-void collect(const style_sheet& sheet, int origin, HELEMENT el, HELEMENT root, std::vector<matched>& out, size_t& order) {
-  thread_local std::vector<uint32_t> candidates;
+// `candidates` is the caller's scratch list, kept over its sheets.
+void collect(const style_sheet& sheet, int origin, HELEMENT el, HELEMENT root, std::vector<uint32_t>& candidates,
+             std::vector<matched>& out, size_t& order) {
   candidate_rules(sheet.index, el, candidates);
   for (uint32_t r : candidates) {
     const style_rule& rule = sheet.rules[r];
@@ -93,8 +94,9 @@ bool same_geometry(const computed_style& a, const computed_style& b) {
 bool resolve_one(HELEMENT el, const computed_style& parent, const std::vector<style_sheet>& sheets, HELEMENT root) {
   std::vector<matched> found;
   size_t order = 0;
-  collect(user_agent_sheet(), 0, el, root, found, order);
-  for (const auto& sheet : sheets) collect(sheet, 1, el, root, found, order);
+  std::vector<uint32_t> candidates;
+  collect(user_agent_sheet(), 0, el, root, candidates, found, order);
+  for (const auto& sheet : sheets) collect(sheet, 1, el, root, candidates, found, order);
   std::vector<declaration> inline_decls;
   if (const std::wstring* attr = el->attribute("style")) inline_decls = parse_declarations(*attr);
   for (const auto& d : inline_decls) found.push_back({&d, 2 + (d.important ? 10 : 0), 1 << 30, order++});

@@ -172,8 +172,9 @@ int wmain() {
   }
   const auto hidden = runPhase("hidden in the notification area", watch, minutes, period);
   std::printf("\nCPU seconds of each thread (Linux thread ids in the order they started: the UI thread, the "
-              "start worker that runs the tunnel library, the link monitor, the link quality probe) at the start "
-              "of the phases:\n%safter the shown phase:\n%safter the hidden phase:\n%s",
+              "start worker waiting for the tunnel library's thread, that thread, then the acceleration's "
+              "monitors: link, link quality, game servers) at the start of the phases:\n%s"
+              "after the shown phase:\n%safter the hidden phase:\n%s",
               threadsAtStart.c_str(), threadsShown.c_str(), threadCpuSeconds(watch.unixPid()).c_str());
   const bool stillAccelerating = tunnelOpen();
 
