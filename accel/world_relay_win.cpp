@@ -71,11 +71,14 @@ void WorldRelayConnection::close() {
 }
 
 std::optional<std::string> WorldRelayConnection::ask(const std::string& line) {
-  const std::wstring control = worldRelayControl();
-  if (control.empty() || !started_) return std::nullopt;
+  if (!started_) return std::nullopt;
   // A kept connection the relay has since closed fails once; a new one is asked then.
   for (int attempt = socket_ == INVALID_SOCKET ? 1 : 0; attempt < 2; ++attempt) {
-    if (socket_ == INVALID_SOCKET) socket_ = connectTo(toUtf8(control));
+    if (socket_ == INVALID_SOCKET) {
+      const std::wstring control = worldRelayControl();
+      if (control.empty()) return std::nullopt;
+      socket_ = connectTo(toUtf8(control));
+    }
     if (socket_ == INVALID_SOCKET) return std::nullopt;
     if (auto answer = exchangeLine(socket_, line)) return answer;
     close();

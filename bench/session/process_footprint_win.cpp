@@ -9,7 +9,6 @@
 #include <sstream>
 #include <vector>
 
-
 #include "tests/support/process_handles_win.h"
 #include "tests/support/wine_host_win.h"
 

@@ -78,12 +78,4 @@ std::string systemHandleKinds(DWORD process) {
   return text;
 }
 
-size_t systemHandleCount(DWORD process, const std::string& kind) {
-  size_t count = 0;
-  for (const auto& [name, number] : kindCounts(process)) {
-    if (name == kind || name.rfind(kind + "(", 0) == 0) count += static_cast<size_t>(number);
-  }
-  return count;
-}
-
 }  // namespace kestro::test

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,8 +15,5 @@ std::vector<USHORT> systemHandles(DWORD processId);
 // Those handles by kind, as the system names the kinds, a named event with
 // its name: "Event 12 Event(KestroAcc12) Key 7 Thread 3".
 std::string systemHandleKinds(DWORD processId);
-
-// How many of them are of that kind ("Event": named ones too).
-size_t systemHandleCount(DWORD processId, const std::string& kind);
 
 }  // namespace kestro::test
