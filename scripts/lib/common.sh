@@ -91,14 +91,16 @@ ensure_packages() {
   fi
 }
 
-# build_tree <preset>: configure once, then build.
+# build_tree <preset> [target...]: configure once, then build those targets
+# (all of the tree without any).
 build_tree() {
   local preset=$1
   log "building $preset"
   if [ ! -f "$KESTRO_ROOT/build/$preset/build.ninja" ]; then
     cmake --preset "$preset" -S "$KESTRO_ROOT" >/dev/null
   fi
-  cmake --build "$KESTRO_ROOT/build/$preset" ${2:+--target "$2"}
+  shift
+  cmake --build "$KESTRO_ROOT/build/$preset" ${1:+--target "$@"}
 }
 
 # start_xvfb: a private virtual display; sets DISPLAY and XVFB_PID.
