@@ -50,6 +50,16 @@ struct EchoCall {
 class ScriptedIcmp {
  public:
   ScriptedIcmp() = default;
+  // Every held echo's answering thread has ended before the test goes on:
+  // one still ending while the test program exits can crash it.
+  ~ScriptedIcmp() {
+    std::vector<std::thread> answering;
+    {
+      std::lock_guard lock(mutex_);
+      answering.swap(answering_);
+    }
+    for (auto& thread : answering) thread.join();
+  }
   ScriptedIcmp(const ScriptedIcmp&) = delete;
   ScriptedIcmp& operator=(const ScriptedIcmp&) = delete;
 
@@ -184,11 +194,13 @@ class ScriptedIcmp {
     const int now = ++inFlight_;
     for (int most = mostInFlight_; now > most && !mostInFlight_.compare_exchange_weak(most, now);) {
     }
-    std::thread([pending, caller, ms = echo.roundTripMs] {
+    std::thread answering([pending, caller, ms = echo.roundTripMs] {
       Sleep(ms);
       QueueUserAPC(&ScriptedIcmp::deliver, caller, reinterpret_cast<ULONG_PTR>(pending));
       CloseHandle(caller);
-    }).detach();
+    });
+    std::lock_guard lock(mutex_);
+    answering_.push_back(std::move(answering));
   }
 
   struct PendingApc {
@@ -220,6 +232,7 @@ class ScriptedIcmp {
   }
 
   std::map<LPVOID, DWORD> replies_;  // the replies this script wrote, and their count
+  std::vector<std::thread> answering_;  // the held echoes' answering threads
   mutable std::mutex mutex_;
   std::map<IPAddr, Script> scripts_;
   std::vector<EchoCall> calls_;
