@@ -18,16 +18,6 @@ std::string environmentText(const char* name) {
 
 POINT middle(const RECT& box) { return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2}; }
 
-// Whether the program's keyboard focus is on its control at `at` of `window`:
-// after a lost click the keys would go to the box focused before.
-bool focusIsAt(HWND window, POINT at) {
-  const HWND child = ChildWindowFromPointEx(window, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof(thread);
-  return child != nullptr && child != window &&
-         GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus == child;
-}
-
 }  // namespace
 
 std::optional<TestWorld> testWorld() {
@@ -77,7 +67,7 @@ bool fillBox(HWND window, const std::string& selector, const std::string& text) 
     if (!box) return false;
     const POINT at = middle(box->box);
     if (!clickAt(window, at.x, at.y)) return false;
-    if (!waitUntil([&] { return focusIsAt(window, at); }, 2000)) continue;
+    if (!waitUntil([&] { return focusIsAt(window, at.x, at.y); }, 2000)) continue;
     pressKey(window, "End");
     pressKey(window, "--repeat 40 --delay 20 BackSpace");
     typeText(window, text);

@@ -56,17 +56,15 @@ std::string focusCommand(HWND window) {
   return "xdotool windowfocus " + std::to_string(x11Window) + " && sleep 0.2 && ";
 }
 
-// Whether the keyboard focus is on the child control at (x, y) of `window`.
-bool focusIsAt(const UiThreadCall& ui, HWND window, int x, int y) {
-  bool there = false;
-  ui.run([&] {
-    const HWND child = ChildWindowFromPointEx(window, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-    there = child != nullptr && child != window && GetFocus() == child;
-  });
-  return there;
-}
-
 }  // namespace
+
+bool focusIsAt(HWND window, int x, int y) {
+  const HWND child = ChildWindowFromPointEx(window, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  return child != nullptr && child != window &&
+         GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus == child;
+}
 
 bool clickAt(HWND window, int x, int y) {
   // First over a bare part of the window, so that the tooltip of the element
@@ -93,7 +91,7 @@ bool typeInto(const UiThreadCall& ui, HWND window, int x, int y, const wchar_t* 
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (!clickAt(window, x, y)) return false;
     // A lost click would send the keys to the box focused before.
-    if (!waitUntil([&] { return focusIsAt(ui, window, x, y); }, 2000)) continue;
+    if (!waitUntil([&] { return focusIsAt(window, x, y); }, 2000)) continue;
     if (!typeText(window, remaining)) return false;
     if (waitUntil([&] { return elementText(ui, window, id) == wanted; }, 5000)) return true;
     const std::wstring typed = elementText(ui, window, id);

@@ -21,6 +21,10 @@ namespace kestro::test {
 bool clickAt(HWND window, int x, int y);
 // Keys go to `window` (its focused control), whatever lies under the pointer.
 bool typeText(HWND window, const std::string& text);
+// Whether the keyboard focus of `window`'s thread is on its child control at
+// (x, y), in this program or another: after a lost click the keys would go
+// to the box focused before.
+bool focusIsAt(HWND window, int x, int y);
 // Input can get lost on a loaded machine: these repeat the click (at most three
 // times) until `done` holds, or the typing until the box `id` holds exactly `text` (ASCII).
 class UiThreadCall;
